@@ -1,0 +1,190 @@
+// The graph store: Edge records and Graph<T, W> with its building operations.
+// The algorithm families are member functions defined in their own headers;
+// include <tarvel/tarvel.hpp> to get all of them.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <stdexcept>
+#include <string>
+#include <unordered_map>
+#include <unordered_set>
+#include <utility>
+#include <vector>
+
+#include "types.hpp"
+
+namespace tarvel {
+
+template <class T, class W>
+class Edge {
+public:
+    Edge(T source, T destination, W weight)
+        : source(std::move(source)), destination(std::move(destination)), weight(weight) {}
+
+    T getSource() const { return source; }
+    T getDestination() const { return destination; }
+    W getWeight() const { return weight; }
+
+private:
+    T source;
+    T destination;
+    W weight;
+};
+
+// Result element of the spanning-tree algorithms: an adjacency entry of
+// `from` leading to `to`.
+struct TreeEdge {
+    NodeIndex from;
+    NodeIndex to;
+    double weight;
+};
+
+template <class T, class W>
+class Graph {
+public:
+    using Heuristic = std::function<double(T, T)>;
+    using NameList = std::vector<T>;
+    using EdgeColourList = std::vector<std::pair<std::pair<NodeIndex, NodeIndex>, int>>;
+
+    explicit Graph(bool directed) : directed(directed) {}
+
+    // ---- store --------------------------------------------------------
+    void addNode(const T& name);
+    bool hasNode(const T& name) const { return nodeIndex.find(name) != nodeIndex.end(); }
+    void addEdge(const T& src, const T& dest, const W& weight);
+
+    // Read access for callers working on indices.
+    std::size_t size() const noexcept { return nodeCount; }
+    bool isDirected() const noexcept { return directed; }
+    const std::vector<AdjacencyEntry>& neighbours(NodeIndex node) const { return adjacency.at(node); }
+    const std::vector<Edge<T, W>>& edgeRecords() const noexcept { return edges; }
+    const T& nameOf(NodeIndex node) const { return indexNode.at(node); }
+    // Index of a node; std::out_of_range naming the node when it is absent.
+    NodeIndex indexOf(const T& name) const;
+    // Counts every change of the graph; lets a search notice that a callback
+    // added nodes or edges under it.
+    std::uint64_t revision() const noexcept { return changes; }
+
+    // ---- traversal and structure (traversal.hpp) -----------------------
+    NameList iterativeDFS(T start) const;
+    IndexPath dfsOrder(NodeIndex start) const;
+    std::vector<NameList> connectedComponents() const;
+    std::vector<IndexPath> componentIndices() const;
+    bool hasCycle() const;
+    std::vector<int> greedyColors() const;
+    std::unordered_map<T, int> nodeColoring() const;
+    bool isBipartite() const;
+    EdgeColourList edgeColorList() const;
+    std::unordered_map<std::pair<T, T>, int, PairHash> edgeColoring() const;
+    std::vector<IndexPath> sccIndices(SCCAlgo method) const;
+    std::vector<NameList> stronglyConnectedComponents(SCCAlgo method = SCCAlgo::TARJAN) const;
+    std::vector<IndexPath> tarjanComponents() const;
+    std::vector<IndexPath> kosarajuComponents() const;
+
+    // ---- shortest paths (shortest_paths.hpp) ---------------------------
+    NameList shortestPath(T start, T goal, ShortestPathAlgo method, Heuristic heuristic) const;
+    IndexPath bfs(NodeIndex start, NodeIndex goal) const;
+    IndexPath dijkstra(NodeIndex start, NodeIndex goal) const;
+    IndexPath uniformCostSearch(NodeIndex start, NodeIndex goal) const;
+    IndexPath aStar(NodeIndex start, NodeIndex goal, Heuristic heuristic) const;
+    IndexPath bellmanFord(NodeIndex start, NodeIndex goal) const;
+    NameList indicesToNames(const IndexPath& path) const;
+
+    // ---- spanning trees (spanning_trees.hpp) ---------------------------
+    std::vector<Edge<T, W>> minimumSpanningTree(MSTAlgo method = MSTAlgo::KRUSKAL) const;
+    std::vector<TreeEdge> kruskal() const;
+    std::vector<TreeEdge> prim() const;
+    std::vector<TreeEdge> boruvka() const;
+
+    // ---- centrality (centrality.hpp) ------------------------------------
+    // The *Scores members give one value per NodeIndex; the named members
+    // give the same values keyed by node name.
+    std::vector<double> degreeScores() const;
+    std::vector<double> closenessScores() const;
+    std::vector<double> betweennessScores() const;
+    std::vector<double> katzScores(double alpha, double beta, int max_iterations, double tolerance) const;
+    std::unordered_map<T, double> degreeCentrality() const;
+    std::unordered_map<T, double> closenessCentrality() const;
+    std::unordered_map<T, double> betweennessCentrality() const;
+    std::unordered_map<T, double> katzCentrality(double alpha = 0.1, double beta = 1.0, int max_iterations = 1000,
+                                                 double tolerance = 1e-6) const;
+
+    // ---- JSON graph file (json_file.hpp) --------------------------------
+    void save(const std::string& filename) const;
+    static Graph load(const std::string& filename);
+
+private:
+    std::unordered_map<T, double> byName(const std::vector<double>& scores) const;
+    void checkUnchanged(std::uint64_t revisionAtStart) const;
+
+    std::unordered_map<T, NodeIndex> nodeIndex;
+    std::vector<T> indexNode;  // NodeIndex -> name
+    std::vector<std::vector<AdjacencyEntry>> adjacency;
+    std::vector<Edge<T, W>> edges;
+    // Unordered pairs already recorded in `edges` (undirected graphs only),
+    // kept as (lower index, higher index).
+    std::unordered_set<std::pair<NodeIndex, NodeIndex>, PairHash> edgeSeen;
+    std::size_t nodeCount = 0;
+    bool directed;
+    std::uint64_t changes = 0;
+};
+
+template <class T, class W>
+void Graph<T, W>::addNode(const T& name) {
+    if (nodeIndex.find(name) != nodeIndex.end()) {
+        throw std::runtime_error("duplicate nodes are not allowed");
+    }
+    // Reserve everything first so that a failed allocation leaves no trace.
+    indexNode.reserve(nodeCount + 1);
+    adjacency.reserve(nodeCount + 1);
+    nodeIndex.emplace(name, nodeCount);
+    indexNode.push_back(name);
+    adjacency.emplace_back();
+    ++nodeCount;
+    ++changes;
+}
+
+template <class T, class W>
+NodeIndex Graph<T, W>::indexOf(const T& name) const {
+    const auto found = nodeIndex.find(name);
+    if (found == nodeIndex.end()) {
+        throw std::out_of_range("unknown node: " + detail::describe(name));
+    }
+    return found->second;
+}
+
+template <class T, class W>
+void Graph<T, W>::addEdge(const T& src, const T& dest, const W& weight) {
+    const NodeIndex u = indexOf(src);
+    const NodeIndex v = indexOf(dest);
+    const double w = static_cast<double>(weight);
+    if (directed) {
+        adjacency[u].emplace_back(v, w);
+        edges.emplace_back(src, dest, weight);
+    } else {
+        adjacency[u].emplace_back(v, w);
+        adjacency[v].emplace_back(u, w);
+        if (edgeSeen.insert({std::min(u, v), std::max(u, v)}).second) {
+            edges.emplace_back(src, dest, weight);
+        }
+    }
+    ++changes;
+}
+
+template <class T, class W>
+typename Graph<T, W>::NameList Graph<T, W>::indicesToNames(const IndexPath& path) const {
+    NameList names;
+    names.reserve(path.size());
+    for (const NodeIndex node : path) names.push_back(indexNode[node]);
+    return names;
+}
+
+template <class T, class W>
+void Graph<T, W>::checkUnchanged(std::uint64_t revisionAtStart) const {
+    if (changes != revisionAtStart) {
+        throw std::runtime_error("the graph was changed while it was being searched");
+    }
+}
+
+}  // namespace tarvel
