@@ -1,0 +1,156 @@
+// The graph store: indices, adjacency entries and edge records after
+// sequences of addNode/addEdge, for the bound instance and for other types.
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+#include <vector>
+
+#include <tarvel/tarvel.hpp>
+
+using tarvel::AdjacencyEntry;
+using G = tarvel::Graph<std::string, int>;
+using Entries = std::vector<AdjacencyEntry>;
+
+namespace {
+
+G withNodes(bool directed, std::initializer_list<const char*> names) {
+    G g(directed);
+    for (const char* name : names) g.addNode(name);
+    return g;
+}
+
+std::vector<std::tuple<std::string, std::string, int>> records(const G& g) {
+    std::vector<std::tuple<std::string, std::string, int>> out;
+    for (const auto& e : g.edgeRecords()) out.emplace_back(e.getSource(), e.getDestination(), e.getWeight());
+    return out;
+}
+
+}  // namespace
+
+TEST(Store, NodesGetDenseIndicesInInsertionOrder) {
+    G g = withNodes(true, {"x", "y", "z", "", "X"});
+    EXPECT_EQ(g.size(), 5u);
+    EXPECT_EQ(g.indexOf("x"), 0u);
+    EXPECT_EQ(g.indexOf("z"), 2u);
+    EXPECT_EQ(g.indexOf(""), 3u);
+    EXPECT_EQ(g.nameOf(4), "X");
+    EXPECT_TRUE(g.hasNode(""));
+    EXPECT_FALSE(g.hasNode("Z"));
+}
+
+TEST(Store, DuplicateNodeIsRefusedAndChangesNothing) {
+    G g = withNodes(false, {"a"});
+    try {
+        g.addNode("a");
+        FAIL() << "no exception";
+    } catch (const std::runtime_error& e) {
+        EXPECT_STREQ(e.what(), "duplicate nodes are not allowed");
+    }
+    EXPECT_EQ(g.size(), 1u);
+    EXPECT_EQ(g.indexOf("a"), 0u);
+}
+
+TEST(Store, DirectedParallelEdgesAndSelfLoops) {
+    G g = withNodes(true, {"a", "b"});
+    g.addEdge("a", "b", 5);
+    g.addEdge("a", "b", 5);
+    g.addEdge("b", "b", -3);
+    EXPECT_EQ(g.neighbours(0), (Entries{{1, 5.0}, {1, 5.0}}));
+    EXPECT_EQ(g.neighbours(1), (Entries{{1, -3.0}}));
+    EXPECT_EQ(records(g).size(), 3u);
+    EXPECT_EQ(records(g)[2], std::make_tuple(std::string("b"), std::string("b"), -3));
+}
+
+TEST(Store, UndirectedKeepsFirstRecordPerPairButEveryEntry) {
+    G g = withNodes(false, {"a", "b"});
+    g.addEdge("a", "b", 5);
+    g.addEdge("b", "a", 7);
+    EXPECT_EQ(g.neighbours(0), (Entries{{1, 5.0}, {1, 7.0}}));
+    EXPECT_EQ(g.neighbours(1), (Entries{{0, 5.0}, {0, 7.0}}));
+    ASSERT_EQ(records(g).size(), 1u);
+    EXPECT_EQ(records(g)[0], std::make_tuple(std::string("a"), std::string("b"), 5));
+}
+
+TEST(Store, UndirectedSelfLoopHasTwoEntriesAndOneRecord) {
+    G g = withNodes(false, {"a"});
+    g.addEdge("a", "a", 3);
+    EXPECT_EQ(g.neighbours(0), (Entries{{0, 3.0}, {0, 3.0}}));
+    g.addEdge("a", "a", 3);
+    EXPECT_EQ(g.neighbours(0).size(), 4u);
+    EXPECT_EQ(records(g).size(), 1u);
+}
+
+TEST(Store, EdgeToMissingNodeNamesItAndChangesNothing) {
+    for (bool directed : {true, false}) {
+        G g = withNodes(directed, {"a"});
+        g.addEdge("a", "a", 1);
+        const auto before = g.neighbours(0);
+        for (const auto& [src, dest] : {std::pair{"a", "ghost"}, std::pair{"ghost", "a"}}) {
+            try {
+                g.addEdge(src, dest, 1);
+                FAIL() << "no exception";
+            } catch (const std::out_of_range& e) {
+                EXPECT_NE(std::string(e.what()).find("ghost"), std::string::npos);
+            }
+        }
+        EXPECT_FALSE(g.hasNode("ghost"));
+        EXPECT_EQ(g.size(), 1u);
+        EXPECT_EQ(g.neighbours(0), before);
+        EXPECT_EQ(g.edgeRecords().size(), 1u);
+    }
+    G empty(true);
+    EXPECT_THROW(empty.addEdge("a", "b", 0), std::out_of_range);
+}
+
+TEST(Store, ManySelfLoopsAndReversedPairsAreRecordedOnce) {
+    // Pairs and their reverses, and (a, a) keys, must stay distinct keys.
+    G g(false);
+    for (int i = 0; i < 2000; ++i) g.addNode(std::to_string(i));
+    for (int i = 0; i < 2000; ++i) {
+        g.addEdge(std::to_string(i), std::to_string(i), i);
+        g.addEdge(std::to_string(i), std::to_string((i + 1) % 2000), i);
+        g.addEdge(std::to_string((i + 1) % 2000), std::to_string(i), i);
+    }
+    EXPECT_EQ(g.edgeRecords().size(), 4000u);
+}
+
+TEST(Store, OtherInstantiationsWork) {
+    tarvel::Graph<int, long long> g(false);
+    g.addNode(10);
+    g.addNode(20);
+    g.addEdge(10, 20, 5'000'000'000LL);
+    EXPECT_EQ(g.neighbours(0), (Entries{{1, 5e9}}));
+    EXPECT_EQ(g.edgeRecords()[0].getWeight(), 5'000'000'000LL);
+    try {
+        g.addEdge(10, 30, 1);
+        FAIL() << "no exception";
+    } catch (const std::out_of_range& e) {
+        EXPECT_NE(std::string(e.what()).find("30"), std::string::npos);
+    }
+    const tarvel::Edge<int, long long> e(1, 2, -7);
+    EXPECT_EQ(e.getSource(), 1);
+    EXPECT_EQ(e.getDestination(), 2);
+    EXPECT_EQ(e.getWeight(), -7);
+}
+
+TEST(Store, CopiesAreIndependent) {
+    G g = withNodes(true, {"a", "b"});
+    G copy = g;
+    copy.addEdge("a", "b", 1);
+    copy.addNode("c");
+    EXPECT_TRUE(g.neighbours(0).empty());
+    EXPECT_FALSE(g.hasNode("c"));
+    EXPECT_EQ(copy.edgeRecords().size(), 1u);
+}
+
+TEST(PairHash, SpreadsSelfPairsAndReverses) {
+    tarvel::PairHash hash;
+    std::set<std::size_t> seen;
+    for (std::size_t i = 0; i < 1000; ++i) {
+        seen.insert(hash(std::pair<std::size_t, std::size_t>(i, i)));
+        seen.insert(hash(std::pair<std::size_t, std::size_t>(i, i + 1)));
+        seen.insert(hash(std::pair<std::size_t, std::size_t>(i + 1, i)));
+    }
+    EXPECT_EQ(seen.size(), 3000u);
+}

@@ -1,0 +1,135 @@
+"""The module's surface: attributes, argument conversion, enumerations, errors."""
+import os
+import pickle
+import shutil
+import subprocess
+import sys
+
+import pytest
+
+import tarvel
+
+
+def test_attributes_in_registration_order():
+    public = [k for k in vars(tarvel) if not k.startswith("__")]
+    assert public == [
+        "Edge",
+        "ShortestPathAlgo", "BFS", "DIJKSTRA", "A_STAR", "UNIFORM_COST_SEARCH", "BELLMAN_FORD",
+        "MSTAlgo", "KRUSKAL", "PRIM", "BORUVKA",
+        "SCCAlgo", "TARJAN", "KOSARAJU",
+        "Graph",
+    ]
+    assert tarvel.__doc__ is None
+
+
+def test_graph_members_in_registration_order():
+    members = [k for k in vars(tarvel.Graph) if not k.startswith("_")]
+    assert members == [
+        "addNode", "hasNode", "addEdge", "hasCycle", "nodeColoring", "edgeColoring", "isBipartite",
+        "connectedComponents", "katzCentrality", "degreeCentrality", "closenessCentrality",
+        "betweennessCentrality", "minimumSpanningTree", "iterativeDFS", "shortestPath",
+        "stronglyConnectedComponents", "save", "load",
+    ]
+    assert isinstance(vars(tarvel.Graph)["load"], staticmethod)
+
+
+@pytest.mark.parametrize("call", [
+    lambda: tarvel.Graph(),
+    lambda: tarvel.Graph(directed=True),
+    lambda: tarvel.Graph(True).addNode(name="a"),
+    lambda: tarvel.Graph(True).addEdge("a", "b", 2.5),
+    lambda: tarvel.Graph(True).addEdge("a", "b", 2 ** 31),
+    lambda: tarvel.Graph(True).addEdge("a", "b", -2 ** 31 - 1),
+    lambda: tarvel.Graph(True).addNode(3),
+    lambda: tarvel.Graph(True).shortestPath("a", "b"),
+    lambda: tarvel.Graph(True).minimumSpanningTree(1),
+    lambda: tarvel.Graph(True).stronglyConnectedComponents(tarvel.PRIM),
+    lambda: tarvel.Graph(True).iterativeDFS(start="a"),
+    lambda: tarvel.Edge("x", "y"),
+    lambda: tarvel.Edge(source="x", destination="y", weight=1),
+])
+def test_refused_arguments_raise_type_error(call):
+    with pytest.raises(TypeError):
+        call()
+
+
+def test_accepted_argument_forms(make):
+    assert tarvel.Graph(None) is not None and tarvel.Graph(1) is not None
+    g = make(True, ["a", "b"])
+    g.addEdge(src="a", dest="b", weight=2)
+    g.addEdge("a", "b")
+    g.addEdge("a", "b", 2 ** 31 - 1)
+    g.addEdge("a", "b", -2 ** 31)
+    assert [e.getWeight() for e in g.minimumSpanningTree()] == [-2 ** 31]
+    g.addNode(b"raw")
+    assert g.hasNode("raw") and g.hasNode(bytearray(b"raw"))
+    assert g.shortestPath("a", "b", tarvel.BFS, None) == ["a", "b"]
+    assert g.shortestPath(start="a", goal="b", heuristic=lambda u, v: 0.0) == ["a", "b"]
+
+
+def test_edge_record():
+    e = tarvel.Edge("x", "y", 4)
+    assert (e.getSource(), e.getDestination(), e.getWeight()) == ("x", "y", 4)
+    assert callable(e.getWeight) and not isinstance(e.getWeight, int)
+    with pytest.raises(AttributeError):
+        e.weight = 3
+
+
+def test_enumeration_semantics():
+    assert tarvel.PRIM is tarvel.MSTAlgo.PRIM
+    assert int(tarvel.PRIM) == 1 and tarvel.PRIM.value == 1 and tarvel.PRIM.name == "PRIM"
+    assert [10, 11, 12][tarvel.BORUVKA] == 12
+    assert tarvel.PRIM != 1 and not (tarvel.PRIM == 1)
+    assert tarvel.KRUSKAL != tarvel.BFS and tarvel.MSTAlgo(0) == tarvel.KRUSKAL
+    assert repr(tarvel.PRIM) == "<MSTAlgo.PRIM: 1>"
+    assert str(tarvel.UNIFORM_COST_SEARCH) == "ShortestPathAlgo.UNIFORM_COST_SEARCH"
+    assert tarvel.MSTAlgo(7).name == "???" and int(tarvel.MSTAlgo(value=7)) == 7
+    assert list(tarvel.SCCAlgo.__members__) == ["TARJAN", "KOSARAJU"]
+    assert "Members:" in tarvel.ShortestPathAlgo.__doc__
+    assert {tarvel.TARJAN: "t"}[tarvel.SCCAlgo(0)] == "t"
+    with pytest.raises(TypeError):
+        tarvel.PRIM < tarvel.BORUVKA
+    for member in (tarvel.A_STAR, tarvel.BORUVKA, tarvel.KOSARAJU):
+        assert pickle.loads(pickle.dumps(member)) == member
+
+
+def test_library_errors_reach_python(make):
+    g = make(False, ["a"])
+    with pytest.raises(RuntimeError, match="^duplicate nodes are not allowed$"):
+        g.addNode("a")
+    with pytest.raises(IndexError, match="ghost"):
+        g.addEdge("a", "ghost")
+    assert not g.hasNode("ghost")
+    assert g.degreeCentrality() == {"a": 0.0}
+
+
+def test_invalid_utf8_name_is_stored_but_cannot_be_returned(make):
+    g = make(True, [b"\xff\xfe"])
+    assert g.hasNode(b"\xff\xfe")
+    with pytest.raises(UnicodeDecodeError):
+        g.connectedComponents()
+
+
+def _other_interpreter():
+    root = os.environ.get("PYENV_ROOT", os.path.expanduser("~/.pyenv"))
+    candidates = [os.path.join(root, "versions", v, "bin", "python3") for v in ("3.11.7", "3.9.18")]
+    candidates.append(shutil.which("python3.11") or "")
+    return next((c for c in candidates if c and os.access(c, os.X_OK)), None)
+
+
+@pytest.mark.skipif(_other_interpreter() is None, reason="no other Python interpreter on this machine")
+def test_module_refuses_another_interpreter(tmp_path):
+    # Copied under the suffix every interpreter accepts, so the other
+    # interpreter really runs the module's initialisation.
+    shutil.copy(tarvel.__file__, tmp_path / "tarvel.so")
+    other = _other_interpreter()
+    result = subprocess.run(
+        [other, "-c", "import tarvel"], cwd=str(tmp_path), capture_output=True, text=True,
+        env={"PATH": os.environ.get("PATH", "")},
+    )
+    version = subprocess.run([other, "-c", "import sys; print(sys.version)"],
+                             capture_output=True, text=True).stdout.strip()
+    assert result.returncode != 0
+    expected = ("ImportError: Python version mismatch: module was compiled for Python 3.8, "
+                "but the interpreter version is incompatible: " + version + ".")
+    assert expected in result.stderr
