@@ -135,12 +135,15 @@ void Graph<T, W>::addNode(const T& name) {
     if (nodeIndex.find(name) != nodeIndex.end()) {
         throw std::runtime_error("duplicate nodes are not allowed");
     }
-    // Reserve everything first so that a failed allocation leaves no trace.
-    indexNode.reserve(nodeCount + 1);
-    adjacency.reserve(nodeCount + 1);
     nodeIndex.emplace(name, nodeCount);
-    indexNode.push_back(name);
-    adjacency.emplace_back();
+    try {
+        indexNode.push_back(name);
+        adjacency.emplace_back();
+    } catch (...) {  // out of memory: leave no trace of the node
+        if (indexNode.size() > nodeCount) indexNode.pop_back();
+        nodeIndex.erase(name);
+        throw;
+    }
     ++nodeCount;
     ++changes;
 }

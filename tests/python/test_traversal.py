@@ -1,0 +1,154 @@
+"""Depth-first order, components, cycles, colourings, strongly connected components."""
+import random
+
+import networkx as nx
+import pytest
+
+import tarvel
+
+
+def test_depth_first_order_is_the_stack_order(make):
+    g = make(False, "abcd", [("a", "b"), ("b", "c"), ("a", "d")])
+    assert g.iterativeDFS("a") == ["a", "d", "b", "c"]
+    assert make(False, "abc", [("a", "b"), ("a", "c")]).iterativeDFS("a") == ["a", "c", "b"]
+    d = make(True, "ab", [("a", "b"), ("b", "a")])
+    assert d.iterativeDFS("b") == ["b", "a"]
+    assert make(True, "ab", [("a", "b")]).iterativeDFS("b") == ["b"]
+
+
+def test_depth_first_from_unknown_node_raises_and_changes_nothing(make):
+    g = make(True, "a")
+    with pytest.raises(IndexError, match="zz"):
+        g.iterativeDFS("zz")
+    assert not g.hasNode("zz") and g.connectedComponents() == [["a"]]
+    with pytest.raises(IndexError):
+        tarvel.Graph(False).iterativeDFS("a")
+
+
+def test_components_in_breadth_first_order(make):
+    assert tarvel.Graph(False).connectedComponents() == []
+    assert make(False, "abcd", [("a", "b"), ("b", "c"), ("a", "d")]).connectedComponents() == [["a", "b", "d", "c"]]
+    assert make(False, "abcd", [("a", "c"), ("b", "d")]).connectedComponents() == [["a", "c"], ["b", "d"]]
+    assert make(True, "ab", [("a", "b")]).connectedComponents() == [["a", "b"]]
+    assert make(True, "ba", [("a", "b")]).connectedComponents() == [["b"], ["a"]]
+
+
+@pytest.mark.parametrize("directed, nodes, edges, expected", [
+    (True, "abc", [("a", "b"), ("b", "c")], False),
+    (True, "abc", [("a", "b"), ("b", "c"), ("c", "a")], True),
+    (True, "a", [("a", "a")], True),
+    (True, "ab", [("a", "b"), ("a", "b")], False),
+    (True, "ab", [("a", "b"), ("b", "a")], True),
+    (True, "abcd", [("a", "b"), ("a", "c"), ("b", "d"), ("c", "d")], False),
+    (False, "ab", [("a", "b")], True),
+    (False, "ab", [], False),
+    (True, "", [], False),
+])
+def test_cycle_test(make, directed, nodes, edges, expected):
+    assert make(directed, nodes, edges).hasCycle() is expected
+
+
+def test_node_colouring_follows_insertion_order(make):
+    tri = make(False, "abc", [("a", "b"), ("b", "c"), ("c", "a")])
+    assert tri.nodeColoring() == {"a": 0, "b": 1, "c": 2} and not tri.isBipartite()
+    path = [("a", "b"), ("b", "c"), ("c", "d")]
+    assert make(False, "abcd", path).nodeColoring() == {"a": 0, "b": 1, "c": 0, "d": 1}
+    unlucky = make(False, "adbc", path)
+    assert list(unlucky.nodeColoring().items()) == [("a", 0), ("d", 0), ("b", 1), ("c", 2)]
+    assert not unlucky.isBipartite()
+    assert make(False, "a", [("a", "a")]).isBipartite()
+    assert make(True, "ba", [("a", "b")]).nodeColoring() == {"b": 0, "a": 1}
+    assert make(True, "abc", [("a", "b"), ("b", "c"), ("c", "a")]).nodeColoring() == {"a": 0, "b": 0, "c": 1}
+    assert tarvel.Graph(True).nodeColoring() == {} and tarvel.Graph(True).isBipartite()
+
+
+@pytest.mark.parametrize("directed, nodes, edges, expected", [
+    (False, "abc", [("a", "b"), ("b", "c")], [(("a", "b"), 1), (("b", "c"), 2)]),
+    (False, "abc", [("a", "b"), ("b", "c"), ("c", "a")], [(("a", "b"), 1), (("a", "c"), 2), (("b", "c"), 3)]),
+    (False, "abcd", [("a", "b"), ("a", "c"), ("a", "d")], [(("a", "b"), 1), (("a", "c"), 2), (("a", "d"), 3)]),
+    (False, "ab", [("a", "b"), ("a", "b")], [(("a", "b"), 2)]),
+    (False, "a", [("a", "a")], [(("a", "a"), 2)]),
+    (True, "a", [("a", "a")], [(("a", "a"), 1)]),
+    (True, "abc", [("a", "b"), ("b", "c")], [(("a", "b"), 1), (("b", "c"), 1)]),
+    (True, "ab", [("a", "b"), ("b", "a")], [(("a", "b"), 1), (("b", "a"), 2)]),
+    (False, "ca", [("c", "a")], [(("c", "a"), 1)]),
+    (False, "ab", [], []),
+])
+def test_edge_colouring(make, directed, nodes, edges, expected):
+    assert list(make(directed, nodes, edges).edgeColoring().items()) == expected
+
+
+@pytest.mark.parametrize("nodes, edges, tarjan, kosaraju", [
+    ("", [], [], []),
+    ("ab", [], [["a"], ["b"]], [["b"], ["a"]]),
+    ("abc", [("a", "b"), ("b", "a"), ("b", "c")], [["c"], ["b", "a"]], [["a", "b"], ["c"]]),
+    ("abc", [("a", "b"), ("b", "c"), ("c", "a")], [["c", "b", "a"]], [["a", "c", "b"]]),
+    ("a", [("a", "a")], [["a"]], [["a"]]),
+])
+def test_strongly_connected_components(make, nodes, edges, tarjan, kosaraju):
+    g = make(True, nodes, edges)
+    assert g.stronglyConnectedComponents() == tarjan
+    assert g.stronglyConnectedComponents(tarvel.TARJAN) == tarjan
+    assert g.stronglyConnectedComponents(method=tarvel.KOSARAJU) == kosaraju
+
+
+def test_strongly_connected_components_refuse_bad_input(make):
+    for method in (tarvel.TARJAN, tarvel.KOSARAJU, tarvel.SCCAlgo(9)):
+        with pytest.raises(RuntimeError, match="^implemented only for directed graph$"):
+            make(False, "a").stronglyConnectedComponents(method)
+    with pytest.raises(RuntimeError, match=r"^wrong method!!!$"):
+        make(True, "a").stronglyConnectedComponents(tarvel.SCCAlgo(9))
+
+
+def _random_pair(rng, directed, n, m):
+    g, ref = tarvel.Graph(directed), (nx.MultiDiGraph() if directed else nx.MultiGraph())
+    names = [str(i) for i in range(n)]
+    rng.shuffle(names)
+    for name in names:
+        g.addNode(name)
+        ref.add_node(name)
+    for _ in range(m):
+        a, b = rng.choice(names), rng.choice(names)
+        g.addEdge(a, b, rng.randint(-5, 5))
+        ref.add_edge(a, b)
+    return g, ref
+
+
+def _partition(groups):
+    return sorted(sorted(group) for group in groups)
+
+
+def test_partitions_agree_with_reference_library():
+    rng = random.Random(2024)
+    for round_ in range(300):
+        n = rng.randint(1, 25)
+        directed = round_ % 2 == 0
+        g, ref = _random_pair(rng, directed, n, rng.randint(0, 2 * n))
+        if directed:
+            expected = _partition(nx.strongly_connected_components(ref))
+            assert _partition(g.stronglyConnectedComponents(tarvel.TARJAN)) == expected
+            assert _partition(g.stronglyConnectedComponents(tarvel.KOSARAJU)) == expected
+            assert g.hasCycle() == (not nx.is_directed_acyclic_graph(ref))
+        else:
+            assert _partition(g.connectedComponents()) == _partition(nx.connected_components(ref))
+            order = g.iterativeDFS(g.connectedComponents()[0][0])
+            assert sorted(order) == sorted(g.connectedComponents()[0])
+            colours = g.nodeColoring()
+            assert list(colours) == [name for name in ref.nodes]
+            if g.isBipartite() and nx.number_of_selfloops(ref) == 0:
+                assert nx.is_bipartite(ref)
+
+
+def test_long_paths(make):
+    n = 100_000
+    names = [str(i) for i in range(n)]
+    for directed in (True, False):
+        g = make(directed, names, [(names[i], names[i + 1]) for i in range(n - 1)])
+        assert g.iterativeDFS("0") == names
+        assert g.connectedComponents() == [names]
+        assert g.hasCycle() is (not directed)
+        assert g.isBipartite()
+        assert len(g.edgeColoring()) == n - 1
+        if directed:
+            assert g.stronglyConnectedComponents(tarvel.TARJAN)[0] == [names[-1]]
+            assert g.stronglyConnectedComponents(tarvel.KOSARAJU)[0] == ["0"]
