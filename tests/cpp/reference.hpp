@@ -3,6 +3,7 @@
 #pragma once
 
 #include <algorithm>
+#include <limits>
 #include <map>
 #include <random>
 #include <string>
