@@ -1,0 +1,107 @@
+"""Degree, closeness, betweenness and Katz centrality."""
+import math
+import random
+
+import networkx as nx
+import pytest
+
+import tarvel
+
+OPERATIONS = ["degreeCentrality", "closenessCentrality", "betweennessCentrality", "katzCentrality"]
+
+
+def scores(g, name):
+    return getattr(g, name)()
+
+
+@pytest.mark.parametrize("name", OPERATIONS)
+def test_empty_and_single_node(make, name):
+    assert scores(tarvel.Graph(True), name) == {}
+    expected = 1.0 if name == "katzCentrality" else 0.0
+    assert scores(make(False, "a"), name) == {"a": expected}
+
+
+@pytest.mark.parametrize("directed, nodes, edges, degree, closeness", [
+    (False, "abc", [("a", "b"), ("b", "c")], [1, 2, 1], [1 / 3, 0.5, 1 / 3]),
+    (True, "ab", [("a", "b")], [1, 0], [1.0, 0.0]),
+    (True, "abc", [("a", "b"), ("b", "c"), ("c", "a")], [1, 1, 1], [1 / 3] * 3),
+    (False, "abcd", [("a", "b"), ("c", "d")], [1] * 4, [1.0] * 4),
+    (False, "ab", [("a", "a"), ("a", "b", -4)], [3, 1], [1.0, 1.0]),
+    (False, "ab", [("a", "b"), ("a", "b")], [2, 2], [1.0, 1.0]),
+])
+def test_degree_and_closeness(make, directed, nodes, edges, degree, closeness):
+    g = make(directed, nodes, edges)
+    assert list(g.degreeCentrality().items()) == list(zip(nodes, map(float, degree)))
+    assert list(g.closenessCentrality()) == list(nodes)
+    assert list(g.closenessCentrality().values()) == pytest.approx(closeness)
+
+
+@pytest.mark.parametrize("directed, nodes, edges, expected", [
+    (False, "abc", [("a", "b"), ("b", "c")], [0, 2, 0]),
+    (True, "abc", [("a", "b"), ("b", "c")], [0, 1, 0]),
+    (False, "hxyz", [("h", "x"), ("h", "y"), ("h", "z")], [6, 0, 0, 0]),
+    (False, "abcd", [("a", "b"), ("b", "c"), ("c", "d"), ("d", "a")], [1, 1, 1, 1]),
+    (False, "abcd", [("a", "b"), ("b", "d"), ("a", "c"), ("c", "d")], [1, 1, 1, 1]),
+    (False, "abcd", [("a", "b"), ("b", "d"), ("a", "c"), ("c", "d"), ("a", "b")], [4 / 3, 4 / 3, 2 / 3, 2 / 3]),
+    (True, "abc", [("a", "b"), ("b", "c"), ("c", "a")], [1, 1, 1]),
+    (False, "abcq", [("a", "b", -3), ("b", "c", 8)], [0, 2, 0, 0]),
+])
+def test_betweenness(make, directed, nodes, edges, expected):
+    result = make(directed, nodes, edges).betweennessCentrality()
+    assert list(result) == list(nodes)
+    assert list(result.values()) == pytest.approx(expected)
+
+
+def test_katz(make):
+    assert make(False, "a").katzCentrality() == {"a": 1.0}
+    for value in make(False, "abcd").katzCentrality().values():
+        assert value == pytest.approx(0.5)
+    for value in make(False, "ab", [("a", "b")]).katzCentrality().values():
+        assert value == pytest.approx(1 / math.sqrt(2))
+    g = make(True, "ab", [("a", "b", -9)])
+    assert g.katzCentrality(max_iterations=1) == pytest.approx({"a": 0.724138, "b": 0.689655}, abs=1e-6)
+    assert g.katzCentrality(0.1, 1.0, 0, 1e-6) == {"a": 0.5, "b": 0.5}
+    path = make(True, "abc", [("a", "b"), ("b", "c")]).katzCentrality()
+    assert path == pytest.approx({"a": 0.5886, "b": 0.5869, "c": 0.5560}, abs=1e-4)
+    cycle = make(True, "abc", [("a", "b"), ("b", "c"), ("c", "a")])
+    assert cycle.katzCentrality(alpha=0.3) == pytest.approx({n: 1 / math.sqrt(3) for n in "abc"})
+    assert all(math.isnan(v) for v in make(True, "ab").katzCentrality(beta=0.0).values())
+    with pytest.raises(TypeError):
+        g.katzCentrality(max_iterations=1.5)
+
+
+def test_agreement_with_reference_library():
+    rng = random.Random(11)
+    for round_ in range(120):
+        directed = round_ % 2 == 0
+        n = rng.randint(2, 18)
+        names = [str(i) for i in range(n)]
+        rng.shuffle(names)
+        g = tarvel.Graph(directed)
+        ref = nx.DiGraph() if directed else nx.Graph()
+        for name in names:
+            g.addNode(name)
+            ref.add_node(name)
+        for _ in range(rng.randint(0, 3 * n)):
+            a, b = rng.sample(names, 2)
+            if ref.has_edge(a, b):
+                continue  # parallel edges count as separate paths here, not in the reference
+            g.addEdge(a, b, rng.randint(-5, 5))
+            ref.add_edge(a, b)
+        factor = 1.0 if directed else 2.0
+        expected = {k: factor * v for k, v in nx.betweenness_centrality(ref, normalized=False).items()}
+        assert g.betweennessCentrality() == pytest.approx(expected)
+        for name, value in g.closenessCentrality().items():
+            total = sum(nx.single_source_shortest_path_length(ref, name).values())
+            assert value == (1.0 / total if total else 0.0)
+        # Rescaling every step makes the fixed point x = (alpha * A x + beta) / c
+        # with c = |alpha * A x + beta|: the conventional Katz vector for the
+        # attenuation alpha / c. The reference sums over in-neighbours, ours
+        # over the nodes a node points to.
+        katz = g.katzCentrality(alpha=0.05, tolerance=1e-14, max_iterations=5000)
+        pointed = ref if directed else ref.to_directed()
+        raw = {k: 0.05 * sum(katz[t] for t in pointed.successors(k)) + 1.0 for k in katz}
+        c = math.sqrt(sum(v * v for v in raw.values()))
+        katz_ref = nx.katz_centrality(ref.reverse() if directed else ref, alpha=0.05 / c, beta=1.0,
+                                      max_iter=5000, tol=1e-14)
+        assert katz == pytest.approx(katz_ref, abs=1e-9)
