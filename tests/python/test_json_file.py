@@ -1,0 +1,177 @@
+"""save and load: the file format, round trips, and every failure."""
+import os
+
+import pytest
+
+import tarvel
+
+EXAMPLE = """{
+    "directed": true,
+    "edges": [
+        {
+            "dest": "b",
+            "src": "a",
+            "weight": 4
+        },
+        {
+            "dest": "c",
+            "src": "b",
+            "weight": -2
+        }
+    ],
+    "nodes": [
+        "a",
+        "b",
+        "c"
+    ]
+}
+"""
+
+
+def write(path, text):
+    path.write_text(text, encoding="utf-8")
+    return str(path)
+
+
+def snapshot(g, tmp_path, name="snapshot.json"):
+    target = tmp_path / name
+    g.save(str(target))
+    return target.read_bytes()
+
+
+def test_documented_layout(make, tmp_path):
+    make(True, "abc", [("a", "b", 4), ("b", "c", -2)]).save(str(tmp_path / "g.json"))
+    assert (tmp_path / "g.json").read_text() == EXAMPLE
+    tarvel.Graph(False).save(str(tmp_path / "empty.json"))
+    assert (tmp_path / "empty.json").read_text().splitlines() == [
+        "{", '    "directed": false,', '    "edges": [],', '    "nodes": []', "}"]
+    empty = tarvel.Graph.load(str(tmp_path / "empty.json"))
+    assert empty.connectedComponents() == [] and empty.hasCycle() is False
+
+
+def test_directed_round_trip_is_identical(make, tmp_path):
+    g = make(True, "abc", [("a", "b", 1), ("a", "b", 2), ("c", "c", 3), ("b", "a", -7)])
+    first = snapshot(g, tmp_path, "first.json")
+    loaded = tarvel.Graph.load(str(tmp_path / "first.json"))
+    assert snapshot(loaded, tmp_path, "second.json") == first
+    for name in ("degreeCentrality", "betweennessCentrality", "edgeColoring", "connectedComponents"):
+        assert getattr(loaded, name)() == getattr(g, name)()
+
+
+def test_undirected_round_trip_keeps_one_record_per_pair(make, tmp_path):
+    g = make(False, "ab", [("a", "b", 5), ("b", "a", 7)])
+    path = str(tmp_path / "u.json")
+    g.save(path)
+    assert '"weight": 5' in open(path).read() and '"weight": 7' not in open(path).read()
+    loaded = tarvel.Graph.load(path)
+    assert loaded.degreeCentrality() == {"a": 1.0, "b": 1.0}
+    assert g.degreeCentrality() == {"a": 2.0, "b": 2.0}
+
+
+def test_awkward_names_survive(make, tmp_path):
+    names = ['say "hi"', "back\\slash", "new\nline", "tab\tand\x01\x1f", "Grüße 東京", "", "/"]
+    g = make(False, names, [(names[0], names[4], 3), (names[5], names[5], 1)])
+    path = tmp_path / "names.json"
+    g.save(str(path))
+    raw = path.read_bytes()
+    assert "Grüße 東京".encode("utf-8") in raw and b"\\u00fc" not in raw and b"\\u0001" in raw
+    loaded = tarvel.Graph.load(str(path))
+    assert loaded.connectedComponents() == g.connectedComponents()
+    assert snapshot(loaded, tmp_path) == raw
+
+
+def test_loaded_order_follows_the_file(tmp_path):
+    path = write(tmp_path / "o.json", '{"directed": true, "nodes": ["a", "b"], "edges": ['
+                 '{"src": "b", "dest": "a", "weight": 1}, {"src": "a", "dest": "b", "weight": 2}]}')
+    g = tarvel.Graph.load(path)
+    assert [e.getSource() for e in g.minimumSpanningTree()] == ["b"]
+    assert g.stronglyConnectedComponents() == [["b", "a"]]
+
+
+@pytest.mark.parametrize("weight, expected", [("2.7", 2), ("-2.7", -2), ("true", 1), ("false", 0), ("2147483647", 2 ** 31 - 1)])
+def test_weight_conversions(tmp_path, weight, expected):
+    path = write(tmp_path / "w.json", '{"directed": true, "nodes": ["a", "b"], "edges": '
+                 '[{"src": "a", "dest": "b", "weight": %s}]}' % weight)
+    assert [e.getWeight() for e in tarvel.Graph.load(path).minimumSpanningTree()] == [expected]
+
+
+def test_lenient_reading(tmp_path):
+    trailing = write(tmp_path / "t.json", '{"directed": false, "nodes": ["x"]} {"second": 1} garbage')
+    assert tarvel.Graph.load(trailing).connectedComponents() == [["x"]]
+    extra = write(tmp_path / "e.json", '{"directed": true, "colour": 3, "nodes": ["a"], "edges": '
+                  '[{"src": "a", "dest": "a", "weight": 1, "note": "x"}]}')
+    assert tarvel.Graph.load(extra).hasCycle()
+    bare = write(tmp_path / "b.json", '{"directed": true}')
+    assert tarvel.Graph.load(bare).connectedComponents() == []
+
+
+EMPTY_INPUT = ("[json.exception.parse_error.101] parse error at line 1, column 1: syntax error while parsing "
+               "value - unexpected end of input; expected '[', '{', or a literal")
+EDGE = '{"directed": true, "nodes": ["a"], "edges": [%s]}'
+
+
+@pytest.mark.parametrize("text, error, message", [
+    ("", RuntimeError, EMPTY_INPUT),
+    ('{"directed": tru', RuntimeError, "[json.exception.parse_error.101] parse error at line 1, column 17"),
+    ("[1, 2]", RuntimeError, "[json.exception.type_error.305] cannot use operator[] with a string argument with array"),
+    ('"text"', RuntimeError, "[json.exception.type_error.305] cannot use operator[] with a string argument with string"),
+    ("{}", RuntimeError, "[json.exception.type_error.302] type must be boolean, but is null"),
+    ('{"directed": 1}', RuntimeError, "[json.exception.type_error.302] type must be boolean, but is number"),
+    ('{"directed": true, "nodes": ["a", 2]}', RuntimeError, "[json.exception.type_error.302] type must be string, but is number"),
+    ('{"directed": true, "nodes": ["a", "a"]}', RuntimeError, "duplicate nodes are not allowed"),
+    (EDGE % "[1]", RuntimeError, "[json.exception.type_error.305] cannot use operator[] with a string argument with array"),
+    (EDGE % "null", RuntimeError, "[json.exception.type_error.305] cannot use operator[] with a string argument with null"),
+    (EDGE % '{"src": 1, "dest": 2, "weight": "3"}', RuntimeError, "[json.exception.type_error.302] type must be number, but is string"),
+    (EDGE % '{"src": 1, "dest": 2, "weight": 3}', RuntimeError, "[json.exception.type_error.302] type must be string, but is number"),
+    (EDGE % '{"src": 1, "dest": "a", "weight": 3}', RuntimeError, "[json.exception.type_error.302] type must be string, but is number"),
+    (EDGE % '{"dest": "a", "weight": 3}', RuntimeError, "[json.exception.out_of_range.403] key 'src' not found"),
+    (EDGE % '{"src": "a", "dest": "a"}', RuntimeError, "[json.exception.out_of_range.403] key 'weight' not found"),
+    (EDGE % '{"src": "a", "dest": "a", "weight": 1e300}', RuntimeError, "[json.exception.out_of_range.406]"),
+    (EDGE % '{"src": "a", "dest": "a", "weight": -2147483649.0}', RuntimeError, "[json.exception.out_of_range.406]"),
+    (EDGE % '{"src": "a", "dest": "nowhere", "weight": 1}', IndexError, "nowhere"),
+])
+def test_load_failures(tmp_path, text, error, message):
+    path = write(tmp_path / "bad.json", text)
+    with pytest.raises(error) as raised:
+        tarvel.Graph.load(path)
+    assert str(raised.value).startswith(message) or (error is IndexError and message in str(raised.value))
+
+
+def test_load_of_missing_file_and_through_an_instance(make, tmp_path):
+    with pytest.raises(RuntimeError) as raised:
+        tarvel.Graph.load(str(tmp_path / "missing.json"))
+    assert str(raised.value) == EMPTY_INPUT
+    g = make(True, "q")
+    path = write(tmp_path / "other.json", '{"directed": false, "nodes": ["z"]}')
+    other = g.load(path)
+    assert other.connectedComponents() == [["z"]] and g.connectedComponents() == [["q"]]
+
+
+def test_save_into_missing_directory_raises_and_creates_nothing(make, tmp_path):
+    target = tmp_path / "no" / "such" / "g.json"
+    with pytest.raises(RuntimeError, match="g.json"):
+        make(True, "a").save(str(target))
+    assert not (tmp_path / "no").exists()
+
+
+def test_failed_save_keeps_the_old_file(make, tmp_path):
+    target = tmp_path / "keep.json"
+    make(True, "ab", [("a", "b", 1)]).save(str(target))
+    before = target.read_bytes()
+    bad = make(True, ["fine", b"\xff\xfe"])
+    with pytest.raises(RuntimeError, match="316"):
+        bad.save(str(target))
+    assert target.read_bytes() == before
+    assert os.listdir(str(tmp_path)) == ["keep.json"]
+    with pytest.raises(RuntimeError):
+        make(True, "a").save(str(tmp_path))  # a directory cannot be replaced by a file
+    assert os.listdir(str(tmp_path)) == ["keep.json"]
+
+
+def test_save_replaces_and_keeps_permissions(make, tmp_path):
+    target = tmp_path / "perm.json"
+    target.write_text("old")
+    os.chmod(str(target), 0o640)
+    make(False, "a").save(str(target))
+    assert oct(os.stat(str(target)).st_mode & 0o777) == oct(0o640)
+    assert tarvel.Graph.load(str(target)).connectedComponents() == [["a"]]
