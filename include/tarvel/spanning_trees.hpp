@@ -150,39 +150,130 @@ std::vector<TreeEdge> Graph<T, W>::prim() const {
     return result;
 }
 
-// Borůvka: each phase lets every component's root slot pick its cheapest
-// outgoing entry, then joins the picks in slot order. The loop ends with a
-// spanning tree or, when a phase joins nothing, with the spanning forest.
+namespace detail {
+
+// A pairing heap over the adjacency entries of a graph, numbered in node and
+// list order, ordered by (weight, number): the first entry met among the
+// lightest comes first. Heaps are melded when their components join.
+class EntryHeaps {
+public:
+    static constexpr std::size_t none = NoNode;
+
+    explicit EntryHeaps(const std::vector<double>& weight)
+        : weight(weight), child(weight.size(), none), sibling(weight.size(), none) {}
+
+    std::size_t meld(std::size_t a, std::size_t b) {
+        if (a == none) return b;
+        if (b == none) return a;
+        if (before(b, a)) std::swap(a, b);
+        sibling[b] = child[a];
+        child[a] = b;
+        return a;
+    }
+
+    // Removes the top entry `root`; returns the new top.
+    std::size_t pop(std::size_t root) {
+        pairs.clear();
+        for (std::size_t first = child[root]; first != none;) {
+            const std::size_t second = sibling[first];
+            sibling[first] = none;
+            if (second == none) {
+                pairs.push_back(first);
+                break;
+            }
+            const std::size_t next = sibling[second];
+            sibling[second] = none;
+            pairs.push_back(meld(first, second));
+            first = next;
+        }
+        child[root] = none;
+        std::size_t top = none;
+        for (std::size_t k = pairs.size(); k-- > 0;) top = meld(pairs[k], top);
+        return top;
+    }
+
+private:
+    bool before(std::size_t a, std::size_t b) const {
+        return weight[a] != weight[b] ? weight[a] < weight[b] : a < b;
+    }
+
+    const std::vector<double>& weight;
+    std::vector<std::size_t> child, sibling, pairs;
+};
+
+}  // namespace detail
+
+// Borůvka: in each phase every component picks its cheapest entry leading to
+// another component (the first met, in node and list order, among the
+// lightest), then the picks are joined in the order of the components' root
+// indices; a pick whose ends were joined earlier in the phase is dropped. The
+// loop ends with a spanning tree or, when a phase joins nothing, with the
+// spanning forest collected so far.
+//
+// Instead of rescanning every entry in every phase, each component keeps its
+// entries in a heap and discards entries that have become internal; only
+// components that still have outgoing entries take part in a phase. The
+// picks are the same as a full scan's, and a graph whose phases join one pair
+// each (a directed star) costs O(E log E) instead of O(V E).
 template <class T, class W>
 std::vector<TreeEdge> Graph<T, W>::boruvka() const {
     std::vector<TreeEdge> result;
     if (nodeCount == 0) return result;
-    DisjointSet sets(nodeCount);
-    std::vector<std::int32_t> root(nodeCount);
-    std::vector<TreeEdge> cheapest;
-    while (result.size() < nodeCount - 1) {
-        // Roots do not change while picking, so each node's root is found once.
-        for (NodeIndex i = 0; i < nodeCount; ++i) root[i] = sets.find(static_cast<std::int32_t>(i));
-        cheapest.assign(nodeCount, TreeEdge{NoNode, NoNode, kUnreached});
-        for (NodeIndex i = 0; i < nodeCount; ++i) {
-            const std::int32_t ri = root[i];
-            TreeEdge& slot = cheapest[static_cast<std::size_t>(ri)];
-            for (const auto& entry : adjacency[i]) {
-                if (ri != root[entry.first] && slot.weight > entry.second) {
-                    slot = TreeEdge{i, entry.first, entry.second};
-                }
-            }
+    constexpr std::size_t none = detail::EntryHeaps::none;
+
+    std::vector<NodeIndex> owner, target;
+    std::vector<double> weight;
+    for (NodeIndex i = 0; i < nodeCount; ++i) {
+        for (const auto& entry : adjacency[i]) {
+            // A self-loop never leads out of its component; a weight that is
+            // not below the "no pick" marker could never be picked.
+            if (entry.first == i || !(entry.second < kUnreached)) continue;
+            owner.push_back(i);
+            target.push_back(entry.first);
+            weight.push_back(entry.second);
         }
+    }
+    detail::EntryHeaps heaps(weight);
+    std::vector<std::size_t> top(nodeCount, none);  // heap of each component root
+    for (std::size_t e = 0; e < owner.size(); ++e) top[owner[e]] = heaps.meld(top[owner[e]], e);
+
+    DisjointSet sets(nodeCount);
+    const auto rootOf = [&](NodeIndex node) { return static_cast<NodeIndex>(sets.find(static_cast<std::int32_t>(node))); };
+    std::vector<NodeIndex> live;  // roots whose component may still have outgoing entries
+    for (NodeIndex i = 0; i < nodeCount; ++i)
+        if (top[i] != none) live.push_back(i);
+    std::vector<std::pair<NodeIndex, std::size_t>> picks;  // (root, entry)
+
+    while (result.size() < nodeCount - 1) {
+        picks.clear();
+        for (const NodeIndex root : live) {
+            std::size_t& best = top[root];
+            while (best != none && rootOf(target[best]) == root) best = heaps.pop(best);
+            if (best != none) picks.emplace_back(root, best);
+        }
+        std::sort(picks.begin(), picks.end());
         const std::size_t before = result.size();
-        for (const TreeEdge& pick : cheapest) {
-            if (pick.from == NoNode) continue;
-            const auto a = static_cast<std::int32_t>(pick.from);
-            const auto b = static_cast<std::int32_t>(pick.to);
-            if (sets.find(a) == sets.find(b)) continue;
-            result.push_back(pick);
-            sets.unite(a, b);
+        for (const auto& pick : picks) {
+            const std::size_t e = pick.second;
+            const NodeIndex ra = rootOf(owner[e]);
+            const NodeIndex rb = rootOf(target[e]);
+            if (ra == rb) continue;
+            result.push_back({owner[e], target[e], weight[e]});
+            sets.unite(static_cast<std::int32_t>(owner[e]), static_cast<std::int32_t>(target[e]));
+            const NodeIndex joined = rootOf(ra);
+            const std::size_t melded = heaps.meld(top[ra], top[rb]);
+            top[ra] = top[rb] = none;
+            top[joined] = melded;
         }
         if (result.size() == before) break;
+        std::vector<NodeIndex> next;
+        for (const auto& pick : picks) {
+            const NodeIndex root = rootOf(pick.first);
+            if (top[root] != none) next.push_back(root);
+        }
+        std::sort(next.begin(), next.end());
+        next.erase(std::unique(next.begin(), next.end()), next.end());
+        live.swap(next);
     }
     return result;
 }

@@ -128,4 +128,30 @@ struct RecursiveKosaraju {
     }
 };
 
+// Borůvka as a full scan of every entry in every phase.
+inline std::vector<tarvel::TreeEdge> scanningBoruvka(const G& g) {
+    const std::size_t n = g.size();
+    std::vector<tarvel::TreeEdge> result;
+    if (n == 0) return result;
+    tarvel::DisjointSet sets(n);
+    const auto find = [&](std::size_t x) { return static_cast<std::size_t>(sets.find(static_cast<int>(x))); };
+    while (result.size() < n - 1) {
+        std::vector<tarvel::TreeEdge> cheapest(n, {tarvel::NoNode, tarvel::NoNode, tarvel::kUnreached});
+        for (std::size_t i = 0; i < n; ++i) {
+            for (const auto& [v, w] : g.neighbours(i)) {
+                const std::size_t ri = find(i), rv = find(v);
+                if (ri != rv && cheapest[ri].weight > w) cheapest[ri] = {i, v, w};
+            }
+        }
+        const std::size_t before = result.size();
+        for (const auto& pick : cheapest) {
+            if (pick.from == tarvel::NoNode || find(pick.from) == find(pick.to)) continue;
+            result.push_back(pick);
+            sets.unite(static_cast<int>(pick.from), static_cast<int>(pick.to));
+        }
+        if (result.size() == before) break;
+    }
+    return result;
+}
+
 }  // namespace testing_support

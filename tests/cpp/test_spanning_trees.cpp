@@ -32,7 +32,6 @@ TEST(SpanningTrees, LongPathsAndStars) {
         }
         for (auto m : {MSTAlgo::KRUSKAL, MSTAlgo::PRIM, MSTAlgo::BORUVKA}) {
             EXPECT_EQ(path.minimumSpanningTree(m).size(), static_cast<std::size_t>(n - 1));
-            if (directed && m == MSTAlgo::BORUVKA) continue;  // one join per phase: see boruvka()
             EXPECT_EQ(star.minimumSpanningTree(m).size(), static_cast<std::size_t>(n - 1));
         }
     }
@@ -49,6 +48,21 @@ TEST(SpanningTrees, MethodsAgreeOnTotalWeight) {
         };
         EXPECT_EQ(total(g.kruskal()), total(g.boruvka()));
         if (g.componentIndices().size() == 1) EXPECT_EQ(total(g.kruskal()), total(g.prim()));
+    }
+}
+
+TEST(SpanningTrees, BoruvkaPicksWhatAFullScanPicks) {
+    std::mt19937 rng(99);
+    const auto same = [](const std::vector<tarvel::TreeEdge>& a, const std::vector<tarvel::TreeEdge>& b) {
+        if (a.size() != b.size()) return false;
+        for (std::size_t k = 0; k < a.size(); ++k)
+            if (a[k].from != b[k].from || a[k].to != b[k].to || a[k].weight != b[k].weight) return false;
+        return true;
+    };
+    for (int round = 0; round < 600; ++round) {
+        const int n = 1 + round % 40;
+        G g = randomGraph(rng, round % 2 == 0, n, static_cast<int>(rng() % (3 * n + 1)), -3, 3 + round % 5);
+        EXPECT_TRUE(same(g.boruvka(), scanningBoruvka(g))) << "round " << round;
     }
 }
 
