@@ -1,8 +1,9 @@
 """One adapter per library: how each builds, loads and answers every question.
 
-Every adapter method returns a callable that runs the operation once and
-gives its answer in a common form, so answers can be compared before any
-time is recorded:
+`ops` maps each operation to a pair (call, answer): `call()` runs the
+library's own function once and is what gets timed; `answer(result)` turns
+its result into a common form, so answers can be compared before any time is
+recorded:
 
 - partitions: a sorted tuple of sorted tuples of names;
 - node sets: a frozenset of names;
@@ -42,6 +43,9 @@ class Prepared:
 
 
 # ---------------------------------------------------------------------------
+same = lambda result: result  # noqa: E731
+
+
 class Tarvel:
     name = "tarvel"
 
@@ -62,25 +66,26 @@ class Tarvel:
     def ops(self, g, p, s, t, alpha):
         scores = lambda d: [d[n] for n in p.nodes]  # noqa: E731
         zero = lambda u, v: 0.0  # noqa: E731
-        tree = lambda m: lambda: sum(e.getWeight() for e in g.minimumSpanningTree(m))  # noqa: E731
+        path = lambda m, h=None: (lambda: g.shortestPath(s, t, m, h), p.path_weight)  # noqa: E731
+        tree = lambda m: (lambda: g.minimumSpanningTree(m), lambda r: sum(e.getWeight() for e in r))  # noqa: E731
         return {
-            "dfs": lambda: frozenset(g.iterativeDFS(s)),
-            "components": lambda: partition(g.connectedComponents()),
-            "scc_tarjan": lambda: partition(g.stronglyConnectedComponents(tarvel.TARJAN)),
-            "scc_kosaraju": lambda: partition(g.stronglyConnectedComponents(tarvel.KOSARAJU)),
-            "has_cycle": g.hasCycle,
-            "node_coloring": lambda: scores(g.nodeColoring()),
-            "bfs": lambda: len(g.shortestPath(s, t, tarvel.BFS, None)) - 1,
-            "dijkstra": lambda: p.path_weight(g.shortestPath(s, t, tarvel.DIJKSTRA, None)),
-            "astar": lambda: p.path_weight(g.shortestPath(s, t, tarvel.A_STAR, zero)),
-            "bellman_ford": lambda: p.path_weight(g.shortestPath(s, t, tarvel.BELLMAN_FORD, None)),
+            "dfs": (lambda: g.iterativeDFS(s), frozenset),
+            "components": (g.connectedComponents, partition),
+            "scc_tarjan": (lambda: g.stronglyConnectedComponents(tarvel.TARJAN), partition),
+            "scc_kosaraju": (lambda: g.stronglyConnectedComponents(tarvel.KOSARAJU), partition),
+            "has_cycle": (g.hasCycle, same),
+            "node_coloring": (g.nodeColoring, scores),
+            "bfs": (lambda: g.shortestPath(s, t, tarvel.BFS, None), lambda r: len(r) - 1),
+            "dijkstra": path(tarvel.DIJKSTRA),
+            "astar": path(tarvel.A_STAR, zero),
+            "bellman_ford": path(tarvel.BELLMAN_FORD),
             "mst_kruskal": tree(tarvel.KRUSKAL),
             "mst_prim": tree(tarvel.PRIM),
             "mst_boruvka": tree(tarvel.BORUVKA),
-            "degree": lambda: scores(g.degreeCentrality()),
-            "closeness": lambda: scores(g.closenessCentrality()),
-            "betweenness": lambda: scores(g.betweennessCentrality()),
-            "katz": lambda: scores(g.katzCentrality(alpha, 1.0, 10000, 1e-12)),
+            "degree": (g.degreeCentrality, scores),
+            "closeness": (g.closenessCentrality, scores),
+            "betweenness": (g.betweennessCentrality, scores),
+            "katz": (lambda: g.katzCentrality(alpha, 1.0, 10000, 1e-12), scores),
         }
 
 
@@ -106,33 +111,34 @@ class NetworkX:
 
     def ops(self, g, p, s, t, alpha):
         nx = self.nx
-        scores = lambda d: [d[n] for n in p.nodes]  # noqa: E731
+        scores = lambda d: [float(d[n]) for n in p.nodes]  # noqa: E731
         in_order = lambda graph, colors: iter(graph.nodes)  # noqa: E731
-        tree = lambda a: lambda: nx.minimum_spanning_tree(g, algorithm=a).size(weight="weight")  # noqa: E731
+        tree = lambda a: (lambda: nx.minimum_spanning_tree(g, algorithm=a), lambda r: r.size(weight="weight"))  # noqa: E731
         factor = 1.0 if p.directed else 2.0
         n = len(p.nodes)
         ops = {
-            "dfs": lambda: frozenset(nx.dfs_preorder_nodes(g, s)),
-            "bfs": lambda: len(nx.shortest_path(g, s, t)) - 1,
-            "dijkstra": lambda: p.path_weight(nx.dijkstra_path(g, s, t)),
-            "astar": lambda: p.path_weight(nx.astar_path(g, s, t, heuristic=lambda u, v: 0.0)),
-            "bellman_ford": lambda: p.path_weight(nx.bellman_ford_path(g, s, t)),
-            "degree": lambda: [float(d) for d in scores(dict(g.out_degree() if p.directed else g.degree()))],
-            "betweenness": lambda: [factor * v for v in scores(nx.betweenness_centrality(g, normalized=False))],
+            "dfs": (lambda: list(nx.dfs_preorder_nodes(g, s)), frozenset),
+            "bfs": (lambda: nx.shortest_path(g, s, t), lambda r: len(r) - 1),
+            "dijkstra": (lambda: nx.dijkstra_path(g, s, t), p.path_weight),
+            "astar": (lambda: nx.astar_path(g, s, t, heuristic=lambda u, v: 0.0), p.path_weight),
+            "bellman_ford": (lambda: nx.bellman_ford_path(g, s, t), p.path_weight),
+            "degree": (lambda: dict(g.out_degree() if p.directed else g.degree()), scores),
+            "betweenness": (lambda: nx.betweenness_centrality(g, normalized=False),
+                            lambda r: [factor * v for v in scores(r)]),
         }
         if p.directed:
-            ops["scc_tarjan"] = lambda: partition(nx.strongly_connected_components(g))
-            ops["scc_kosaraju"] = lambda: partition(nx.kosaraju_strongly_connected_components(g))
-            ops["has_cycle"] = lambda: not nx.is_directed_acyclic_graph(g)
+            ops["scc_tarjan"] = (lambda: list(nx.strongly_connected_components(g)), partition)
+            ops["scc_kosaraju"] = (lambda: list(nx.kosaraju_strongly_connected_components(g)), partition)
+            ops["has_cycle"] = (lambda: not nx.is_directed_acyclic_graph(g), same)
         else:
-            ops["components"] = lambda: partition(nx.connected_components(g))
-            ops["node_coloring"] = lambda: scores(nx.greedy_color(g, strategy=in_order))
+            ops["components"] = (lambda: list(nx.connected_components(g)), partition)
+            ops["node_coloring"] = (lambda: nx.greedy_color(g, strategy=in_order), scores)
             ops["mst_kruskal"], ops["mst_prim"], ops["mst_boruvka"] = tree("kruskal"), tree("prim"), tree("boruvka")
             if nx.is_connected(g):
                 # (n - 1) / sum of distances; ours is 1 / sum.
-                ops["closeness"] = lambda: [v / (n - 1) for v in scores(
-                    nx.closeness_centrality(g, wf_improved=False))]
-            ops["katz"] = lambda: scores(nx.katz_centrality(g, alpha=alpha, beta=1.0, max_iter=10000, tol=1e-12))
+                ops["closeness"] = (lambda: nx.closeness_centrality(g, wf_improved=False),
+                                    lambda r: [v / (n - 1) for v in scores(r)])
+            ops["katz"] = (lambda: nx.katz_centrality(g, alpha=alpha, beta=1.0, max_iter=10000, tol=1e-12), scores)
         return ops
 
 
@@ -161,27 +167,30 @@ class IGraph:
         si, ti = p.index[s], p.index[t]
         names = p.nodes
         factor = 1.0 if p.directed else 2.0
-        tree = lambda: sum(g.es[e]["weight"] for e in g.spanning_tree(weights="weight", return_tree=False))  # noqa: E731
+        by_name = lambda groups: partition([[names[v] for v in c] for c in groups])  # noqa: E731
+        floats = lambda r: [float(v) for v in r]  # noqa: E731
         ops = {
-            "dfs": lambda: frozenset(names[v] for v in g.dfs(si, mode="out")[0]),
-            "bfs": lambda: len(g.get_shortest_path(si, ti, mode="out")) - 1,
-            "dijkstra": lambda: p.index_path_weight(
-                g.get_shortest_path(si, ti, weights="weight", mode="out", algorithm="dijkstra")),
-            "astar": lambda: p.index_path_weight(
-                g.get_shortest_path_astar(si, ti, lambda graph, v, goal: 0.0, weights="weight", mode="out")),
-            "bellman_ford": lambda: p.index_path_weight(
-                g.get_shortest_path(si, ti, weights="weight", mode="out", algorithm="bellman_ford")),
-            "degree": lambda: [float(d) for d in g.degree(mode="out")],
-            "closeness": lambda: [0.0 if math.isnan(v) else v for v in g.closeness(mode="out", normalized=False)],
-            "betweenness": lambda: [factor * v for v in g.betweenness(directed=p.directed)],
+            "dfs": (lambda: g.dfs(si, mode="out")[0], lambda r: frozenset(names[v] for v in r)),
+            "bfs": (lambda: g.get_shortest_path(si, ti, mode="out"), lambda r: len(r) - 1),
+            "dijkstra": (lambda: g.get_shortest_path(si, ti, weights="weight", mode="out", algorithm="dijkstra"),
+                         p.index_path_weight),
+            "astar": (lambda: g.get_shortest_path_astar(si, ti, lambda graph, v, goal: 0.0, weights="weight",
+                                                        mode="out"), p.index_path_weight),
+            "bellman_ford": (lambda: g.get_shortest_path(si, ti, weights="weight", mode="out",
+                                                         algorithm="bellman_ford"), p.index_path_weight),
+            "degree": (lambda: g.degree(mode="out"), floats),
+            "closeness": (lambda: g.closeness(mode="out", normalized=False),
+                          lambda r: [0.0 if math.isnan(v) else v for v in r]),
+            "betweenness": (lambda: g.betweenness(directed=p.directed), lambda r: [factor * v for v in r]),
         }
         if p.directed:
-            ops["scc_tarjan"] = ops["scc_kosaraju"] = lambda: partition(
-                [[names[v] for v in c] for c in g.connected_components(mode="strong")])
-            ops["has_cycle"] = lambda: not g.is_dag()
+            ops["scc_tarjan"] = ops["scc_kosaraju"] = (lambda: g.connected_components(mode="strong"), by_name)
+            ops["has_cycle"] = (lambda: not g.is_dag(), same)
         else:
-            ops["components"] = lambda: partition([[names[v] for v in c] for c in g.connected_components()])
-            ops["mst_kruskal"] = ops["mst_prim"] = ops["mst_boruvka"] = tree
+            ops["components"] = (g.connected_components, by_name)
+            ops["mst_kruskal"] = ops["mst_prim"] = ops["mst_boruvka"] = (
+                lambda: g.spanning_tree(weights="weight", return_tree=False),
+                lambda r: sum(g.es[e]["weight"] for e in r))
         return ops
 
 
@@ -206,36 +215,35 @@ class RustworkX:
         si, ti = p.index[s], p.index[t]
         names = p.nodes
         n = len(names)
-        path = lambda result: p.index_path_weight(list(result[ti]))  # noqa: E731
+        values = lambda r: [float(r[i]) for i in range(n)]  # noqa: E731
+        by_name = lambda groups: partition([[names[v] for v in c] for c in groups])  # noqa: E731
+        target = lambda r: p.index_path_weight(list(r[ti]))  # noqa: E731
+        factor = 1.0 if p.directed else 2.0
         ops = {
-            "dfs": lambda: frozenset([s] + [names[b] for _, b in rx.dfs_edges(g, si)]),
-            "bfs": lambda: len(rx.dijkstra_shortest_paths(g, si, target=ti, default_weight=1.0)[ti]) - 1,
-            "dijkstra": lambda: path(rx.dijkstra_shortest_paths(g, si, target=ti, weight_fn=float)),
-            "astar": lambda: p.index_path_weight(list(rx.astar_shortest_path(
-                g, si, lambda node: node == t, float, lambda node: 0.0))),
-            "bellman_ford": lambda: path(rx.bellman_ford_shortest_paths(g, si, target=ti, weight_fn=float)),
-            "degree": lambda: [float(g.out_degree(i) if p.directed else g.degree(i)) for i in range(n)],
-            "betweenness": lambda: [v * (1.0 if p.directed else 2.0) for v in _values(
-                rx.betweenness_centrality(g, normalized=False), n)],
+            "dfs": (lambda: rx.dfs_edges(g, si), lambda r: frozenset([s] + [names[b] for _, b in r])),
+            "bfs": (lambda: rx.dijkstra_shortest_paths(g, si, target=ti, default_weight=1.0),
+                    lambda r: len(r[ti]) - 1),
+            "dijkstra": (lambda: rx.dijkstra_shortest_paths(g, si, target=ti, weight_fn=float), target),
+            "astar": (lambda: rx.astar_shortest_path(g, si, lambda node: node == t, float, lambda node: 0.0),
+                      lambda r: p.index_path_weight(list(r))),
+            "bellman_ford": (lambda: rx.bellman_ford_shortest_paths(g, si, target=ti, weight_fn=float), target),
+            "degree": (lambda: [g.out_degree(i) if p.directed else g.degree(i) for i in range(n)],
+                       lambda r: [float(v) for v in r]),
+            "betweenness": (lambda: rx.betweenness_centrality(g, normalized=False),
+                            lambda r: [factor * v for v in values(r)]),
         }
         if p.directed:
-            ops["scc_tarjan"] = ops["scc_kosaraju"] = lambda: partition(
-                [[names[v] for v in c] for c in rx.strongly_connected_components(g)])
-            ops["has_cycle"] = lambda: not rx.is_directed_acyclic_graph(g)
+            ops["scc_tarjan"] = ops["scc_kosaraju"] = (lambda: rx.strongly_connected_components(g), by_name)
+            ops["has_cycle"] = (lambda: not rx.is_directed_acyclic_graph(g), same)
         else:
-            ops["components"] = lambda: partition([[names[v] for v in c] for c in rx.connected_components(g)])
-            ops["mst_kruskal"] = ops["mst_prim"] = ops["mst_boruvka"] = lambda: sum(
-                w for _, _, w in rx.minimum_spanning_edges(g, weight_fn=float))
+            ops["components"] = (lambda: rx.connected_components(g), by_name)
+            ops["mst_kruskal"] = ops["mst_prim"] = ops["mst_boruvka"] = (
+                lambda: rx.minimum_spanning_edges(g, weight_fn=float), lambda r: sum(w for _, _, w in r))
             if rx.is_connected(g):
-                ops["closeness"] = lambda: [v / (n - 1) for v in _values(
-                    rx.closeness_centrality(g, wf_improved=False), n)]
-            ops["katz"] = lambda: _values(rx.katz_centrality(
-                g, alpha=alpha, beta=1.0, max_iter=10000, tol=1e-12), n)
+                ops["closeness"] = (lambda: rx.closeness_centrality(g, wf_improved=False),
+                                    lambda r: [v / (n - 1) for v in values(r)])
+            ops["katz"] = (lambda: rx.katz_centrality(g, alpha=alpha, beta=1.0, max_iter=10000, tol=1e-12), values)
         return ops
-
-
-def _values(mapping, n):
-    return [float(mapping[i]) for i in range(n)]
 
 
 # ---------------------------------------------------------------------------
@@ -263,31 +271,33 @@ class NetworKit:
         si, ti = p.index[s], p.index[t]
         names = p.nodes
         n = len(names)
+        by_name = lambda groups: partition([[names[v] for v in c] for c in groups])  # noqa: E731
+        hops = nk.graphtools.toUnweighted(g)  # the centralities count edges, not weights
 
         def dfs():
             seen = []
             nk.graph.Traversal.DFSfrom(g, si, seen.append)
-            return frozenset(names[v] for v in seen)
+            return seen
 
-        hops = nk.graphtools.toUnweighted(g)  # the centralities count edges, not weights
         ops = {
-            "dfs": dfs,
-            "bfs": lambda: int(nk.distance.BFS(g, si, False, False, ti).run().getDistances()[ti]),
-            "dijkstra": lambda: nk.distance.Dijkstra(g, si, False, False, ti).run().getDistances()[ti],
-            "astar": lambda: nk.distance.AStar(g, [0.0] * n, si, ti, False).run().getDistance(),
-            "degree": lambda: nk.centrality.DegreeCentrality(g, outDeg=True).run().scores(),
+            "dfs": (dfs, lambda r: frozenset(names[v] for v in r)),
+            "bfs": (lambda: nk.distance.BFS(g, si, False, False, ti).run().getDistances(), lambda r: int(r[ti])),
+            "dijkstra": (lambda: nk.distance.Dijkstra(g, si, False, False, ti).run().getDistances(),
+                         lambda r: r[ti]),
+            "astar": (lambda: nk.distance.AStar(g, [0.0] * n, si, ti, False).run().getDistance(), same),
+            "degree": (lambda: nk.centrality.DegreeCentrality(g, outDeg=True).run().scores(), same),
             # Already counts every undirected pair from both ends.
-            "betweenness": lambda: nk.centrality.Betweenness(hops, normalized=False).run().scores(),
+            "betweenness": (lambda: nk.centrality.Betweenness(hops, normalized=False).run().scores(), same),
         }
         if p.directed:
-            ops["scc_tarjan"] = ops["scc_kosaraju"] = lambda: partition(
-                [[names[v] for v in c] for c in nk.components.StronglyConnectedComponents(g).run().getComponents()])
+            ops["scc_tarjan"] = ops["scc_kosaraju"] = (
+                lambda: nk.components.StronglyConnectedComponents(g).run().getComponents(), by_name)
         else:
-            ops["components"] = lambda: partition(
-                [[names[v] for v in c] for c in nk.components.ConnectedComponents(g).run().getComponents()])
+            ops["components"] = (lambda: nk.components.ConnectedComponents(g).run().getComponents(), by_name)
             if nk.components.ConnectedComponents(g).run().numberOfComponents() == 1:
-                ops["closeness"] = lambda: [v / (n - 1) for v in nk.centrality.Closeness(
-                    hops, False, nk.centrality.ClosenessVariant.STANDARD).run().scores()]
+                ops["closeness"] = (lambda: nk.centrality.Closeness(
+                    hops, False, nk.centrality.ClosenessVariant.STANDARD).run().scores(),
+                    lambda r: [v / (n - 1) for v in r])
         return ops
 
 
