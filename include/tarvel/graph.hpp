@@ -3,15 +3,18 @@
 // include <tarvel/tarvel.hpp> to get all of them.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <functional>
+#include <string_view>
+#include <type_traits>
 #include <stdexcept>
 #include <string>
 #include <unordered_map>
-#include <unordered_set>
 #include <utility>
 #include <vector>
 
+#include "hash_tables.hpp"
 #include "types.hpp"
 
 namespace tarvel {
@@ -40,10 +43,26 @@ struct TreeEdge {
     double weight;
 };
 
+namespace detail {
+
+// Ensures that `count` more elements fit without reallocating, growing
+// geometrically.
+template <class Vector>
+void makeRoom(Vector& vector, std::size_t count) {
+    if (vector.capacity() - vector.size() < count) {
+        vector.reserve(std::max(2 * vector.capacity(), vector.size() + count));
+    }
+}
+
+}  // namespace detail
+
 template <class T, class W>
 class Graph {
 public:
     using Heuristic = std::function<double(T, T)>;
+    // How look-ups take a name: a std::string_view for std::string names, so
+    // that callers holding other string forms need not copy them.
+    using Key = std::conditional_t<std::is_same_v<T, std::string>, std::string_view, const T&>;
     using NameList = std::vector<T>;
     using EdgeColourList = std::vector<std::pair<std::pair<NodeIndex, NodeIndex>, int>>;
 
@@ -51,17 +70,19 @@ public:
 
     // ---- store --------------------------------------------------------
     void addNode(const T& name);
-    bool hasNode(const T& name) const { return nodeIndex.find(name) != nodeIndex.end(); }
-    void addEdge(const T& src, const T& dest, const W& weight);
+    bool hasNode(Key name) const { return find(name) != NoNode; }
+    void addEdge(Key src, Key dest, const W& weight);
 
     // Read access for callers working on indices.
     std::size_t size() const noexcept { return nodeCount; }
     bool isDirected() const noexcept { return directed; }
     const std::vector<AdjacencyEntry>& neighbours(NodeIndex node) const { return adjacency.at(node); }
-    const std::vector<Edge<T, W>>& edgeRecords() const noexcept { return edges; }
+    // The edge records in insertion order (one per addEdge call in a directed
+    // graph, one per unordered pair in an undirected one).
+    std::vector<Edge<T, W>> edgeRecords() const;
     const T& nameOf(NodeIndex node) const { return indexNode.at(node); }
     // Index of a node; std::out_of_range naming the node when it is absent.
-    NodeIndex indexOf(const T& name) const;
+    NodeIndex indexOf(Key name) const;
     // Counts every change of the graph; lets a search notice that a callback
     // added nodes or edges under it.
     std::uint64_t revision() const noexcept { return changes; }
@@ -115,16 +136,23 @@ public:
     static Graph load(const std::string& filename);
 
 private:
+    struct EdgeRecord {
+        NodeIndex source;
+        NodeIndex destination;
+        W weight;
+    };
+
+    NodeIndex find(Key name) const { return nodeIndex.find(name, nodeIndex.hashOf(name), indexNode); }
     std::unordered_map<T, double> byName(const std::vector<double>& scores) const;
     void checkUnchanged(std::uint64_t revisionAtStart) const;
 
-    std::unordered_map<T, NodeIndex> nodeIndex;
-    std::vector<T> indexNode;  // NodeIndex -> name
+    detail::NameIndex<T> nodeIndex;  // name -> NodeIndex
+    std::vector<T> indexNode;        // NodeIndex -> name
     std::vector<std::vector<AdjacencyEntry>> adjacency;
-    std::vector<Edge<T, W>> edges;
+    std::vector<EdgeRecord> edges;
     // Unordered pairs already recorded in `edges` (undirected graphs only),
     // kept as (lower index, higher index).
-    std::unordered_set<std::pair<NodeIndex, NodeIndex>, PairHash> edgeSeen;
+    detail::PairTable<bool> edgeSeen;
     std::size_t nodeCount = 0;
     bool directed;
     std::uint64_t changes = 0;
@@ -132,16 +160,19 @@ private:
 
 template <class T, class W>
 void Graph<T, W>::addNode(const T& name) {
-    if (nodeIndex.find(name) != nodeIndex.end()) {
+    const std::uint64_t hash = nodeIndex.hashOf(Key(name));
+    if (nodeIndex.find(Key(name), hash, indexNode) != NoNode) {
         throw std::runtime_error("duplicate nodes are not allowed");
     }
-    nodeIndex.emplace(name, nodeCount);
+    // Running out of memory part way must leave no trace of the node.
+    detail::makeRoom(adjacency, 1);
+    indexNode.push_back(name);
+    adjacency.emplace_back();  // cannot throw: room was made
     try {
-        indexNode.push_back(name);
-        adjacency.emplace_back();
-    } catch (...) {  // out of memory: leave no trace of the node
-        if (indexNode.size() > nodeCount) indexNode.pop_back();
-        nodeIndex.erase(name);
+        nodeIndex.insert(hash, nodeCount);
+    } catch (...) {
+        indexNode.pop_back();
+        adjacency.pop_back();
         throw;
     }
     ++nodeCount;
@@ -149,30 +180,35 @@ void Graph<T, W>::addNode(const T& name) {
 }
 
 template <class T, class W>
-NodeIndex Graph<T, W>::indexOf(const T& name) const {
-    const auto found = nodeIndex.find(name);
-    if (found == nodeIndex.end()) {
-        throw std::out_of_range("unknown node: " + detail::describe(name));
-    }
-    return found->second;
+NodeIndex Graph<T, W>::indexOf(Key name) const {
+    const NodeIndex found = find(name);
+    if (found == NoNode) throw std::out_of_range("unknown node: " + detail::describe(name));
+    return found;
 }
 
 template <class T, class W>
-void Graph<T, W>::addEdge(const T& src, const T& dest, const W& weight) {
+void Graph<T, W>::addEdge(Key src, Key dest, const W& weight) {
     const NodeIndex u = indexOf(src);
     const NodeIndex v = indexOf(dest);
     const double w = static_cast<double>(weight);
-    if (directed) {
-        adjacency[u].emplace_back(v, w);
-        edges.emplace_back(src, dest, weight);
-    } else {
-        adjacency[u].emplace_back(v, w);
-        adjacency[v].emplace_back(u, w);
-        if (edgeSeen.insert({std::min(u, v), std::max(u, v)}).second) {
-            edges.emplace_back(src, dest, weight);
-        }
-    }
+    // Every allocation happens before the first change, so running out of
+    // memory leaves the graph as it was.
+    detail::makeRoom(adjacency[u], !directed && u == v ? 2 : 1);
+    detail::makeRoom(adjacency[v], 1);
+    detail::makeRoom(edges, 1);
+    const bool firstOfPair = directed || edgeSeen.insert({std::min(u, v), std::max(u, v)}, true).second;
+    adjacency[u].emplace_back(v, w);
+    if (!directed) adjacency[v].emplace_back(u, w);
+    if (firstOfPair) edges.push_back({u, v, weight});
     ++changes;
+}
+
+template <class T, class W>
+std::vector<Edge<T, W>> Graph<T, W>::edgeRecords() const {
+    std::vector<Edge<T, W>> records;
+    records.reserve(edges.size());
+    for (const EdgeRecord& e : edges) records.emplace_back(indexNode[e.source], indexNode[e.destination], e.weight);
+    return records;
 }
 
 template <class T, class W>

@@ -78,8 +78,9 @@ void Graph<T, W>::save(const std::string& filename) const {
     auto& nodes = document["nodes"] = nlohmann::json::array();
     for (const T& name : indexNode) nodes.push_back(name);
     auto& records = document["edges"] = nlohmann::json::array();
-    for (const Edge<T, W>& e : edges) {
-        records.push_back({{"src", e.getSource()}, {"dest", e.getDestination()}, {"weight", e.getWeight()}});
+    for (const EdgeRecord& e : edges) {
+        records.push_back(
+            {{"src", indexNode[e.source]}, {"dest", indexNode[e.destination]}, {"weight", e.weight}});
     }
     // Serialise completely (this is where a name that is not valid UTF-8
     // fails) before the file is touched.

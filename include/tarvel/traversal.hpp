@@ -135,14 +135,14 @@ template <class T, class W>
 typename Graph<T, W>::EdgeColourList Graph<T, W>::edgeColorList() const {
     using Key = std::pair<NodeIndex, NodeIndex>;
     EdgeColourList coloured;                               // in order of first colouring
-    std::unordered_map<Key, std::size_t, PairHash> slot;  // key -> position in `coloured`
+    detail::PairTable<std::size_t> slot;                   // key -> position in `coloured`
     std::vector<std::size_t> usedBy;                       // usedBy[c] == stamp: colour c taken
     std::size_t stamp = 0;
 
     const auto colourOf = [&](NodeIndex a, NodeIndex b) -> int {
-        auto found = slot.find(Key(a, b));
-        if (found == slot.end()) found = slot.find(Key(b, a));
-        return found == slot.end() ? 0 : coloured[found->second].second;
+        const std::size_t* found = slot.find(Key(a, b));
+        if (found == nullptr) found = slot.find(Key(b, a));
+        return found == nullptr ? 0 : coloured[*found].second;
     };
     const auto markAround = [&](NodeIndex node) {
         for (const auto& entry : adjacency[node]) {
@@ -163,11 +163,11 @@ typename Graph<T, W>::EdgeColourList Graph<T, W>::edgeColorList() const {
             markAround(b);
             std::size_t j = 1;
             while (j < usedBy.size() && usedBy[j] == stamp) ++j;
-            const auto inserted = slot.emplace(Key(i, b), coloured.size());
+            const auto inserted = slot.insert(Key(i, b), coloured.size());
             if (inserted.second) {
                 coloured.emplace_back(Key(i, b), static_cast<int>(j));
             } else {
-                coloured[inserted.first->second].second = static_cast<int>(j);
+                coloured[*inserted.first].second = static_cast<int>(j);
             }
         }
     }
