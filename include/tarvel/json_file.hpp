@@ -2,11 +2,13 @@
 // sorted keys and four-space indentation; load builds a new graph from it.
 #pragma once
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <sstream>
 #include <limits>
 #include <stdexcept>
 #include <string>
@@ -19,6 +21,7 @@
 #include <nlohmann/json.hpp>
 
 #include "graph.hpp"
+#include "json_text.hpp"
 
 namespace tarvel {
 
@@ -71,32 +74,22 @@ inline void replaceFile(const std::string& filename, const std::string& text) {
 
 }  // namespace detail
 
-template <class T, class W>
-void Graph<T, W>::save(const std::string& filename) const {
-    nlohmann::json document;
-    document["directed"] = directed;
-    auto& nodes = document["nodes"] = nlohmann::json::array();
-    for (const T& name : indexNode) nodes.push_back(name);
-    auto& records = document["edges"] = nlohmann::json::array();
-    for (const EdgeRecord& e : edges) {
-        records.push_back(
-            {{"src", indexNode[e.source]}, {"dest", indexNode[e.destination]}, {"weight", e.weight}});
-    }
-    // Serialise completely (this is where a name that is not valid UTF-8
-    // fails) before the file is touched.
-    std::string text = document.dump(4);
-    text += '\n';
-    detail::replaceFile(filename, text);
-}
+namespace detail {
 
+// Graphs whose file text is read and written directly (json_text.hpp).
 template <class T, class W>
-Graph<T, W> Graph<T, W>::load(const std::string& filename) {
+inline constexpr bool directText =
+    std::is_same_v<T, std::string> && std::is_integral_v<W> && !std::is_same_v<W, bool> &&
+    !std::is_same_v<W, char> && !std::is_same_v<W, signed char> && !std::is_same_v<W, unsigned char>;
+
+// Builds a graph from the first JSON value in `in` through the JSON document.
+template <class T, class W>
+Graph<T, W> loadDocument(std::istream& in) {
     using json = nlohmann::json;
-    std::ifstream in(filename);
     json document;
     in >> document;  // the first JSON value; anything after it is ignored
 
-    Graph graph(document["directed"].template get<bool>());
+    Graph<T, W> graph(document["directed"].template get<bool>());
     for (const json& name : document["nodes"]) graph.addNode(name.template get<T>());
     for (const json& edge : document["edges"]) {
         if (!edge.is_object()) {
@@ -120,6 +113,73 @@ Graph<T, W> Graph<T, W>::load(const std::string& filename) {
         graph.addEdge(src, dest, weight);
     }
     return graph;
+}
+
+inline std::string readAll(std::istream& in) {
+    std::string text;
+    if (!in) return text;
+    in.seekg(0, std::ios::end);
+    const std::streamoff size = in.tellg();
+    in.seekg(0, std::ios::beg);
+    if (size > 0 && in) {
+        text.resize(static_cast<std::size_t>(size));
+        in.read(&text[0], size);
+        text.resize(static_cast<std::size_t>(in.gcount()));
+        if (in.gcount() == size && in.peek() == std::char_traits<char>::eof()) return text;
+        in.clear();
+    }
+    // Not a regular file (or it grew): read to the end.
+    std::ostringstream rest;
+    rest << in.rdbuf();
+    return text + rest.str();
+}
+
+}  // namespace detail
+
+template <class T, class W>
+void Graph<T, W>::save(const std::string& filename) const {
+    if constexpr (detail::directText<T, W>) {
+        // Invalid UTF-8 is left to the document writer, which reports it.
+        if (std::all_of(indexNode.begin(), indexNode.end(), [](const T& name) { return detail::validUtf8(name); })) {
+            detail::replaceFile(filename, detail::graphText<W>(
+                directed, indexNode, edges, [](const EdgeRecord& e) { return e.source; },
+                [](const EdgeRecord& e) { return e.destination; }, [](const EdgeRecord& e) { return e.weight; }));
+            return;
+        }
+    }
+    nlohmann::json document;
+    document["directed"] = directed;
+    auto& nodes = document["nodes"] = nlohmann::json::array();
+    for (const T& name : indexNode) nodes.push_back(name);
+    auto& records = document["edges"] = nlohmann::json::array();
+    for (const EdgeRecord& e : edges) {
+        records.push_back(
+            {{"src", indexNode[e.source]}, {"dest", indexNode[e.destination]}, {"weight", e.weight}});
+    }
+    // Serialise completely (this is where a name that is not valid UTF-8
+    // fails) before the file is touched.
+    std::string text = document.dump(4);
+    text += '\n';
+    detail::replaceFile(filename, text);
+}
+
+template <class T, class W>
+Graph<T, W> Graph<T, W>::load(const std::string& filename) {
+    std::ifstream in(filename);
+    if constexpr (detail::directText<T, W>) {
+        const std::string text = detail::readAll(in);
+        detail::GraphText<W> found;
+        if (detail::GraphTextReader<W>(text).read(found)) {
+            Graph graph(found.directed);
+            for (const std::string_view name : found.nodes) graph.addNode(std::string(name));
+            for (const auto& edge : found.edges) graph.addEdge(edge.src, edge.dest, edge.weight);
+            return graph;
+        }
+        std::istringstream again(text);
+        return detail::loadDocument<T, W>(again);
+    } else {
+        return detail::loadDocument<T, W>(in);
+    }
 }
 
 }  // namespace tarvel

@@ -1,6 +1,7 @@
 // The JSON graph file with other name and weight types, and atomic replacement.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
@@ -65,4 +66,92 @@ TEST(JsonFile, HalfBuiltGraphIsNeverReturned) {
         EXPECT_NE(std::string(e.what()).find('c'), std::string::npos);
     }
     std::remove(path.c_str());
+}
+
+namespace {
+
+// Names built from pieces that exercise escaping and UTF-8 handling.
+std::string randomName(std::mt19937& rng) {
+    static const std::vector<std::string> pieces = {
+        "a", "Z", " ", "\"", "\\", "/", "\n", "\t", "\b", "\f", "\r", std::string(1, '\0'), "\x01", "\x1f", "\x7f",
+        "\xc3\xa9", "\xe6\x9d\xb1", "\xf0\x9f\x99\x82", "\xed\x9f\xbf", "\xef\xbf\xbf", "\xc3", "\xed\xa0\x80",
+        "\xf4\x90\x80\x80", "\xc0\xaf", "\xe0\x80\xaf", "{", "]", ",", ":"};
+    std::string name;
+    for (std::size_t k = rng() % 5; k > 0; --k) name += pieces[rng() % pieces.size()];
+    return name;
+}
+
+}  // namespace
+
+TEST(JsonFile, DirectTextEqualsTheDocumentWriter) {
+    std::mt19937 rng(515);
+    int written = 0, read = 0;
+    for (int round = 0; round < 300; ++round) {
+        std::vector<std::string> names;
+        for (std::size_t k = rng() % 8; k > 0; --k) names.push_back(randomName(rng));
+        std::sort(names.begin(), names.end());
+        names.erase(std::unique(names.begin(), names.end()), names.end());
+        struct E { std::size_t s, d; int w; };
+        std::vector<E> edges;
+        for (std::size_t k = names.empty() ? 0 : rng() % 6; k > 0; --k)
+            edges.push_back({rng() % names.size(), rng() % names.size(), static_cast<int>(rng())});
+        const bool directed = rng() % 2 == 0;
+
+        nlohmann::json document;
+        document["directed"] = directed;
+        document["nodes"] = nlohmann::json::array();
+        for (const auto& n : names) document["nodes"].push_back(n);
+        document["edges"] = nlohmann::json::array();
+        for (const auto& e : edges) document["edges"].push_back({{"src", names[e.s]}, {"dest", names[e.d]}, {"weight", e.w}});
+        std::string expected;
+        try {
+            expected = document.dump(4) + "\n";
+        } catch (const nlohmann::json::type_error&) {
+            EXPECT_FALSE(std::all_of(names.begin(), names.end(), tarvel::detail::validUtf8)) << round;
+            continue;
+        }
+        ASSERT_TRUE(std::all_of(names.begin(), names.end(), tarvel::detail::validUtf8)) << round;
+        const std::string direct = tarvel::detail::graphText<int>(
+            directed, names, edges, [](const E& e) { return e.s; }, [](const E& e) { return e.d; },
+            [](const E& e) { return e.w; });
+        EXPECT_EQ(direct, expected) << round;
+        ++written;
+
+        // The direct reader either declines or reads what the document reader reads.
+        for (const std::string& text : {expected, document.dump(), document.dump(1, '\t') + " trailing"}) {
+            tarvel::detail::GraphText<int> found;
+            if (!tarvel::detail::GraphTextReader<int>(text).read(found)) continue;
+            ++read;
+            ASSERT_EQ(found.nodes.size(), names.size());
+            for (std::size_t k = 0; k < names.size(); ++k) EXPECT_EQ(found.nodes[k], names[k]);
+            ASSERT_EQ(found.edges.size(), edges.size());
+            for (std::size_t k = 0; k < edges.size(); ++k) {
+                EXPECT_EQ(found.edges[k].src, names[edges[k].s]);
+                EXPECT_EQ(found.edges[k].weight, edges[k].w);
+            }
+        }
+    }
+    EXPECT_GT(written, 50);  // both paths were really exercised
+    EXPECT_GT(read, 50);
+}
+
+TEST(JsonFile, DirectReaderDeclinesWhatItDoesNotHandle) {
+    const auto reads = [](const std::string& text) {
+        tarvel::detail::GraphText<int> found;
+        return tarvel::detail::GraphTextReader<int>(text).read(found);
+    };
+    EXPECT_TRUE(reads(R"({"directed": true, "nodes": ["a"], "edges": [{"weight": -5, "src": "a", "dest": "a"}]} x)"));
+    EXPECT_TRUE(reads(R"( {"edges":[],"directed":false} )"));
+    for (const char* text : {
+             R"({"directed": true, "directed": false})", R"({"nodes": []})", R"({"directed": 1})",
+             R"({"directed": true, "extra": 1})", R"({"directed": true, "nodes": ["a\"b"]})",
+             R"({"directed": true, "nodes": [1]})", R"({"directed": truex})",
+             R"({"directed": true, "edges": [{"src": "a", "dest": "a", "weight": 1.5}]})",
+             R"({"directed": true, "edges": [{"src": "a", "dest": "a", "weight": 01}]})",
+             R"({"directed": true, "edges": [{"src": "a", "dest": "a", "weight": 1234567890123456789}]})",
+             R"({"directed": true, "edges": [{"src": "a", "dest": "a"}]})",
+             R"({"directed": true, "edges": [{"src": "a", "src": "a", "dest": "a", "weight": 1}]})",
+             "{\"directed\": true, \"nodes\": [\"\xc3\"]}", "\xef\xbb\xbf{\"directed\": true}", "", "[]"}) {
+        EXPECT_FALSE(reads(text)) << text;
+    }
 }
