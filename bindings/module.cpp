@@ -56,13 +56,13 @@ py::dict edgeColours(const Graph& g) {
 }  // namespace
 
 PYBIND11_MODULE(tarvel, m) {
-    py::class_<Edge>(m, "Edge")
-        .def(py::init<std::string, std::string, int>())
-        .def("getSource", &Edge::getSource)
-        .def("getDestination", &Edge::getDestination)
-        .def("getWeight", &Edge::getWeight);
+    py::class_<Edge>(m, "Edge", "An edge record: source name, destination name and integer weight.")
+        .def(py::init<std::string, std::string, int>(), "Edge(source, destination, weight): a new record. O(1).")
+        .def("getSource", &Edge::getSource, "The source node's name. O(1).")
+        .def("getDestination", &Edge::getDestination, "The destination node's name. O(1).")
+        .def("getWeight", &Edge::getWeight, "The weight, a 32-bit signed integer. O(1).");
 
-    py::enum_<tarvel::ShortestPathAlgo>(m, "ShortestPathAlgo")
+    py::enum_<tarvel::ShortestPathAlgo>(m, "ShortestPathAlgo", "The search used by Graph.shortestPath.")
         .value("BFS", tarvel::ShortestPathAlgo::BFS)
         .value("DIJKSTRA", tarvel::ShortestPathAlgo::DIJKSTRA)
         .value("A_STAR", tarvel::ShortestPathAlgo::A_STAR)
@@ -70,45 +70,90 @@ PYBIND11_MODULE(tarvel, m) {
         .value("BELLMAN_FORD", tarvel::ShortestPathAlgo::BELLMAN_FORD)
         .export_values();
 
-    py::enum_<tarvel::MSTAlgo>(m, "MSTAlgo")
+    py::enum_<tarvel::MSTAlgo>(m, "MSTAlgo", "The algorithm used by Graph.minimumSpanningTree.")
         .value("KRUSKAL", tarvel::MSTAlgo::KRUSKAL)
         .value("PRIM", tarvel::MSTAlgo::PRIM)
         .value("BORUVKA", tarvel::MSTAlgo::BORUVKA)
         .export_values();
 
-    py::enum_<tarvel::SCCAlgo>(m, "SCCAlgo")
+    py::enum_<tarvel::SCCAlgo>(m, "SCCAlgo", "The algorithm used by Graph.stronglyConnectedComponents.")
         .value("TARJAN", tarvel::SCCAlgo::TARJAN)
         .value("KOSARAJU", tarvel::SCCAlgo::KOSARAJU)
         .export_values();
 
-    py::class_<Graph>(m, "Graph")
-        .def(py::init<bool>())
-        .def("addNode", &Graph::addNode)
-        .def("hasNode", &Graph::hasNode)
-        .def("addEdge", &Graph::addEdge, py::arg("src"), py::arg("dest"), py::arg("weight") = 0)
-        .def("hasCycle", &Graph::hasCycle)
-        .def("nodeColoring", [](const Graph& g) { return byName(g, g.greedyColors()); })
-        .def("edgeColoring", &edgeColours)
-        .def("isBipartite", &Graph::isBipartite)
-        .def("connectedComponents", [](const Graph& g) { return nameLists(g, g.componentIndices()); })
+    py::class_<Graph>(m, "Graph",
+                      "A directed or undirected graph of named nodes joined by integer-weighted edges.\n\n"
+                      "Nodes keep the order in which they were added; every result follows that order.")
+        .def(py::init<bool>(), "Graph(directed): a new empty graph; True for a directed graph. O(1).")
+        .def("addNode", &Graph::addNode,
+             "Add a node.\n\nRaises RuntimeError 'duplicate nodes are not allowed' for a name already "
+             "present. Amortised O(1).")
+        .def("hasNode", &Graph::hasNode, "True when the name is a node of the graph. O(1).")
+        .def("addEdge", &Graph::addEdge, py::arg("src"), py::arg("dest"), py::arg("weight") = 0,
+             "Add an edge from src to dest (both ways in an undirected graph).\n\n"
+             "Parallel edges and self-loops are kept. Raises IndexError naming a name that is not a node; "
+             "the graph is then unchanged. Amortised O(1).")
+        .def("hasCycle", &Graph::hasCycle,
+             "True when a depth-first search meets an edge back to a node on its path.\n\n"
+             "An undirected edge counts as a cycle of two. O(V + E).")
+        .def("nodeColoring", [](const Graph& g) { return byName(g, g.greedyColors()); },
+             "Greedy first-fit colours 0, 1, ... in node order, avoiding coloured neighbours.\n\n"
+             "Returns a dict in node order. O((V + E) log V).")
+        .def("edgeColoring", &edgeColours,
+             "Greedy first-fit edge colours 1, 2, ..., keyed by (name, name) in node-index order for "
+             "undirected edges.\n\nReturns a dict in the order the edges were first coloured. "
+             "O(E * max degree).")
+        .def("isBipartite", &Graph::isBipartite,
+             "True when the greedy node colouring uses at most two colours. O((V + E) log V).")
+        .def("connectedComponents", [](const Graph& g) { return nameLists(g, g.componentIndices()); },
+             "Groups found by breadth-first searches from the lowest-numbered unplaced node, following "
+             "edge direction.\n\nReturns a list of lists in that order. O(V + E).")
         .def(
             "katzCentrality",
             [](const Graph& g, double alpha, double beta, int maxIterations, double tolerance) {
                 return byName(g, g.katzScores(alpha, beta, maxIterations, tolerance));
             },
             py::arg("alpha") = 0.1, py::arg("beta") = 1.0, py::arg("max_iterations") = 1000,
-            py::arg("tolerance") = 1e-06)
-        .def("degreeCentrality", [](const Graph& g) { return byName(g, g.degreeScores()); })
-        .def("closenessCentrality", [](const Graph& g) { return byName(g, g.closenessScores()); })
-        .def("betweennessCentrality", [](const Graph& g) { return byName(g, g.betweennessScores()); })
-        .def("minimumSpanningTree", &Graph::minimumSpanningTree, py::arg("method") = tarvel::MSTAlgo::KRUSKAL)
+            py::arg("tolerance") = 1e-06,
+            "Katz scores: iterate x = alpha * (sum over the nodes each node points to) + beta, rescaled to "
+            "unit length, until the L1 change is below tolerance or max_iterations steps.\n\n"
+            "Returns a dict in node order. O(iterations * (V + E)).")
+        .def("degreeCentrality", [](const Graph& g) { return byName(g, g.degreeScores()); },
+             "Number of adjacency entries per node (out-degree; edge ends when undirected).\n\n"
+             "Returns a dict in node order. O(V).")
+        .def("closenessCentrality", [](const Graph& g) { return byName(g, g.closenessScores()); },
+             "1 / (sum of hop distances to the nodes a node reaches), 0.0 when it reaches none.\n\n"
+             "Returns a dict in node order. O(V * (V + E)).")
+        .def("betweennessCentrality", [](const Graph& g) { return byName(g, g.betweennessScores()); },
+             "Unnormalised betweenness over hop-count shortest paths; parallel edges are distinct paths "
+             "and undirected pairs count from both ends.\n\nReturns a dict in node order. O(V * (V + E)).")
+        .def("minimumSpanningTree", &Graph::minimumSpanningTree, py::arg("method") = tarvel::MSTAlgo::KRUSKAL,
+             "A minimum spanning forest as a list of new Edge objects.\n\n"
+             "KRUSKAL: ascending (weight, source, target), every component. PRIM: the tree grown from the "
+             "first node, in joining order. BORUVKA: phase by phase. O(E log E).")
         .def("iterativeDFS",
-             [](const Graph& g, const std::string& start) { return nameList(g, g.dfsOrder(g.indexOf(start))); })
+             [](const Graph& g, const std::string& start) { return nameList(g, g.dfsOrder(g.indexOf(start))); },
+             "Nodes reachable from start, in the order an explicit stack releases them (neighbours pushed "
+             "in insertion order).\n\nRaises IndexError when start is not a node. O(V + E).")
         .def("shortestPath", &Graph::shortestPath, py::arg("start"), py::arg("goal"),
-             py::arg("method") = tarvel::ShortestPathAlgo::A_STAR, py::arg("heuristic"))
+             py::arg("method") = tarvel::ShortestPathAlgo::A_STAR, py::arg("heuristic"),
+             "A path from start to goal as a list of names, [] when goal is unreachable, [start] when both "
+             "names are equal.\n\n"
+             "heuristic(name, neighbour) -> float is called by A_STAR once per improved neighbour; pass "
+             "None for the other methods. Raises IndexError for a name that is not a node and RuntimeError "
+             "'Negative cycle detected' for a reachable cycle of negative weight. BFS O(V + E); DIJKSTRA, "
+             "A_STAR, UNIFORM_COST_SEARCH O(E log E) without negative edges; BELLMAN_FORD O(V * E).")
         .def("stronglyConnectedComponents",
              [](const Graph& g, tarvel::SCCAlgo method) { return nameLists(g, g.sccIndices(method)); },
-             py::arg("method") = tarvel::SCCAlgo::TARJAN)
-        .def("save", &Graph::save)
-        .def_static("load", &Graph::load);
+             py::arg("method") = tarvel::SCCAlgo::TARJAN,
+             "Strongly connected components of a directed graph: TARJAN in reverse topological order, "
+             "KOSARAJU in topological order.\n\nRaises RuntimeError 'implemented only for directed graph' "
+             "for an undirected graph. O(V + E).")
+        .def("save", &Graph::save,
+             "Write the graph to a JSON file, replacing it atomically.\n\nRaises RuntimeError when the "
+             "file cannot be written or a name is not valid UTF-8; the old file is then untouched. O(V + E).")
+        .def_static("load", &Graph::load,
+                    "Read a graph written by save and return it as a new Graph.\n\nRaises RuntimeError with "
+                    "the JSON error for malformed files, IndexError for an edge naming an unknown node. "
+                    "O(V + E).");
 }
