@@ -9,7 +9,7 @@ VENV="$ROOT/.venv"
 PYTHON_VERSION="$(cat "$ROOT/.python-version")"
 
 # ---- system packages ---------------------------------------------------------
-packages=(g++ nlohmann-json3-dev libgtest-dev)
+packages=(g++ clang nlohmann-json3-dev libgtest-dev)
 missing=()
 for package in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "ok installed" || missing+=("$package")

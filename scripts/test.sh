@@ -1,6 +1,11 @@
 #!/usr/bin/env bash
-# Runs every test: the C++ tests (plain, then under AddressSanitizer and
-# UndefinedBehaviorSanitizer) with ctest, and the Python tests with pytest.
+# Runs every test:
+#   1. the C++ tests with ctest, plain and under AddressSanitizer +
+#      UndefinedBehaviorSanitizer (LeakSanitizer included);
+#   2. a bounded run of the graph-file fuzzer;
+#   3. the Python tests with pytest, once against the module built with the
+#      standard library's assertions, then against the installed module;
+#   4. the benchmark comparison at a tiny size, so that it keeps working.
 set -euo pipefail
 
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -19,5 +24,17 @@ for variant in plain sanitize; do
     ctest --test-dir "$dir" --output-on-failure -j "$jobs"
 done
 
+bash scripts/fuzz.sh "${TARVEL_FUZZ_SECONDS:-60}"
+
+echo "== benchmark comparison, tiny size"
+bash scripts/bench.sh --tiny --out build/bench-tiny | tail -n 1
+
+echo "== Python tests against the module built with library assertions"
+rm -rf build/py-assertions
+python -m pip install -q --no-build-isolation --no-deps --target build/py-assertions \
+    -C cmake.define.TARVEL_ASSERTIONS=ON -C build-dir=build/assertions/{wheel_tag} . 2>&1 | grep -v '^WARNING: Location' || true
+PYTHONPATH="$ROOT/build/py-assertions" python -c 'import tarvel; print("module:", tarvel.__file__)'
+PYTHONPATH="$ROOT/build/py-assertions" python -m pytest tests/python -q -p no:cacheprovider
+
 echo "== Python tests"
-python -m pytest tests/python -q
+python -m pytest tests/python -q -p no:cacheprovider
