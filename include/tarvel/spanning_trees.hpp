@@ -210,11 +210,12 @@ private:
 // loop ends with a spanning tree or, when a phase joins nothing, with the
 // spanning forest collected so far.
 //
-// Instead of rescanning every entry in every phase, each component keeps its
-// entries in a heap and discards entries that have become internal; only
-// components that still have outgoing entries take part in a phase. The
-// picks are the same as a full scan's, and a graph whose phases join one pair
-// each (a directed star) costs O(E log E) instead of O(V E).
+// The first phases scan the entries, dropping those that have become internal
+// to a component (they never lead out again). A graph that needs many phases
+// joins few components per phase (a directed star joins one), so after
+// 2 log2(V) + 8 phases each component keeps its remaining entries in a heap
+// instead, and only components with outgoing entries take part. Both ways
+// make the same picks; the heaps bound the whole at O(E log E).
 template <class T, class W>
 std::vector<TreeEdge> Graph<T, W>::boruvka() const {
     std::vector<TreeEdge> result;
@@ -233,43 +234,86 @@ std::vector<TreeEdge> Graph<T, W>::boruvka() const {
             weight.push_back(entry.second);
         }
     }
-    detail::EntryHeaps heaps(weight);
-    std::vector<std::size_t> top(nodeCount, none);  // heap of each component root
-    for (std::size_t e = 0; e < owner.size(); ++e) top[owner[e]] = heaps.meld(top[owner[e]], e);
-
     DisjointSet sets(nodeCount);
-    const auto rootOf = [&](NodeIndex node) { return static_cast<NodeIndex>(sets.find(static_cast<std::int32_t>(node))); };
-    std::vector<NodeIndex> live;  // roots whose component may still have outgoing entries
-    for (NodeIndex i = 0; i < nodeCount; ++i)
-        if (top[i] != none) live.push_back(i);
-    std::vector<std::pair<NodeIndex, std::size_t>> picks;  // (root, entry)
-
-    while (result.size() < nodeCount - 1) {
-        picks.clear();
-        for (const NodeIndex root : live) {
-            std::size_t& best = top[root];
-            while (best != none && rootOf(target[best]) == root) best = heaps.pop(best);
-            if (best != none) picks.emplace_back(root, best);
-        }
-        std::sort(picks.begin(), picks.end());
-        const std::size_t before = result.size();
+    const auto rootOf = [&](NodeIndex node) {
+        return static_cast<NodeIndex>(sets.find(static_cast<std::int32_t>(node)));
+    };
+    // Joins the picks (root, entry), sorted by root; returns how many joined.
+    const auto join = [&](const std::vector<std::pair<NodeIndex, std::size_t>>& picks, auto&& joined) {
+        std::size_t count = 0;
         for (const auto& pick : picks) {
             const std::size_t e = pick.second;
-            const NodeIndex ra = rootOf(owner[e]);
-            const NodeIndex rb = rootOf(target[e]);
+            const NodeIndex ra = rootOf(owner[e]), rb = rootOf(target[e]);
             if (ra == rb) continue;
             result.push_back({owner[e], target[e], weight[e]});
             sets.unite(static_cast<std::int32_t>(owner[e]), static_cast<std::int32_t>(target[e]));
-            const NodeIndex joined = rootOf(ra);
-            const std::size_t melded = heaps.meld(top[ra], top[rb]);
-            top[ra] = top[rb] = none;
-            top[joined] = melded;
+            joined(ra, rb, rootOf(ra));
+            ++count;
         }
-        if (result.size() == before) break;
+        return count;
+    };
+    std::vector<std::pair<NodeIndex, std::size_t>> picks;
+
+    // ---- scanning phases
+    std::size_t scanningPhases = 8;
+    for (std::size_t n = nodeCount; n > 1; n /= 2) scanningPhases += 2;
+    std::vector<NodeIndex> root(nodeCount);
+    std::vector<std::size_t> slot(nodeCount, none);
+    for (std::size_t phase = 0; phase < scanningPhases; ++phase) {
+        if (result.size() >= nodeCount - 1) return result;
+        for (NodeIndex i = 0; i < nodeCount; ++i) root[i] = rootOf(i);
+        picks.clear();
+        std::size_t kept = 0;
+        for (std::size_t e = 0; e < owner.size(); ++e) {
+            const NodeIndex ri = root[owner[e]];
+            if (ri == root[target[e]]) continue;  // internal from now on
+            owner[kept] = owner[e];
+            target[kept] = target[e];
+            weight[kept] = weight[e];
+            std::size_t& best = slot[ri];
+            if (best == none) picks.emplace_back(ri, kept);
+            if (best == none || weight[best] > weight[kept]) best = kept;
+            ++kept;
+        }
+        owner.resize(kept);
+        target.resize(kept);
+        weight.resize(kept);
+        for (auto& pick : picks) {
+            pick.second = slot[pick.first];
+            slot[pick.first] = none;
+        }
+        std::sort(picks.begin(), picks.end());
+        if (join(picks, [](NodeIndex, NodeIndex, NodeIndex) {}) == 0) return result;
+    }
+
+    // ---- heap phases
+    detail::EntryHeaps heaps(weight);
+    std::vector<std::size_t> top(nodeCount, none);  // heap of each component root
+    for (std::size_t e = 0; e < owner.size(); ++e) {
+        const NodeIndex r = rootOf(owner[e]);
+        top[r] = heaps.meld(top[r], e);
+    }
+    std::vector<NodeIndex> live;  // roots whose component may still have outgoing entries
+    for (NodeIndex i = 0; i < nodeCount; ++i)
+        if (top[i] != none) live.push_back(i);
+    const auto meldHeaps = [&](NodeIndex ra, NodeIndex rb, NodeIndex joinedRoot) {
+        const std::size_t melded = heaps.meld(top[ra], top[rb]);
+        top[ra] = top[rb] = none;
+        top[joinedRoot] = melded;
+    };
+    while (result.size() < nodeCount - 1) {
+        picks.clear();
+        for (const NodeIndex r : live) {
+            std::size_t& best = top[r];
+            while (best != none && rootOf(target[best]) == r) best = heaps.pop(best);
+            if (best != none) picks.emplace_back(r, best);
+        }
+        std::sort(picks.begin(), picks.end());
+        if (join(picks, meldHeaps) == 0) break;
         std::vector<NodeIndex> next;
         for (const auto& pick : picks) {
-            const NodeIndex root = rootOf(pick.first);
-            if (top[root] != none) next.push_back(root);
+            const NodeIndex r = rootOf(pick.first);
+            if (top[r] != none) next.push_back(r);
         }
         std::sort(next.begin(), next.end());
         next.erase(std::unique(next.begin(), next.end()), next.end());

@@ -31,6 +31,7 @@ inline G randomGraph(std::mt19937& rng, bool directed, int n, int m, int lo = 1,
 }
 
 struct RecursiveCycle {
+    explicit RecursiveCycle(const G& graph) : g(graph) {}
     const G& g;
     std::vector<bool> visited = std::vector<bool>(g.size()), onPath = std::vector<bool>(g.size());
     bool enter(std::size_t u) {
@@ -53,6 +54,7 @@ struct RecursiveCycle {
 };
 
 struct RecursiveTarjan {
+    explicit RecursiveTarjan(const G& graph) : g(graph) {}
     const G& g;
     static constexpr std::size_t unset = static_cast<std::size_t>(-1);
     std::vector<std::size_t> disc = std::vector<std::size_t>(g.size(), unset), low = disc;
@@ -92,6 +94,7 @@ struct RecursiveTarjan {
 };
 
 struct RecursiveKosaraju {
+    explicit RecursiveKosaraju(const G& graph) : g(graph) {}
     const G& g;
     std::vector<bool> visited = std::vector<bool>(g.size());
     std::vector<std::size_t> finishStack;

@@ -29,14 +29,18 @@ TEST(Traversal, ColouringsAreProperOnUndirectedGraphs) {
         std::map<std::pair<std::size_t, std::size_t>, int> byKey(edgeColours.begin(), edgeColours.end());
         for (std::size_t u = 0; u < g.size(); ++u) {
             for (const auto& [v, w] : g.neighbours(u)) {
-                if (u != v) EXPECT_NE(colours[u], colours[v]);
+                if (u != v) {
+                    EXPECT_NE(colours[u], colours[v]);
+                }
             }
         }
         for (const auto& [a, ca] : byKey) {
             for (const auto& [b, cb] : byKey) {
                 const bool share = a.first == b.first || a.first == b.second || a.second == b.first ||
                                    a.second == b.second;
-                if (a != b && share) EXPECT_NE(ca, cb) << round;
+                if (a != b && share) {
+                    EXPECT_NE(ca, cb) << round;
+                }
             }
         }
     }
