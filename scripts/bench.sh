@@ -17,19 +17,13 @@ if ! dpkg-query -W -f='${Status}' python3-networkx 2>/dev/null | grep -q "ok ins
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq python3-networkx >/dev/null
 fi
 
-python=""
-for root in "${PYENV_ROOT:-}" "$(command -v pyenv >/dev/null 2>&1 && pyenv root || true)" "$HOME/.pyenv"; do
-    [ -n "$root" ] || continue
-    candidate="$(ls -d "$root"/versions/$VERSION.*/bin/python3 2>/dev/null | sort -V | tail -n 1 || true)"
-    if [ -n "$candidate" ]; then python="$candidate"; break; fi
-done
-if [ -z "$python" ] && command -v python$VERSION >/dev/null 2>&1; then python="$(command -v python$VERSION)"; fi
+python="$(bash "$ROOT/scripts/find-python.sh" "$VERSION")"
 [ -n "$python" ] || { echo "Python $VERSION not found" >&2; exit 1; }
 
 if ! "$VENV/bin/python" -c "import sys; sys.exit(sys.version_info[:2] != (3, 11))" 2>/dev/null; then
     rm -rf "$VENV"
     "$python" -m venv "$VENV"
 fi
-"$VENV/bin/python" -m pip install -q -r "$ROOT/benchmarks/requirements.txt" 2>&1 | grep -v '^WARNING: Location' || true
-"$VENV/bin/python" -m pip install -q --no-build-isolation "$ROOT" 2>&1 | grep -v '^WARNING: Location' || true
+"$VENV/bin/python" -m pip install -q -r "$ROOT/benchmarks/requirements.txt"
+"$VENV/bin/python" -m pip install -q --no-build-isolation "$ROOT"
 OMP_NUM_THREADS=1 RAYON_NUM_THREADS=1 "$VENV/bin/python" "$ROOT/benchmarks/compare.py" "$@"

@@ -23,14 +23,7 @@ if ((${#missing[@]})); then
 fi
 
 # ---- Python 3.8 --------------------------------------------------------------
-python=""
-for root in "${PYENV_ROOT:-}" "$(command -v pyenv >/dev/null 2>&1 && pyenv root || true)" "$HOME/.pyenv"; do
-    if [ -n "$root" ] && [ -x "$root/versions/$PYTHON_VERSION/bin/python3" ]; then
-        python="$root/versions/$PYTHON_VERSION/bin/python3"
-        break
-    fi
-done
-if [ -z "$python" ] && command -v python3.8 >/dev/null 2>&1; then python="$(command -v python3.8)"; fi
+python="$(bash "$ROOT/scripts/find-python.sh" "$PYTHON_VERSION")"
 if [ -z "$python" ]; then
     echo "Python $PYTHON_VERSION not found (looked in pyenv and on PATH)" >&2
     exit 1
@@ -39,10 +32,10 @@ fi
 if ! "$VENV/bin/python" -c 'import sys; sys.exit(sys.version_info[:2] != (3, 8))' 2>/dev/null; then
     rm -rf "$VENV"
     "$python" -m venv "$VENV"
-    "$VENV/bin/python" -m pip install -q --upgrade pip 2>&1 | grep -v '^WARNING: Location' || true
+    "$VENV/bin/python" -m pip install -q --upgrade pip
 fi
-"$VENV/bin/python" -m pip install -q -r "$ROOT/requirements-dev.txt" 2>&1 | grep -v '^WARNING: Location' || true
+"$VENV/bin/python" -m pip install -q -r "$ROOT/requirements-dev.txt"
 
 # ---- the module ----------------------------------------------------------------
-"$VENV/bin/python" -m pip install -q --no-build-isolation "$ROOT" 2>&1 | grep -v '^WARNING: Location' || true
+"$VENV/bin/python" -m pip install -q --no-build-isolation "$ROOT"
 "$VENV/bin/python" -c 'import tarvel' || { echo "the module did not build" >&2; exit 1; }

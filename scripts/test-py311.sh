@@ -7,12 +7,7 @@ ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 VENV="$ROOT/.venv-311"
 bash "$ROOT/scripts/setup.sh" >/dev/null   # system packages
 
-python=""
-for root in "${PYENV_ROOT:-}" "$(command -v pyenv >/dev/null 2>&1 && pyenv root || true)" "$HOME/.pyenv"; do
-    [ -n "$root" ] || continue
-    candidate="$(ls -d "$root"/versions/3.11.*/bin/python3 2>/dev/null | sort -V | tail -n 1 || true)"
-    if [ -n "$candidate" ]; then python="$candidate"; break; fi
-done
+python="$(bash "$ROOT/scripts/find-python.sh" 3.11)"
 if [ -z "$python" ]; then
     echo "no CPython 3.11 on this machine: skipping the 3.11 run"
     exit 0
@@ -21,8 +16,8 @@ if ! "$VENV/bin/python" -c "import sys; sys.exit(sys.version_info[:2] != (3, 11)
     rm -rf "$VENV"
     "$python" -m venv "$VENV"
 fi
-"$VENV/bin/python" -m pip install -q -r "$ROOT/requirements-dev.txt" 2>&1 | grep -v '^WARNING: Location' || true
-"$VENV/bin/python" -m pip install -q --no-build-isolation "$ROOT" 2>&1 | grep -v '^WARNING: Location' || true
+"$VENV/bin/python" -m pip install -q -r "$ROOT/requirements-dev.txt"
+"$VENV/bin/python" -m pip install -q --no-build-isolation "$ROOT"
 cd "$ROOT"
 echo "== Python tests on $("$VENV/bin/python" -V)"
 "$VENV/bin/python" -m pytest tests/python -q -p no:cacheprovider

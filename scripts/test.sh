@@ -32,7 +32,7 @@ bash scripts/bench.sh --tiny --out build/bench-tiny | tail -n 1
 echo "== Python tests against the module built with library assertions"
 rm -rf build/py-assertions
 python -m pip install -q --no-build-isolation --no-deps --target build/py-assertions \
-    -C cmake.define.TARVEL_ASSERTIONS=ON -C build-dir=build/assertions/{wheel_tag} . 2>&1 | grep -v '^WARNING: Location' || true
+    -C cmake.define.TARVEL_ASSERTIONS=ON -C build-dir=build/assertions/{wheel_tag} .
 PYTHONPATH="$ROOT/build/py-assertions" python -c 'import tarvel; print("module:", tarvel.__file__)'
 PYTHONPATH="$ROOT/build/py-assertions" python -m pytest tests/python -q -p no:cacheprovider
 
