@@ -208,6 +208,8 @@ def run(tiny, only):
                 if (op in ("scc_tarjan", "scc_kosaraju", "has_cycle") and not p.directed) or \
                         (op in ("components", "node_coloring") or op.startswith("mst")) and p.directed:
                     continue
+                if op == "mst_prim" and len(tg.connectedComponents()) > 1:
+                    continue  # Prim spans only the first node's component; the peers span the forest
                 call, answer = ops["tarvel"][op]
                 expected = answer(call())
                 for lib in libraries:

@@ -24,31 +24,63 @@ py::str text(const std::string& name) {
     return py::reinterpret_steal<py::str>(object);
 }
 
-py::list nameList(const Graph& g, const tarvel::IndexPath& nodes) {
+// What a Python Graph object holds: the graph, and the str object of each
+// node name, made the first time a result contains it. Names never change,
+// so results then share these objects instead of decoding names again.
+class PyGraph : public Graph {
+public:
+    explicit PyGraph(bool directed) : Graph(directed) {}
+    explicit PyGraph(Graph&& graph) : Graph(std::move(graph)) {}
+    PyGraph(PyGraph&&) = default;
+    PyGraph(const PyGraph&) = delete;
+
+    // A new reference to the name of `node`.
+    PyObject* name(tarvel::NodeIndex node) const {
+        if (node >= names.size()) names.resize(size());
+        py::object& cached = names[node];
+        if (!cached) cached = text(nameOf(node));
+        return cached.inc_ref().ptr();
+    }
+
+private:
+    mutable std::vector<py::object> names;
+};
+
+py::list nameList(const PyGraph& g, const tarvel::IndexPath& nodes) {
     py::list out(nodes.size());
-    for (std::size_t k = 0; k < nodes.size(); ++k) out[k] = text(g.nameOf(nodes[k]));
+    for (std::size_t k = 0; k < nodes.size(); ++k) PyList_SET_ITEM(out.ptr(), k, g.name(nodes[k]));
     return out;
 }
 
-py::list nameLists(const Graph& g, const std::vector<tarvel::IndexPath>& groups) {
+py::list nameLists(const PyGraph& g, const std::vector<tarvel::IndexPath>& groups) {
     py::list out(groups.size());
-    for (std::size_t k = 0; k < groups.size(); ++k) out[k] = nameList(g, groups[k]);
+    for (std::size_t k = 0; k < groups.size(); ++k) PyList_SET_ITEM(out.ptr(), k, nameList(g, groups[k]).release().ptr());
     return out;
 }
+
+PyObject* number(double value) { return PyFloat_FromDouble(value); }
+PyObject* number(int value) { return PyLong_FromLong(value); }
 
 // Per-node values as a dict keyed by name, in the order the nodes were added.
 template <class Value>
-py::dict byName(const Graph& g, const std::vector<Value>& values) {
-    py::dict out;
-    for (tarvel::NodeIndex i = 0; i < values.size(); ++i) out[text(g.nameOf(i))] = py::cast(values[i]);
+py::dict byName(const PyGraph& g, const std::vector<Value>& values) {
+    auto out = py::reinterpret_steal<py::dict>(_PyDict_NewPresized(static_cast<Py_ssize_t>(values.size())));
+    if (!out) throw py::error_already_set();
+    for (tarvel::NodeIndex i = 0; i < values.size(); ++i) {
+        const auto key = py::reinterpret_steal<py::object>(g.name(i));
+        const auto value = py::reinterpret_steal<py::object>(number(values[i]));
+        if (!value || PyDict_SetItem(out.ptr(), key.ptr(), value.ptr()) != 0) throw py::error_already_set();
+    }
     return out;
 }
 
-py::dict edgeColours(const Graph& g) {
+py::dict edgeColours(const PyGraph& g) {
     py::dict out;
     for (const auto& item : g.edgeColorList()) {
-        out[py::make_tuple(text(g.nameOf(item.first.first)), text(g.nameOf(item.first.second)))] =
-            py::int_(item.second);
+        const auto key = py::reinterpret_steal<py::tuple>(PyTuple_New(2));
+        PyTuple_SET_ITEM(key.ptr(), 0, g.name(item.first.first));
+        PyTuple_SET_ITEM(key.ptr(), 1, g.name(item.first.second));
+        out[key] = py::int_(item.second);
     }
     return out;
 }
@@ -81,7 +113,7 @@ PYBIND11_MODULE(tarvel, m) {
         .value("KOSARAJU", tarvel::SCCAlgo::KOSARAJU)
         .export_values();
 
-    py::class_<Graph>(m, "Graph",
+    py::class_<PyGraph>(m, "Graph",
                       "A directed or undirected graph of named nodes joined by integer-weighted edges.\n\n"
                       "Nodes keep the order in which they were added; every result follows that order.")
         .def(py::init<bool>(), "Graph(directed): a new empty graph; True for a directed graph. O(1).")
@@ -96,7 +128,7 @@ PYBIND11_MODULE(tarvel, m) {
         .def("hasCycle", &Graph::hasCycle,
              "True when a depth-first search meets an edge back to a node on its path.\n\n"
              "An undirected edge counts as a cycle of two. O(V + E).")
-        .def("nodeColoring", [](const Graph& g) { return byName(g, g.greedyColors()); },
+        .def("nodeColoring", [](const PyGraph& g) { return byName(g, g.greedyColors()); },
              "Greedy first-fit colours 0, 1, ... in node order, avoiding coloured neighbours.\n\n"
              "Returns a dict in node order. O((V + E) log V).")
         .def("edgeColoring", &edgeColours,
@@ -105,12 +137,12 @@ PYBIND11_MODULE(tarvel, m) {
              "O(E * max degree).")
         .def("isBipartite", &Graph::isBipartite,
              "True when the greedy node colouring uses at most two colours. O((V + E) log V).")
-        .def("connectedComponents", [](const Graph& g) { return nameLists(g, g.componentIndices()); },
+        .def("connectedComponents", [](const PyGraph& g) { return nameLists(g, g.componentIndices()); },
              "Groups found by breadth-first searches from the lowest-numbered unplaced node, following "
              "edge direction.\n\nReturns a list of lists in that order. O(V + E).")
         .def(
             "katzCentrality",
-            [](const Graph& g, double alpha, double beta, int maxIterations, double tolerance) {
+            [](const PyGraph& g, double alpha, double beta, int maxIterations, double tolerance) {
                 return byName(g, g.katzScores(alpha, beta, maxIterations, tolerance));
             },
             py::arg("alpha") = 0.1, py::arg("beta") = 1.0, py::arg("max_iterations") = 1000,
@@ -118,13 +150,13 @@ PYBIND11_MODULE(tarvel, m) {
             "Katz scores: iterate x = alpha * (sum over the nodes each node points to) + beta, rescaled to "
             "unit length, until the L1 change is below tolerance or max_iterations steps.\n\n"
             "Returns a dict in node order. O(iterations * (V + E)).")
-        .def("degreeCentrality", [](const Graph& g) { return byName(g, g.degreeScores()); },
+        .def("degreeCentrality", [](const PyGraph& g) { return byName(g, g.degreeScores()); },
              "Number of adjacency entries per node (out-degree; edge ends when undirected).\n\n"
              "Returns a dict in node order. O(V).")
-        .def("closenessCentrality", [](const Graph& g) { return byName(g, g.closenessScores()); },
+        .def("closenessCentrality", [](const PyGraph& g) { return byName(g, g.closenessScores()); },
              "1 / (sum of hop distances to the nodes a node reaches), 0.0 when it reaches none.\n\n"
              "Returns a dict in node order. O(V * (V + E)).")
-        .def("betweennessCentrality", [](const Graph& g) { return byName(g, g.betweennessScores()); },
+        .def("betweennessCentrality", [](const PyGraph& g) { return byName(g, g.betweennessScores()); },
              "Unnormalised betweenness over hop-count shortest paths; parallel edges are distinct paths "
              "and undirected pairs count from both ends.\n\nReturns a dict in node order. O(V * (V + E)).")
         .def("minimumSpanningTree", &Graph::minimumSpanningTree, py::arg("method") = tarvel::MSTAlgo::KRUSKAL,
@@ -132,7 +164,7 @@ PYBIND11_MODULE(tarvel, m) {
              "KRUSKAL: ascending (weight, source, target), every component. PRIM: the tree grown from the "
              "first node, in joining order. BORUVKA: phase by phase. O(E log E).")
         .def("iterativeDFS",
-             [](const Graph& g, const std::string& start) { return nameList(g, g.dfsOrder(g.indexOf(start))); },
+             [](const PyGraph& g, const std::string& start) { return nameList(g, g.dfsOrder(g.indexOf(start))); },
              "Nodes reachable from start, in the order an explicit stack releases them (neighbours pushed "
              "in insertion order).\n\nRaises IndexError when start is not a node. O(V + E).")
         .def("shortestPath", &Graph::shortestPath, py::arg("start"), py::arg("goal"),
@@ -144,7 +176,7 @@ PYBIND11_MODULE(tarvel, m) {
              "'Negative cycle detected' for a reachable cycle of negative weight. BFS O(V + E); DIJKSTRA, "
              "A_STAR, UNIFORM_COST_SEARCH O(E log E) without negative edges; BELLMAN_FORD O(V * E).")
         .def("stronglyConnectedComponents",
-             [](const Graph& g, tarvel::SCCAlgo method) { return nameLists(g, g.sccIndices(method)); },
+             [](const PyGraph& g, tarvel::SCCAlgo method) { return nameLists(g, g.sccIndices(method)); },
              py::arg("method") = tarvel::SCCAlgo::TARJAN,
              "Strongly connected components of a directed graph: TARJAN in reverse topological order, "
              "KOSARAJU in topological order.\n\nRaises RuntimeError 'implemented only for directed graph' "
@@ -152,7 +184,7 @@ PYBIND11_MODULE(tarvel, m) {
         .def("save", &Graph::save,
              "Write the graph to a JSON file, replacing it atomically.\n\nRaises RuntimeError when the "
              "file cannot be written or a name is not valid UTF-8; the old file is then untouched. O(V + E).")
-        .def_static("load", &Graph::load,
+        .def_static("load", [](const std::string& filename) { return PyGraph(Graph::load(filename)); },
                     "Read a graph written by save and return it as a new Graph.\n\nRaises RuntimeError with "
                     "the JSON error for malformed files, IndexError for an edge naming an unknown node. "
                     "O(V + E).");

@@ -86,31 +86,27 @@ std::vector<Edge<T, W>> Graph<T, W>::minimumSpanningTree(MSTAlgo method) const {
 // anything, so only entries with from < to are sorted.
 template <class T, class W>
 std::vector<TreeEdge> Graph<T, W>::kruskal() const {
+    // The union-find holds 32-bit indices, so both ends fit in one key.
     struct Candidate {
         double weight;
-        NodeIndex from;
-        NodeIndex to;
-        bool operator<(const Candidate& o) const {
-            if (weight != o.weight) return weight < o.weight;
-            if (from != o.from) return from < o.from;
-            return to < o.to;
-        }
+        std::uint64_t ends;  // from << 32 | to
+        bool operator<(const Candidate& o) const { return weight != o.weight ? weight < o.weight : ends < o.ends; }
     };
+    DisjointSet sets(nodeCount);
     std::vector<Candidate> candidates;
     for (NodeIndex i = 0; i < nodeCount; ++i) {
         for (const auto& entry : adjacency[i]) {
             if (entry.first == i || (!directed && entry.first < i)) continue;
-            candidates.push_back({entry.second, i, entry.first});
+            candidates.push_back({entry.second, static_cast<std::uint64_t>(i) << 32 | entry.first});
         }
     }
     std::sort(candidates.begin(), candidates.end());
-    DisjointSet sets(nodeCount);
     std::vector<TreeEdge> result;
     for (const Candidate& c : candidates) {
-        const auto u = static_cast<std::int32_t>(c.from);
-        const auto v = static_cast<std::int32_t>(c.to);
+        const auto u = static_cast<std::int32_t>(c.ends >> 32);
+        const auto v = static_cast<std::int32_t>(c.ends & 0xffffffffu);
         if (sets.find(u) == sets.find(v)) continue;
-        result.push_back({c.from, c.to, c.weight});
+        result.push_back({static_cast<NodeIndex>(u), static_cast<NodeIndex>(v), c.weight});
         sets.unite(u, v);
     }
     return result;
