@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <functional>
+#include <limits>
 #include <string_view>
 #include <type_traits>
 #include <stdexcept>
@@ -76,7 +77,7 @@ public:
     // Read access for callers working on indices.
     std::size_t size() const noexcept { return nodeCount; }
     bool isDirected() const noexcept { return directed; }
-    const std::vector<AdjacencyEntry>& neighbours(NodeIndex node) const { return adjacency.at(node); }
+    const std::vector<AdjacencyEntry<W>>& neighbours(NodeIndex node) const { return adjacency.at(node); }
     // The edge records in insertion order (one per addEdge call in a directed
     // graph, one per unordered pair in an undirected one).
     std::vector<Edge<T, W>> edgeRecords() const;
@@ -148,7 +149,7 @@ private:
 
     detail::NameIndex<T> nodeIndex;  // name -> NodeIndex
     std::vector<T> indexNode;        // NodeIndex -> name
-    std::vector<std::vector<AdjacencyEntry>> adjacency;
+    std::vector<std::vector<AdjacencyEntry<W>>> adjacency;
     std::vector<EdgeRecord> edges;
     // Unordered pairs already recorded in `edges` (undirected graphs only),
     // kept as (lower index, higher index).
@@ -164,6 +165,7 @@ void Graph<T, W>::addNode(const T& name) {
     if (nodeIndex.find(Key(name), hash, indexNode) != NoNode) {
         throw std::runtime_error("duplicate nodes are not allowed");
     }
+    if (nodeCount == std::numeric_limits<std::uint32_t>::max()) throw std::length_error("too many nodes");
     // Running out of memory part way must leave no trace of the node.
     detail::makeRoom(adjacency, 1);
     indexNode.push_back(name);
@@ -190,15 +192,14 @@ template <class T, class W>
 void Graph<T, W>::addEdge(Key src, Key dest, const W& weight) {
     const NodeIndex u = indexOf(src);
     const NodeIndex v = indexOf(dest);
-    const double w = static_cast<double>(weight);
     // Every allocation happens before the first change, so running out of
     // memory leaves the graph as it was.
     detail::makeRoom(adjacency[u], !directed && u == v ? 2 : 1);
     detail::makeRoom(adjacency[v], 1);
     detail::makeRoom(edges, 1);
     const bool firstOfPair = directed || edgeSeen.insert({std::min(u, v), std::max(u, v)}, true).second;
-    adjacency[u].emplace_back(v, w);
-    if (!directed) adjacency[v].emplace_back(u, w);
+    adjacency[u].push_back({static_cast<std::uint32_t>(v), weight});
+    if (!directed) adjacency[v].push_back({static_cast<std::uint32_t>(u), weight});
     if (firstOfPair) edges.push_back({u, v, weight});
     ++changes;
 }

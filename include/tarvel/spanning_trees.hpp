@@ -97,7 +97,7 @@ std::vector<TreeEdge> Graph<T, W>::kruskal() const {
     for (NodeIndex i = 0; i < nodeCount; ++i) {
         for (const auto& entry : adjacency[i]) {
             if (entry.first == i || (!directed && entry.first < i)) continue;
-            candidates.push_back({entry.second, static_cast<std::uint64_t>(i) << 32 | entry.first});
+            candidates.push_back({static_cast<double>(entry.second), static_cast<std::uint64_t>(i) << 32 | entry.first});
         }
     }
     std::sort(candidates.begin(), candidates.end());

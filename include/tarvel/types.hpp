@@ -17,8 +17,19 @@ namespace tarvel {
 // Dense index of a node: 0, 1, 2, ... in the order the nodes were added.
 using NodeIndex = std::size_t;
 
-// One outgoing entry of a node's adjacency list: (neighbour, weight).
-using AdjacencyEntry = std::pair<NodeIndex, double>;
+// One outgoing entry of a node's adjacency list: the neighbour and the
+// weight as given. Neighbours are kept in 32 bits, which halves the lists of
+// integer-weighted graphs (graphs hold fewer than 2^32 nodes); algorithms
+// read the weight as a double.
+template <class W>
+struct AdjacencyEntry {
+    std::uint32_t first;  // neighbour
+    W second;             // weight
+
+    friend bool operator==(const AdjacencyEntry& a, const AdjacencyEntry& b) {
+        return a.first == b.first && a.second == b.second;
+    }
+};
 
 // A path as node indices, start first and goal last; empty means "no path".
 using IndexPath = std::vector<NodeIndex>;

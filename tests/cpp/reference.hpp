@@ -143,7 +143,7 @@ inline std::vector<tarvel::TreeEdge> scanningBoruvka(const G& g) {
         for (std::size_t i = 0; i < n; ++i) {
             for (const auto& [v, w] : g.neighbours(i)) {
                 const std::size_t ri = find(i), rv = find(v);
-                if (ri != rv && cheapest[ri].weight > w) cheapest[ri] = {i, v, w};
+                if (ri != rv && cheapest[ri].weight > w) cheapest[ri] = {i, v, static_cast<double>(w)};
             }
         }
         const std::size_t before = result.size();

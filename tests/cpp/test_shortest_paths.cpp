@@ -53,7 +53,7 @@ TEST(ShortestPaths, EveryWeightedSearchTerminatesOnRandomNegativeGraphs) {
                 for (std::size_t k = 0; k + 1 < path.size(); ++k) {
                     double best = std::numeric_limits<double>::infinity();
                     for (const auto& [v, w] : g.neighbours(g.indexOf(path[k])))
-                        if (v == g.indexOf(path[k + 1])) best = std::min(best, w);
+                        if (v == g.indexOf(path[k + 1])) best = std::min(best, static_cast<double>(w));
                     total += best;
                 }
                 return total;
