@@ -153,7 +153,7 @@ private:
     std::vector<EdgeRecord> edges;
     // Unordered pairs already recorded in `edges` (undirected graphs only),
     // kept as (lower index, higher index).
-    detail::PairTable<bool> edgeSeen;
+    detail::PairSet edgeSeen;
     std::size_t nodeCount = 0;
     bool directed;
     std::uint64_t changes = 0;
@@ -197,7 +197,7 @@ void Graph<T, W>::addEdge(Key src, Key dest, const W& weight) {
     detail::makeRoom(adjacency[u], !directed && u == v ? 2 : 1);
     detail::makeRoom(adjacency[v], 1);
     detail::makeRoom(edges, 1);
-    const bool firstOfPair = directed || edgeSeen.insert({std::min(u, v), std::max(u, v)}, true).second;
+    const bool firstOfPair = directed || edgeSeen.insert(std::min(u, v), std::max(u, v));
     adjacency[u].push_back({static_cast<std::uint32_t>(v), weight});
     if (!directed) adjacency[v].push_back({static_cast<std::uint32_t>(u), weight});
     if (firstOfPair) edges.push_back({u, v, weight});
