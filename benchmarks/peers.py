@@ -130,6 +130,11 @@ class NetworkX:
             ops["scc_tarjan"] = (lambda: list(nx.strongly_connected_components(g)), partition)
             ops["scc_kosaraju"] = (lambda: list(nx.kosaraju_strongly_connected_components(g)), partition)
             ops["has_cycle"] = (lambda: not nx.is_directed_acyclic_graph(g), same)
+            # The reference sums over the nodes pointing to a node; ours over
+            # the nodes it points to: the same vector on the reversed graph.
+            reversed_graph = g.reverse(copy=True)
+            ops["katz"] = (lambda: nx.katz_centrality(reversed_graph, alpha=alpha, beta=1.0, max_iter=10000,
+                                                      tol=1e-12), scores)
         else:
             ops["components"] = (lambda: list(nx.connected_components(g)), partition)
             ops["node_coloring"] = (lambda: nx.greedy_color(g, strategy=in_order), scores)
