@@ -84,9 +84,6 @@ public:
     const T& nameOf(NodeIndex node) const { return indexNode.at(node); }
     // Index of a node; std::out_of_range naming the node when it is absent.
     NodeIndex indexOf(Key name) const;
-    // Counts every change of the graph; lets a search notice that a callback
-    // added nodes or edges under it.
-    std::uint64_t revision() const noexcept { return changes; }
 
     // ---- traversal and structure (traversal.hpp) -----------------------
     NameList iterativeDFS(T start) const;
@@ -156,7 +153,7 @@ private:
     detail::PairSet edgeSeen;
     std::size_t nodeCount = 0;
     bool directed;
-    std::uint64_t changes = 0;
+    std::uint64_t changes = 0;  // every addNode/addEdge; lets a search notice a callback changing the graph
 };
 
 template <class T, class W>
