@@ -43,8 +43,6 @@ public:
         ++count;
     }
 
-    std::size_t size() const noexcept { return count; }
-
 private:
     static constexpr std::uint32_t kEmpty = ~std::uint32_t{0};
 
@@ -114,8 +112,6 @@ public:
         return {&slot.value, true};
     }
 
-    std::size_t size() const noexcept { return count; }
-
 private:
     struct Slot {
         std::uint64_t key;
@@ -157,8 +153,6 @@ public:
             }
         }
     }
-
-    std::size_t size() const noexcept { return count; }
 
 private:
     void grow() {

@@ -20,7 +20,6 @@ public:
         if (count > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max())) {
             throw std::length_error("too many nodes for a spanning tree");
         }
-        elements = static_cast<std::int32_t>(count);
         parent.assign(count, -1);
     }
 
@@ -49,10 +48,7 @@ public:
         }
     }
 
-    std::int32_t size() const noexcept { return elements; }
-
 private:
-    std::int32_t elements = 0;
     std::vector<std::int32_t> parent;
 };
 
