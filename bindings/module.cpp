@@ -36,9 +36,9 @@ public:
 
     // A new reference to the name of `node`.
     PyObject* name(tarvel::NodeIndex node) const {
-        if (node >= names.size()) names.resize(size());
+        if (node >= names.size()) names.resize(nodeCount());
         py::object& cached = names[node];
-        if (!cached) cached = text(nameOf(node));
+        if (!cached) cached = text(view().name(node));
         return cached.inc_ref().ptr();
     }
 
@@ -74,13 +74,13 @@ py::dict byName(const PyGraph& g, const std::vector<Value>& values) {
     return out;
 }
 
-py::dict edgeColours(const PyGraph& g) {
+py::dict edgeColors(const PyGraph& g) {
     py::dict out;
-    for (const auto& item : g.edgeColorList()) {
+    for (const tarvel::EdgeColor& item : tarvel::edgeColors(g.view())) {
         const auto key = py::reinterpret_steal<py::tuple>(PyTuple_New(2));
-        PyTuple_SET_ITEM(key.ptr(), 0, g.name(item.first.first));
-        PyTuple_SET_ITEM(key.ptr(), 1, g.name(item.first.second));
-        out[key] = py::int_(item.second);
+        PyTuple_SET_ITEM(key.ptr(), 0, g.name(item.source));
+        PyTuple_SET_ITEM(key.ptr(), 1, g.name(item.target));
+        out[key] = py::int_(item.color);
     }
     return out;
 }
@@ -128,43 +128,47 @@ PYBIND11_MODULE(tarvel, m) {
         .def("hasCycle", &Graph::hasCycle,
              "True when a depth-first search meets an edge back to a node on its path.\n\n"
              "An undirected edge counts as a cycle of two. O(V + E).")
-        .def("nodeColoring", [](const PyGraph& g) { return byName(g, g.greedyColors()); },
-             "Greedy first-fit colours 0, 1, ... in node order, avoiding coloured neighbours.\n\n"
-             "Returns a dict in node order. O((V + E) log V).")
-        .def("edgeColoring", &edgeColours,
-             "Greedy first-fit edge colours 1, 2, ..., keyed by (name, name) in node-index order for "
+        .def("nodeColoring", [](const PyGraph& g) { return byName(g, tarvel::greedyNodeColors(g.view())); },
+             "Greedy first-fit colors 0, 1, ... in node order, each node avoiding its colored neighbors.\n\n"
+             "Returns a dict in node order. O(V + E).")
+        .def("edgeColoring", &edgeColors,
+             "Greedy first-fit edge colors 1, 2, ..., keyed by (name, name) in node-index order for "
              "undirected edges.\n\nReturns a dict in the order the edges were first coloured. "
              "O(E * max degree).")
         .def("isBipartite", &Graph::isBipartite,
-             "True when the greedy node colouring uses at most two colours. O((V + E) log V).")
-        .def("connectedComponents", [](const PyGraph& g) { return nameLists(g, g.componentIndices()); },
+             "True when the graph, taken as undirected, has no cycle of odd length (a self-loop is one). "
+             "O(V + E).")
+        .def("connectedComponents", [](const PyGraph& g) { return nameLists(g, tarvel::connectedComponents(g.view())); },
              "Groups found by breadth-first searches from the lowest-numbered unplaced node, following "
              "edge direction.\n\nReturns a list of lists in that order. O(V + E).")
         .def(
             "katzCentrality",
             [](const PyGraph& g, double alpha, double beta, int maxIterations, double tolerance) {
-                return byName(g, g.katzScores(alpha, beta, maxIterations, tolerance));
+                return byName(g, tarvel::katzCentrality(g.view(), alpha, beta, maxIterations, tolerance));
             },
             py::arg("alpha") = 0.1, py::arg("beta") = 1.0, py::arg("max_iterations") = 1000,
             py::arg("tolerance") = 1e-06,
             "Katz scores: iterate x = alpha * (sum over the nodes each node points to) + beta, rescaled to "
             "unit length, until the L1 change is below tolerance or max_iterations steps.\n\n"
             "Returns a dict in node order. O(iterations * (V + E)).")
-        .def("degreeCentrality", [](const PyGraph& g) { return byName(g, g.degreeScores()); },
+        .def("degreeCentrality", [](const PyGraph& g) { return byName(g, tarvel::degreeCentrality(g.view())); },
              "Number of adjacency entries per node (out-degree; edge ends when undirected).\n\n"
              "Returns a dict in node order. O(V).")
-        .def("closenessCentrality", [](const PyGraph& g) { return byName(g, g.closenessScores()); },
+        .def("closenessCentrality", [](const PyGraph& g) { return byName(g, tarvel::closenessCentrality(g.view())); },
              "1 / (sum of hop distances to the nodes a node reaches), 0.0 when it reaches none.\n\n"
              "Returns a dict in node order. O(V * (V + E)).")
-        .def("betweennessCentrality", [](const PyGraph& g) { return byName(g, g.betweennessScores()); },
+        .def("betweennessCentrality", [](const PyGraph& g) { return byName(g, tarvel::betweennessCentrality(g.view())); },
              "Unnormalised betweenness over hop-count shortest paths; parallel edges are distinct paths "
              "and undirected pairs count from both ends.\n\nReturns a dict in node order. O(V * (V + E)).")
         .def("minimumSpanningTree", &Graph::minimumSpanningTree, py::arg("method") = tarvel::MSTAlgo::KRUSKAL,
              "A minimum spanning forest as a list of new Edge objects.\n\n"
-             "KRUSKAL: ascending (weight, source, target), every component. PRIM: the tree grown from the "
-             "first node, in joining order. BORUVKA: phase by phase. O(E log E).")
+             "The graph is taken as undirected; each edge comes back in the direction it is stored. "
+             "KRUSKAL: ascending (weight, source, target), every component. PRIM: the tree of the first "
+             "node's component, in joining order. BORUVKA: every component, phase by phase. O(E log E).")
         .def("iterativeDFS",
-             [](const PyGraph& g, const std::string& start) { return nameList(g, g.dfsOrder(g.indexOf(start))); },
+             [](const PyGraph& g, const std::string& start) {
+                 return nameList(g, tarvel::depthFirstOrder(g.view(), g.indexOf(start)));
+             },
              "Nodes reachable from start, in the order an explicit stack releases them (neighbours pushed "
              "in insertion order).\n\nRaises IndexError when start is not a node. O(V + E).")
         .def("shortestPath", &Graph::shortestPath, py::arg("start"), py::arg("goal"),
@@ -176,7 +180,9 @@ PYBIND11_MODULE(tarvel, m) {
              "'Negative cycle detected' for a reachable cycle of negative weight. BFS O(V + E); DIJKSTRA, "
              "A_STAR, UNIFORM_COST_SEARCH O(E log E) without negative edges; BELLMAN_FORD O(V * E).")
         .def("stronglyConnectedComponents",
-             [](const PyGraph& g, tarvel::SCCAlgo method) { return nameLists(g, g.sccIndices(method)); },
+             [](const PyGraph& g, tarvel::SCCAlgo method) {
+                 return nameLists(g, tarvel::stronglyConnectedComponents(g.view(), method));
+             },
              py::arg("method") = tarvel::SCCAlgo::TARJAN,
              "Strongly connected components of a directed graph: TARJAN in reverse topological order, "
              "KOSARAJU in topological order.\n\nRaises RuntimeError 'implemented only for directed graph' "

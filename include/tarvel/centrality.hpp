@@ -1,43 +1,41 @@
-// Centrality: degree, closeness (hop distances), betweenness (dependency
-// accumulation over hop-count shortest paths) and Katz.
+// Centrality scores, one per node index: degree, closeness and betweenness
+// over hop-count distances, and Katz. None is normalised by the number of
+// nodes; weights play no part in any of them.
 #pragma once
 
 #include <cmath>
 #include <cstdint>
-#include <unordered_map>
 #include <vector>
 
-#include "graph.hpp"
+#include "store.hpp"
 
 namespace tarvel {
 
+// The number of adjacency entries of each node: the out-degree in a
+// directed graph, the number of edge ends in an undirected one (a self-loop
+// counts 2); every parallel edge counts.
+// Errors: none. Cost: O(V).
 template <class T, class W>
-std::unordered_map<T, double> Graph<T, W>::byName(const std::vector<double>& scores) const {
-    std::unordered_map<T, double> result;
-    result.reserve(nodeCount);
-    for (NodeIndex i = 0; i < nodeCount; ++i) result[indexNode[i]] = scores[i];
-    return result;
-}
-
-// Number of adjacency entries of each node: the out-degree of a directed
-// graph, the number of edge ends of an undirected one.
-template <class T, class W>
-std::vector<double> Graph<T, W>::degreeScores() const {
-    std::vector<double> scores(nodeCount);
-    for (NodeIndex i = 0; i < nodeCount; ++i) scores[i] = static_cast<double>(adjacency[i].size());
+std::vector<double> degreeCentrality(const GraphView<T, W>& g) {
+    const std::size_t n = g.nodeCount();
+    std::vector<double> scores(n);
+    for (NodeIndex i = 0; i < n; ++i) scores[i] = static_cast<double>(g.neighbors(i).size());
     return scores;
 }
 
-// 1 / (sum of hop distances to the nodes the node reaches), 0 when it reaches
-// none. One breadth-first search per node gives every distance from it.
+// 1 / (sum of hop distances from the node to the nodes it reaches, along
+// stored entries), 0.0 when it reaches none. Unreached nodes add nothing.
+// Errors: none. Cost: O(V × (V + E)) time (one breadth-first search per
+// node), O(V) memory.
 template <class T, class W>
-std::vector<double> Graph<T, W>::closenessScores() const {
-    std::vector<double> scores(nodeCount, 0.0);
-    std::vector<std::size_t> distance(nodeCount);
-    std::vector<NodeIndex> seenBy(nodeCount, NoNode);  // seenBy[v] == i: v reached from i
+std::vector<double> closenessCentrality(const GraphView<T, W>& g) {
+    const std::size_t n = g.nodeCount();
+    std::vector<double> scores(n, 0.0);
+    std::vector<std::size_t> distance(n);
+    std::vector<NodeIndex> seenBy(n, NoNode);  // seenBy[v] == i: v reached from i
     std::vector<NodeIndex> queue;
-    queue.reserve(nodeCount);
-    for (NodeIndex i = 0; i < nodeCount; ++i) {
+    queue.reserve(n);
+    for (NodeIndex i = 0; i < n; ++i) {
         queue.assign(1, i);
         seenBy[i] = i;
         distance[i] = 0;
@@ -45,47 +43,51 @@ std::vector<double> Graph<T, W>::closenessScores() const {
         for (std::size_t head = 0; head < queue.size(); ++head) {
             const NodeIndex u = queue[head];
             sum += distance[u];
-            for (const auto& entry : adjacency[u]) {
-                const NodeIndex v = entry.first;
+            for (const auto& entry : g.neighbors(u)) {
+                const NodeIndex v = entry.target;
                 if (seenBy[v] == i) continue;
                 seenBy[v] = i;
                 distance[v] = distance[u] + 1;
                 queue.push_back(v);
             }
         }
-        const double total = static_cast<double>(sum);
+        const auto total = static_cast<double>(sum);
         scores[i] = total > 0.0 ? 1.0 / total : 0.0;
     }
     return scores;
 }
 
-// Dependency accumulation, one breadth-first search per source. Parallel
-// edges count as distinct shortest paths; undirected scores count every pair
-// from both ends. Working arrays are reset only where a search touched them.
+// Unnormalised betweenness over hop-count shortest paths by dependency
+// accumulation, one breadth-first search per source in index order, the
+// dependencies added in that order. Parallel edges are distinct shortest
+// paths; in an undirected graph every pair counts from both ends (twice the
+// usual value); the ends of a path get no credit for it.
+// Errors: none. Cost: O(V × (V + E)) time, O(V + E) memory.
 template <class T, class W>
-std::vector<double> Graph<T, W>::betweennessScores() const {
-    constexpr std::size_t none = NoNode;
-    std::vector<double> scores(nodeCount, 0.0);
-    std::vector<double> pathCount(nodeCount, 0.0);
-    std::vector<double> dependency(nodeCount, 0.0);
-    std::vector<std::int64_t> distance(nodeCount, -1);
+std::vector<double> betweennessCentrality(const GraphView<T, W>& g) {
+    constexpr std::size_t None = NoNode;
+    const std::size_t n = g.nodeCount();
+    std::vector<double> scores(n, 0.0);
+    std::vector<double> pathCount(n, 0.0);
+    std::vector<double> dependency(n, 0.0);
+    std::vector<std::int64_t> distance(n, -1);
     std::vector<NodeIndex> order;  // breadth-first order, read backwards afterwards
-    order.reserve(nodeCount);
+    order.reserve(n);
     // Predecessor lists as singly linked lists in flat arrays. The order
     // within one list does not matter: each predecessor's update from w uses
     // only values fixed before w is processed.
-    std::vector<std::size_t> firstPred(nodeCount, none);
+    std::vector<std::size_t> firstPred(n, None);
     std::vector<NodeIndex> predNode;
     std::vector<std::size_t> nextPred;
 
-    for (NodeIndex s = 0; s < nodeCount; ++s) {
+    for (NodeIndex s = 0; s < n; ++s) {
         order.assign(1, s);
         distance[s] = 0;
         pathCount[s] = 1.0;
         for (std::size_t head = 0; head < order.size(); ++head) {
             const NodeIndex v = order[head];
-            for (const auto& entry : adjacency[v]) {
-                const NodeIndex w = entry.first;
+            for (const auto& entry : g.neighbors(v)) {
+                const NodeIndex w = entry.target;
                 if (distance[w] < 0) {
                     order.push_back(w);
                     distance[w] = distance[v] + 1;
@@ -100,7 +102,7 @@ std::vector<double> Graph<T, W>::betweennessScores() const {
         }
         for (std::size_t k = order.size(); k-- > 0;) {
             const NodeIndex w = order[k];
-            for (std::size_t p = firstPred[w]; p != none; p = nextPred[p]) {
+            for (std::size_t p = firstPred[w]; p != None; p = nextPred[p]) {
                 const NodeIndex v = predNode[p];
                 dependency[v] = pathCount[v] / pathCount[w] * (1.0 + dependency[w]) + dependency[v];
             }
@@ -110,7 +112,7 @@ std::vector<double> Graph<T, W>::betweennessScores() const {
             distance[v] = -1;
             pathCount[v] = 0.0;
             dependency[v] = 0.0;
-            firstPred[v] = none;
+            firstPred[v] = None;
         }
         predNode.clear();
         nextPred.clear();
@@ -118,22 +120,27 @@ std::vector<double> Graph<T, W>::betweennessScores() const {
     return scores;
 }
 
-// Fixed-point iteration x <- alpha * A x + beta, rescaled to unit length
-// after every step; stops when the L1 change drops below `tolerance` or after
-// `max_iterations` steps. No argument is validated.
+// Katz scores by fixed-point iteration x <- alpha × (sum of the previous
+// scores of the nodes in each node's adjacency list) + beta, rescaled to
+// unit Euclidean length after every step, from 1/V everywhere. Stops after
+// the first step whose L1 change is below `tolerance`, or after
+// `maxIterations` steps (none when it is 0 or less). No argument is
+// validated: a step whose scores are all 0 gives NaN everywhere.
+// Errors: none. Cost: O(steps × (V + E)) time, O(V) memory.
 template <class T, class W>
-std::vector<double> Graph<T, W>::katzScores(double alpha, double beta, int max_iterations, double tolerance) const {
-    const std::size_t n = nodeCount;
+std::vector<double> katzCentrality(const GraphView<T, W>& g, double alpha = 0.1, double beta = 1.0,
+                                   int maxIterations = 1000, double tolerance = 1e-6) {
+    const std::size_t n = g.nodeCount();
     std::vector<double> scores(n, 1.0 / static_cast<double>(n));
     std::vector<double> previous(n, 0.0);
-    if (max_iterations <= 0) return scores;
+    if (maxIterations <= 0) return scores;
     for (int iteration = 0;;) {
         previous = scores;
         if (n > 0) {
             double total = 0.0;
             for (NodeIndex j = 0; j < n; ++j) {
                 double sum = 0.0;
-                for (const auto& entry : adjacency[j]) sum += previous[entry.first];
+                for (const auto& entry : g.neighbors(j)) sum += previous[entry.target];
                 scores[j] = sum * alpha + beta;
                 total += scores[j] * scores[j];
             }
@@ -143,30 +150,9 @@ std::vector<double> Graph<T, W>::katzScores(double alpha, double beta, int max_i
         double change = 0.0;
         for (NodeIndex j = 0; j < n; ++j) change += std::fabs(scores[j] - previous[j]);
         if (tolerance > change) break;
-        if (++iteration == max_iterations) break;
+        if (++iteration == maxIterations) break;
     }
     return scores;
-}
-
-template <class T, class W>
-std::unordered_map<T, double> Graph<T, W>::degreeCentrality() const {
-    return byName(degreeScores());
-}
-
-template <class T, class W>
-std::unordered_map<T, double> Graph<T, W>::closenessCentrality() const {
-    return byName(closenessScores());
-}
-
-template <class T, class W>
-std::unordered_map<T, double> Graph<T, W>::betweennessCentrality() const {
-    return byName(betweennessScores());
-}
-
-template <class T, class W>
-std::unordered_map<T, double> Graph<T, W>::katzCentrality(double alpha, double beta, int max_iterations,
-                                                          double tolerance) const {
-    return byName(katzScores(alpha, beta, max_iterations, tolerance));
 }
 
 }  // namespace tarvel

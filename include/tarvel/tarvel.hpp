@@ -1,9 +1,5 @@
-// Everything of the library: the graph store and all algorithm families.
+// Everything of the library: the graph store, every algorithm family and
+// Graph<T, W>, which offers them all by node name.
 #pragma once
 
 #include "graph.hpp"
-#include "traversal.hpp"
-#include "shortest_paths.hpp"
-#include "spanning_trees.hpp"
-#include "centrality.hpp"
-#include "json_file.hpp"

@@ -1,14 +1,12 @@
-// Shared vocabulary of the library: indices, adjacency entries, method
-// selectors, the pair hash and small helpers used by every algorithm family.
+// Shared vocabulary of the library: node indices, adjacency entries, edge
+// records, the method selectors and the pair hash. Everything here is a
+// plain value type; nothing knows about graphs or algorithms.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <limits>
-#include <sstream>
-#include <string>
-#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -17,28 +15,73 @@ namespace tarvel {
 // Dense index of a node: 0, 1, 2, ... in the order the nodes were added.
 using NodeIndex = std::size_t;
 
-// One outgoing entry of a node's adjacency list: the neighbour and the
-// weight as given. Neighbours are kept in 32 bits, which halves the lists of
-// integer-weighted graphs (graphs hold fewer than 2^32 nodes); algorithms
-// read the weight as a double.
+// Marks a missing node: no predecessor, no pick, not found.
+inline constexpr NodeIndex NoNode = std::numeric_limits<NodeIndex>::max();
+
+// A path as node indices, start first and goal last; empty means "no path".
+// Also the type of a list of nodes in a stated order (a component, a
+// traversal order).
+using IndexPath = std::vector<NodeIndex>;
+
+// One outgoing entry of a node's adjacency list. Targets are kept in 32 bits
+// (a graph holds fewer than 2^32 - 1 nodes), which halves the lists of
+// integer-weighted graphs; the weight is the one given to addEdge.
 template <class W>
 struct AdjacencyEntry {
-    std::uint32_t first;  // neighbour
-    W second;             // weight
+    std::uint32_t target;
+    W weight;
 
     friend bool operator==(const AdjacencyEntry& a, const AdjacencyEntry& b) {
-        return a.first == b.first && a.second == b.second;
+        return a.target == b.target && a.weight == b.weight;
     }
 };
 
-// A path as node indices, start first and goal last; empty means "no path".
-using IndexPath = std::vector<NodeIndex>;
+// One edge as the store records it: the ends in the orientation of the
+// addEdge call that created it (32-bit, like adjacency targets), and its
+// weight.
+template <class W>
+struct EdgeRecord {
+    std::uint32_t source;
+    std::uint32_t target;
+    W weight;
 
-// Marks a missing predecessor.
-inline constexpr NodeIndex NoNode = std::numeric_limits<NodeIndex>::max();
+    friend bool operator==(const EdgeRecord& a, const EdgeRecord& b) {
+        return a.source == b.source && a.target == b.target && a.weight == b.weight;
+    }
+};
 
-// Distance or key of a node not reached yet (never an infinity).
-inline constexpr double kUnreached = std::numeric_limits<double>::max();
+// An edge chosen by a spanning-tree algorithm, in the direction in which the
+// graph stores it.
+template <class W>
+struct TreeEdge {
+    NodeIndex source;
+    NodeIndex target;
+    W weight;
+
+    friend bool operator==(const TreeEdge& a, const TreeEdge& b) {
+        return a.source == b.source && a.target == b.target && a.weight == b.weight;
+    }
+};
+
+// A read-only run of contiguous elements (the standard span arrives with
+// C++20; the library is C++17).
+template <class E>
+class Span {
+public:
+    Span() = default;
+    Span(const E* data, std::size_t size) : first(data), count(size) {}
+    explicit Span(const std::vector<E>& v) : first(v.data()), count(v.size()) {}
+
+    const E* begin() const noexcept { return first; }
+    const E* end() const noexcept { return first + count; }
+    std::size_t size() const noexcept { return count; }
+    bool empty() const noexcept { return count == 0; }
+    const E& operator[](std::size_t k) const noexcept { return first[k]; }
+
+private:
+    const E* first = nullptr;
+    std::size_t count = 0;
+};
 
 enum class ShortestPathAlgo : int {
     BFS = 0,
@@ -59,12 +102,12 @@ enum class SCCAlgo : int {
     KOSARAJU = 1,
 };
 
-// Hash for ordered pairs. The two element hashes are combined with a
-// 64-bit finaliser so that (a, b), (b, a) and (a, a) spread over the table;
-// a plain XOR would send every (a, a) to 0 and every pair to its reverse's
-// bucket. Equality of keys is the pair's own (both elements, in order).
+// Hash for ordered pairs. The two element hashes are combined with a 64-bit
+// finaliser so that (a, b), (b, a) and (a, a) spread over a table; a plain
+// XOR would send every (a, a) to 0 and every pair to its reverse's bucket.
+// Key equality is the pair's own (both elements, in order).
 struct PairHash {
-    static std::uint64_t mix(std::uint64_t x) noexcept {
+    static constexpr std::uint64_t mix(std::uint64_t x) noexcept {
         x ^= x >> 30;
         x *= 0xbf58476d1ce4e5b9ULL;
         x ^= x >> 27;
@@ -81,27 +124,4 @@ struct PairHash {
     }
 };
 
-namespace detail {
-
-template <class T, class = void>
-struct IsStreamable : std::false_type {};
-template <class T>
-struct IsStreamable<T, std::void_t<decltype(std::declval<std::ostream&>() << std::declval<const T&>())>>
-    : std::true_type {};
-
-// Text of a node name for error messages.
-template <class T>
-std::string describe(const T& name) {
-    if constexpr (std::is_convertible_v<const T&, std::string>) {
-        return std::string(name);
-    } else if constexpr (IsStreamable<T>::value) {
-        std::ostringstream out;
-        out << name;
-        return out.str();
-    } else {
-        return "(unprintable name)";
-    }
-}
-
-}  // namespace detail
 }  // namespace tarvel

@@ -1,5 +1,5 @@
 // The graph store: indices, adjacency entries and edge records after
-// sequences of addNode/addEdge, for the bound instance and for other types.
+// sequences of addNode/addEdge.
 #include <gtest/gtest.h>
 
 #include <set>
@@ -19,6 +19,11 @@ G withNodes(bool directed, std::initializer_list<const char*> names) {
     return g;
 }
 
+Entries entries(const G& g, std::size_t node) {
+    const auto list = g.view().neighbors(node);
+    return Entries(list.begin(), list.end());
+}
+
 std::vector<std::tuple<std::string, std::string, int>> records(const G& g) {
     std::vector<std::tuple<std::string, std::string, int>> out;
     for (const auto& e : g.edgeRecords()) out.emplace_back(e.getSource(), e.getDestination(), e.getWeight());
@@ -29,7 +34,7 @@ std::vector<std::tuple<std::string, std::string, int>> records(const G& g) {
 
 TEST(Store, NodesGetDenseIndicesInInsertionOrder) {
     G g = withNodes(true, {"x", "y", "z", "", "X"});
-    EXPECT_EQ(g.size(), 5u);
+    EXPECT_EQ(g.nodeCount(), 5u);
     EXPECT_EQ(g.indexOf("x"), 0u);
     EXPECT_EQ(g.indexOf("z"), 2u);
     EXPECT_EQ(g.indexOf(""), 3u);
@@ -46,7 +51,7 @@ TEST(Store, DuplicateNodeIsRefusedAndChangesNothing) {
     } catch (const std::runtime_error& e) {
         EXPECT_STREQ(e.what(), "duplicate nodes are not allowed");
     }
-    EXPECT_EQ(g.size(), 1u);
+    EXPECT_EQ(g.nodeCount(), 1u);
     EXPECT_EQ(g.indexOf("a"), 0u);
 }
 
@@ -55,8 +60,8 @@ TEST(Store, DirectedParallelEdgesAndSelfLoops) {
     g.addEdge("a", "b", 5);
     g.addEdge("a", "b", 5);
     g.addEdge("b", "b", -3);
-    EXPECT_EQ(g.neighbours(0), (Entries{{1, 5}, {1, 5}}));
-    EXPECT_EQ(g.neighbours(1), (Entries{{1, -3}}));
+    EXPECT_EQ(entries(g, 0), (Entries{{1, 5}, {1, 5}}));
+    EXPECT_EQ(entries(g, 1), (Entries{{1, -3}}));
     EXPECT_EQ(records(g).size(), 3u);
     EXPECT_EQ(records(g)[2], std::make_tuple(std::string("b"), std::string("b"), -3));
 }
@@ -65,8 +70,8 @@ TEST(Store, UndirectedKeepsFirstRecordPerPairButEveryEntry) {
     G g = withNodes(false, {"a", "b"});
     g.addEdge("a", "b", 5);
     g.addEdge("b", "a", 7);
-    EXPECT_EQ(g.neighbours(0), (Entries{{1, 5}, {1, 7}}));
-    EXPECT_EQ(g.neighbours(1), (Entries{{0, 5}, {0, 7}}));
+    EXPECT_EQ(entries(g, 0), (Entries{{1, 5}, {1, 7}}));
+    EXPECT_EQ(entries(g, 1), (Entries{{0, 5}, {0, 7}}));
     ASSERT_EQ(records(g).size(), 1u);
     EXPECT_EQ(records(g)[0], std::make_tuple(std::string("a"), std::string("b"), 5));
 }
@@ -74,9 +79,9 @@ TEST(Store, UndirectedKeepsFirstRecordPerPairButEveryEntry) {
 TEST(Store, UndirectedSelfLoopHasTwoEntriesAndOneRecord) {
     G g = withNodes(false, {"a"});
     g.addEdge("a", "a", 3);
-    EXPECT_EQ(g.neighbours(0), (Entries{{0, 3}, {0, 3}}));
+    EXPECT_EQ(entries(g, 0), (Entries{{0, 3}, {0, 3}}));
     g.addEdge("a", "a", 3);
-    EXPECT_EQ(g.neighbours(0).size(), 4u);
+    EXPECT_EQ(entries(g, 0).size(), 4u);
     EXPECT_EQ(records(g).size(), 1u);
 }
 
@@ -84,7 +89,7 @@ TEST(Store, EdgeToMissingNodeNamesItAndChangesNothing) {
     for (bool directed : {true, false}) {
         G g = withNodes(directed, {"a"});
         g.addEdge("a", "a", 1);
-        const auto before = g.neighbours(0);
+        const auto before = entries(g, 0);
         for (const auto& [src, dest] : {std::pair{"a", "ghost"}, std::pair{"ghost", "a"}}) {
             try {
                 g.addEdge(src, dest, 1);
@@ -94,8 +99,8 @@ TEST(Store, EdgeToMissingNodeNamesItAndChangesNothing) {
             }
         }
         EXPECT_FALSE(g.hasNode("ghost"));
-        EXPECT_EQ(g.size(), 1u);
-        EXPECT_EQ(g.neighbours(0), before);
+        EXPECT_EQ(g.nodeCount(), 1u);
+        EXPECT_EQ(entries(g, 0), before);
         EXPECT_EQ(g.edgeRecords().size(), 1u);
     }
     G empty(true);
@@ -114,31 +119,12 @@ TEST(Store, ManySelfLoopsAndReversedPairsAreRecordedOnce) {
     EXPECT_EQ(g.edgeRecords().size(), 4000u);
 }
 
-TEST(Store, OtherInstantiationsWork) {
-    tarvel::Graph<int, long long> g(false);
-    g.addNode(10);
-    g.addNode(20);
-    g.addEdge(10, 20, 5'000'000'000LL);
-    EXPECT_EQ(g.neighbours(0), (std::vector<tarvel::AdjacencyEntry<long long>>{{1, 5'000'000'000LL}}));
-    EXPECT_EQ(g.edgeRecords()[0].getWeight(), 5'000'000'000LL);
-    try {
-        g.addEdge(10, 30, 1);
-        FAIL() << "no exception";
-    } catch (const std::out_of_range& e) {
-        EXPECT_NE(std::string(e.what()).find("30"), std::string::npos);
-    }
-    const tarvel::Edge<int, long long> e(1, 2, -7);
-    EXPECT_EQ(e.getSource(), 1);
-    EXPECT_EQ(e.getDestination(), 2);
-    EXPECT_EQ(e.getWeight(), -7);
-}
-
 TEST(Store, CopiesAreIndependent) {
     G g = withNodes(true, {"a", "b"});
     G copy = g;
     copy.addEdge("a", "b", 1);
     copy.addNode("c");
-    EXPECT_TRUE(g.neighbours(0).empty());
+    EXPECT_TRUE(entries(g, 0).empty());
     EXPECT_FALSE(g.hasNode("c"));
     EXPECT_EQ(copy.edgeRecords().size(), 1u);
 }

@@ -1,8 +1,9 @@
-// Traversal and structure: the explicit-stack searches against recursive
-// versions of the same steps, and graphs far deeper than any call stack.
+// Traversal, colorings and strong components: the explicit-stack searches
+// against recursive versions of the same steps, the bipartiteness test
+// against an odd-cycle search, and graphs far deeper than any call stack.
 #include <gtest/gtest.h>
 
-#include "reference.hpp"
+#include "support.hpp"
 
 using namespace testing_support;
 
@@ -11,26 +12,26 @@ TEST(Traversal, ExplicitStacksMatchRecursiveSearches) {
     for (int round = 0; round < 400; ++round) {
         const bool directed = round % 3 != 0;
         const int n = 1 + round % 23;
-        G g = randomGraph(rng, directed, n, static_cast<int>(rng() % (2 * n + 1)));
-        EXPECT_EQ(g.hasCycle(), RecursiveCycle{g}.run()) << "round " << round;
+        G g = randomGraph(rng, directed, n, static_cast<int>(rng() % static_cast<unsigned>(2 * n + 1)));
+        EXPECT_EQ(tarvel::hasCycle(g.view()), RecursiveCycle{g.view()}.run()) << "round " << round;
         if (directed) {
-            EXPECT_EQ(g.tarjanComponents(), RecursiveTarjan{g}.run()) << "round " << round;
-            EXPECT_EQ(g.kosarajuComponents(), RecursiveKosaraju{g}.run()) << "round " << round;
+            EXPECT_EQ(tarvel::tarjanComponents(g.view()), RecursiveTarjan{g.view()}.run()) << "round " << round;
+            EXPECT_EQ(tarvel::kosarajuComponents(g.view()), RecursiveKosaraju{g.view()}.run()) << "round " << round;
         }
     }
 }
 
-TEST(Traversal, ColouringsAreProperOnUndirectedGraphs) {
+TEST(Traversal, ColoringsAreProperOnUndirectedGraphs) {
     std::mt19937 rng(777);
     for (int round = 0; round < 200; ++round) {
         G g = randomGraph(rng, false, 2 + round % 15, 3 * (round % 10));
-        const auto colours = g.greedyColors();
-        const auto edgeColours = g.edgeColorList();
-        std::map<std::pair<std::size_t, std::size_t>, int> byKey(edgeColours.begin(), edgeColours.end());
-        for (std::size_t u = 0; u < g.size(); ++u) {
-            for (const auto& [v, w] : g.neighbours(u)) {
+        const auto colors = tarvel::greedyNodeColors(g.view());
+        std::map<std::pair<std::size_t, std::size_t>, int> byKey;
+        for (const auto& e : tarvel::edgeColors(g.view())) byKey[{e.source, e.target}] = e.color;
+        for (std::size_t u = 0; u < g.nodeCount(); ++u) {
+            for (const auto& [v, w] : g.view().neighbors(u)) {
                 if (u != v) {
-                    EXPECT_NE(colours[u], colours[v]);
+                    EXPECT_NE(colors[u], colors[v]);
                 }
             }
         }
@@ -46,31 +47,75 @@ TEST(Traversal, ColouringsAreProperOnUndirectedGraphs) {
     }
 }
 
+namespace {
+
+// Whether the undirected reading of `g` has a cycle of odd length: a walk
+// over (node, parity) states reaches (s, odd) from (s, even) exactly then.
+bool hasOddCycle(View g) {
+    const auto lists = undirectedLists(g);
+    const std::size_t n = g.nodeCount();
+    for (std::size_t s = 0; s < n; ++s) {
+        std::vector<bool> seen(2 * n, false);
+        std::vector<std::size_t> stack{2 * s};
+        seen[2 * s] = true;
+        while (!stack.empty()) {
+            const std::size_t state = stack.back();
+            stack.pop_back();
+            for (const auto& e : lists[state / 2]) {
+                const std::size_t next = 2 * e.neighbor + (1 - state % 2);
+                if (!seen[next]) {
+                    seen[next] = true;
+                    stack.push_back(next);
+                }
+            }
+        }
+        if (seen[2 * s + 1]) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+TEST(Traversal, BipartiteMeansNoOddCycle) {
+    std::mt19937 rng(31337);
+    int bipartite = 0;
+    for (int round = 0; round < 600; ++round) {
+        const int n = 1 + round % 17;
+        G g = randomGraph(rng, round % 2 == 0, n, static_cast<int>(rng() % static_cast<unsigned>(n + 3)));
+        const bool answer = tarvel::isBipartite(g.view());
+        EXPECT_EQ(answer, !hasOddCycle(g.view())) << "round " << round;
+        bipartite += answer;
+    }
+    EXPECT_GT(bipartite, 100);  // both answers were really exercised
+    EXPECT_LT(bipartite, 500);
+}
+
 TEST(Traversal, LongPathsDoNotExhaustTheStack) {
     constexpr int n = 100000;
     for (bool directed : {true, false}) {
         G g(directed);
         for (int i = 0; i < n; ++i) g.addNode(std::to_string(i));
         for (int i = 0; i + 1 < n; ++i) g.addEdge(std::to_string(i), std::to_string(i + 1), 1);
-        EXPECT_EQ(g.dfsOrder(0).size(), static_cast<std::size_t>(n));
-        EXPECT_EQ(g.componentIndices().size(), 1u);
-        EXPECT_EQ(g.hasCycle(), !directed);
-        EXPECT_EQ(g.isBipartite(), true);
-        EXPECT_EQ(g.edgeColorList().size(), static_cast<std::size_t>(n - 1));
+        const View v = g.view();
+        EXPECT_EQ(tarvel::depthFirstOrder(v, 0).size(), static_cast<std::size_t>(n));
+        EXPECT_EQ(tarvel::connectedComponents(v).size(), 1u);
+        EXPECT_EQ(tarvel::hasCycle(v), !directed);
+        EXPECT_TRUE(tarvel::isBipartite(v));
+        EXPECT_EQ(tarvel::edgeColors(v).size(), static_cast<std::size_t>(n - 1));
         if (directed) {
-            const auto tarjan = g.tarjanComponents();
+            const auto tarjan = tarvel::tarjanComponents(v);
             ASSERT_EQ(tarjan.size(), static_cast<std::size_t>(n));
             EXPECT_EQ(tarjan.front(), tarvel::IndexPath{n - 1});  // the sink finishes first
-            const auto kosaraju = g.kosarajuComponents();
-            EXPECT_EQ(kosaraju.front(), tarvel::IndexPath{0});
+            EXPECT_EQ(tarvel::kosarajuComponents(v).front(), tarvel::IndexPath{0});
         }
     }
 }
 
-TEST(Traversal, UnknownStartAndUndirectedSccAreRefused) {
+TEST(Traversal, BadStartsAndUndirectedSccAreRefused) {
     G g(false);
     g.addNode("a");
     EXPECT_THROW(g.iterativeDFS("b"), std::out_of_range);
+    EXPECT_THROW(tarvel::depthFirstOrder(g.view(), 1), std::out_of_range);
     EXPECT_FALSE(g.hasNode("b"));
     try {
         g.stronglyConnectedComponents(tarvel::SCCAlgo::KOSARAJU);

@@ -43,8 +43,8 @@ void exercise(const G& g) {
         } catch (const std::runtime_error&) {  // undirected graphs are refused
         }
     }
-    if (g.size() == 0) return;
-    const std::string first = g.nameOf(0), last = g.nameOf(g.size() - 1);
+    if (g.nodeCount() == 0) return;
+    const std::string first = g.nameOf(0), last = g.nameOf(g.nodeCount() - 1);
     g.iterativeDFS(first);
     const G::Heuristic guess = [](std::string a, std::string b) { return static_cast<double>(a.size() + b.size()); };
     for (auto m : {tarvel::ShortestPathAlgo::BFS, tarvel::ShortestPathAlgo::DIJKSTRA, tarvel::ShortestPathAlgo::A_STAR,

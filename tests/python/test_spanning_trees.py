@@ -21,7 +21,9 @@ SQUARE = ("abxd", [("a", "b", 1), ("b", "x", 1), ("x", "d", 1), ("d", "a", 1)])
     (False, TRIANGLE, tarvel.BORUVKA, [("a", "b", 1), ("x", "b", 2)]),
     (False, ("ab", [("b", "a", 4)]), tarvel.KRUSKAL, [("a", "b", 4)]),
     (True, ("ab", [("b", "a", 4)]), tarvel.KRUSKAL, [("b", "a", 4)]),
-    (True, ("ab", [("b", "a", 4)]), tarvel.PRIM, []),
+    (True, ("ab", [("b", "a", 4)]), tarvel.PRIM, [("b", "a", 4)]),
+    (True, ("ab", [("b", "a", 1), ("a", "b", 2)]), tarvel.PRIM, [("b", "a", 1)]),
+    (True, ("ab", [("b", "a", 1), ("a", "b", 2)]), tarvel.BORUVKA, [("b", "a", 1)]),
     (True, ("ab", [("b", "a", 4)]), tarvel.BORUVKA, [("b", "a", 4)]),
     (False, SQUARE, tarvel.KRUSKAL, [("a", "b", 1), ("a", "d", 1), ("b", "x", 1)]),
     (False, SQUARE, tarvel.BORUVKA, [("a", "b", 1), ("x", "b", 1), ("d", "x", 1)]),
@@ -59,12 +61,16 @@ def test_extreme_weights_sort_correctly(make):
 
 
 def test_trees_agree_with_reference_library():
+    """Directed graphs too: every method spans the graph taken as undirected,
+    and every returned edge is one the graph stores, in its stored direction."""
     rng = random.Random(31)
-    for round_ in range(300):
+    for round_ in range(400):
         n = rng.randint(1, 20)
+        directed = round_ % 2 == 1
         names = [str(i) for i in range(n)]
         rng.shuffle(names)
-        g, ref = tarvel.Graph(False), nx.MultiGraph()
+        g, ref = tarvel.Graph(directed), nx.MultiGraph()
+        stored = set()
         for name in names:
             g.addNode(name)
             ref.add_node(name)
@@ -73,6 +79,7 @@ def test_trees_agree_with_reference_library():
             w = rng.randint(-3, 6)
             g.addEdge(a, b, w)
             ref.add_edge(a, b, weight=w)
+            stored |= {(a, b, w)} if directed else {(a, b, w), (b, a, w)}
         forest_weight = nx.minimum_spanning_tree(ref).size(weight="weight")
         components = list(nx.connected_components(ref))
         kruskal = triples(g.minimumSpanningTree(tarvel.KRUSKAL))
@@ -86,7 +93,8 @@ def test_trees_agree_with_reference_library():
             assert nx.number_connected_components(spanned) == len(components)
         first = next(c for c in components if names[0] in c)
         assert len(prim) == len(first) - 1
-        assert {names[0]} | {b for _, b, _ in prim} == first
+        assert {names[0]} | {end for a, b, _ in prim for end in (a, b)} == first
         if len(components) == 1:
             assert sum(w for _, _, w in prim) == forest_weight
+        assert set(kruskal + boruvka + prim) <= stored
         assert [w for _, _, w in kruskal] == sorted(w for _, _, w in kruskal)

@@ -80,36 +80,39 @@ void appendNumber(std::string& out, W value) {
     out.append(buffer, result.ptr);
 }
 
-// The graph file's text, four-space indented with sorted keys.
-template <class W, class Edges, class SourceOf, class DestinationOf, class WeightOf>
-std::string graphText(bool directed, const std::vector<std::string>& names, const Edges& edges,
-                      SourceOf sourceOf, DestinationOf destinationOf, WeightOf weightOf) {
+// The graph file's text, four-space indented with sorted keys, for a view of
+// a graph with std::string names: the nodes in index order, the edges that
+// the file records (View::isFileRecord) in insertion order.
+template <class View>
+std::string graphText(const View& g) {
+    using W = typename View::Weight;
+    const auto edges = g.edges();
+    const std::size_t n = g.nodeCount();
     std::string out;
-    out.reserve(64 + names.size() * 16 + edges.size() * 96);
-    out += directed ? "{\n    \"directed\": true,\n" : "{\n    \"directed\": false,\n";
-    if (edges.empty()) {
-        out += "    \"edges\": [],\n";
-    } else {
-        out += "    \"edges\": [\n";
-        for (std::size_t k = 0; k < edges.size(); ++k) {
-            out += "        {\n            \"dest\": ";
-            appendQuoted(out, names[destinationOf(edges[k])]);
-            out += ",\n            \"src\": ";
-            appendQuoted(out, names[sourceOf(edges[k])]);
-            out += ",\n            \"weight\": ";
-            appendNumber<W>(out, weightOf(edges[k]));
-            out += k + 1 < edges.size() ? "\n        },\n" : "\n        }\n";
-        }
-        out += "    ],\n";
+    out.reserve(64 + n * 16 + edges.size() * 96);
+    out += g.isDirected() ? "{\n    \"directed\": true,\n" : "{\n    \"directed\": false,\n";
+    bool first = true;
+    for (std::size_t k = 0; k < edges.size(); ++k) {
+        if (!g.isFileRecord(k)) continue;
+        out += first ? "    \"edges\": [\n" : ",\n";
+        first = false;
+        out += "        {\n            \"dest\": ";
+        appendQuoted(out, g.name(edges[k].target));
+        out += ",\n            \"src\": ";
+        appendQuoted(out, g.name(edges[k].source));
+        out += ",\n            \"weight\": ";
+        appendNumber<W>(out, edges[k].weight);
+        out += "\n        }";
     }
-    if (names.empty()) {
+    out += first ? "    \"edges\": [],\n" : "\n    ],\n";
+    if (n == 0) {
         out += "    \"nodes\": []\n}\n";
     } else {
         out += "    \"nodes\": [\n";
-        for (std::size_t k = 0; k < names.size(); ++k) {
+        for (std::size_t k = 0; k < n; ++k) {
             out += "        ";
-            appendQuoted(out, names[k]);
-            out += k + 1 < names.size() ? ",\n" : "\n";
+            appendQuoted(out, g.name(k));
+            out += k + 1 < n ? ",\n" : "\n";
         }
         out += "    ]\n}\n";
     }
@@ -204,7 +207,8 @@ private:
         return delimiterFollows();
     }
 
-    // Integers of up to 18 digits, converted as the document path narrows them.
+    // Integers of up to 18 digits within the range of W; anything else is
+    // left to the document path, which converts or refuses it.
     bool integer(W& value) {
         peek();
         const char* start = p;
@@ -216,8 +220,18 @@ private:
         if (p < end && (*p == '.' || *p == 'e' || *p == 'E')) return false;
         std::int64_t parsed = 0;
         if (std::from_chars(start, p, parsed).ptr != p) return false;
-        value = static_cast<W>(parsed);
+        if (!fits(parsed)) return false;
+        value = static_cast<W>(parsed);  // in range: exact
         return true;
+    }
+
+    static bool fits(std::int64_t x) {
+        if constexpr (std::is_signed_v<W>) {
+            return x >= static_cast<std::int64_t>(std::numeric_limits<W>::min()) &&
+                   x <= static_cast<std::int64_t>(std::numeric_limits<W>::max());
+        } else {
+            return x >= 0 && static_cast<std::uint64_t>(x) <= std::uint64_t{std::numeric_limits<W>::max()};
+        }
     }
 
     // A literal must be followed by a structural character or white space.

@@ -1,0 +1,234 @@
+// The graph store: GraphStore<T, W> owns a graph's nodes and edges and grows
+// them one call at a time; GraphView<T, W> is the small read-only face that
+// every algorithm works on. Edge<T, W> is the named edge record handed to
+// callers.
+//
+// Nodes get dense indices 0, 1, 2, ... in the order they are added; each
+// node has an adjacency list of (target, weight) entries in insertion order.
+// A directed edge u -> v is one entry in u's list; an undirected edge stands
+// in both ends' lists (a self-loop twice in its node's list). Every addEdge
+// call adds entries, parallel edges and self-loops included.
+#pragma once
+
+#include <algorithm>
+#include <cstdint>
+#include <limits>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <type_traits>
+#include <utility>
+#include <vector>
+
+#include "detail/describe.hpp"
+#include "detail/hash_table.hpp"
+#include "types.hpp"
+#include "weights.hpp"
+
+namespace tarvel {
+
+// A named edge: two node names and a weight. A plain value; it refers to no
+// graph and checks nothing about its names.
+template <class T, class W>
+class Edge {
+public:
+    Edge(T src, T dest, W w) : source(std::move(src)), destination(std::move(dest)), weight(w) {}
+
+    T getSource() const { return source; }
+    T getDestination() const { return destination; }
+    W getWeight() const { return weight; }
+
+private:
+    T source;
+    T destination;
+    W weight;
+};
+
+template <class T, class W>
+class GraphView;
+
+namespace detail {
+
+// Ensures that `count` more elements fit without reallocating, growing
+// geometrically (a vector grown one reserve at a time would be quadratic).
+template <class Vector>
+void makeRoom(Vector& vector, std::size_t count) {
+    if (vector.capacity() - vector.size() < count) {
+        vector.reserve(std::max(2 * vector.capacity(), vector.size() + count));
+    }
+}
+
+}  // namespace detail
+
+template <class T, class W>
+class GraphStore {
+public:
+    using Name = T;
+    using Weight = W;
+    // How look-ups take a name: a std::string_view for std::string names, so
+    // that callers holding other string forms need not copy them.
+    using Key = std::conditional_t<std::is_same_v<T, std::string>, std::string_view, const T&>;
+
+    // The largest number of nodes a graph can hold (indices are 32-bit).
+    static constexpr std::size_t MaxNodes = std::numeric_limits<std::uint32_t>::max() - 1;
+
+    // A new empty graph; `directed` is fixed for its lifetime. O(1).
+    explicit GraphStore(bool isDirected) : directed(isDirected) {}
+
+    // Adds a node with the next index.
+    // Errors: std::runtime_error "duplicate nodes are not allowed" for a name
+    // already present; std::length_error "too many nodes" beyond MaxNodes.
+    // The graph is unchanged on every error. Cost: amortised O(1).
+    void addNode(const T& name);
+
+    // Whether `name` is a node. O(1).
+    bool hasNode(Key name) const { return find(name) != NoNode; }
+
+    // Adds an edge src -> dest (usable both ways in an undirected graph).
+    // Errors: std::out_of_range "unknown node: NAME" for a name that is not a
+    // node (src looked up first); std::invalid_argument for a weight that is
+    // not finite. The graph is unchanged on every error. Cost: amortised O(1).
+    void addEdge(Key src, Key dest, const W& weight);
+
+    std::size_t nodeCount() const noexcept { return names.size(); }
+    bool isDirected() const noexcept { return directed; }
+
+    // Index of a node. Errors: std::out_of_range "unknown node: NAME". O(1).
+    NodeIndex indexOf(Key name) const;
+
+    // Name of a node. Errors: std::out_of_range for an index past the end. O(1).
+    const T& nameOf(NodeIndex node) const { return names.at(node); }
+
+    // The edges as the graph file holds them, in insertion order: one per
+    // addEdge call in a directed graph, one per unordered pair (the first
+    // call's) in an undirected one. O(E).
+    std::vector<Edge<T, W>> edgeRecords() const;
+
+    GraphView<T, W> view() const noexcept { return GraphView<T, W>(*this); }
+
+private:
+    friend class GraphView<T, W>;
+
+    NodeIndex find(Key name) const { return nameIndex.find(name, nameIndex.hashOf(name), names); }
+
+    detail::NameIndex<T> nameIndex;  // name -> index
+    std::vector<T> names;            // index -> name
+    std::vector<std::vector<AdjacencyEntry<W>>> adjacency;
+    std::vector<EdgeRecord<W>> edges;  // one per addEdge call
+    // Undirected graphs only: repeated[k] tells that edges[k] joins a pair
+    // joined by an earlier call; pairs are kept as (lower, higher) index.
+    std::vector<bool> repeated;
+    detail::PairSet pairs;
+    bool directed;
+    // Counts every change, so that an algorithm that hands control to
+    // caller code (A*'s heuristic) can tell that the graph changed under it.
+    std::uint64_t revision = 0;
+};
+
+// The read-only face of a graph that algorithms take. It refers to the store
+// it was made from and sees its later changes; it is valid while the store
+// lives and is not moved.
+template <class T, class W>
+class GraphView {
+public:
+    using Name = T;
+    using Weight = W;
+    using Entry = AdjacencyEntry<W>;
+
+    explicit GraphView(const GraphStore<T, W>& graph) noexcept : store(&graph) {}
+
+    std::size_t nodeCount() const noexcept { return store->names.size(); }
+    bool isDirected() const noexcept { return store->directed; }
+
+    // The adjacency list of `node` in insertion order. Precondition:
+    // node < nodeCount() (not checked: this is the inner loop of everything).
+    Span<Entry> neighbors(NodeIndex node) const noexcept { return Span<Entry>(store->adjacency[node]); }
+
+    // Precondition: node < nodeCount().
+    const T& name(NodeIndex node) const noexcept { return store->names[node]; }
+
+    // One record per addEdge call, in call order.
+    Span<EdgeRecord<W>> edges() const noexcept { return Span<EdgeRecord<W>>(store->edges); }
+
+    // Whether edges()[k] is written to the graph file: always in a directed
+    // graph; in an undirected one only the first call for each pair.
+    bool isFileRecord(std::size_t k) const { return store->directed || !store->repeated[k]; }
+
+    // Changes so far; equal numbers mean an unchanged graph.
+    std::uint64_t revision() const noexcept { return store->revision; }
+
+    // Errors: std::out_of_range when `node` is past the end.
+    void checkNode(NodeIndex node) const {
+        if (node >= nodeCount()) {
+            throw std::out_of_range("node index " + std::to_string(node) + " is out of range for a graph of " +
+                                    std::to_string(nodeCount()) + " nodes");
+        }
+    }
+
+private:
+    const GraphStore<T, W>* store;
+};
+
+template <class T, class W>
+void GraphStore<T, W>::addNode(const T& name) {
+    const std::uint64_t hash = nameIndex.hashOf(Key(name));
+    if (nameIndex.find(Key(name), hash, names) != NoNode) {
+        throw std::runtime_error("duplicate nodes are not allowed");
+    }
+    if (names.size() >= MaxNodes) throw std::length_error("too many nodes");
+    // Running out of memory part way must leave no trace of the node.
+    detail::makeRoom(adjacency, 1);
+    detail::makeRoom(names, 1);
+    names.push_back(name);     // cannot throw for lack of room; a throwing copy leaves nothing
+    adjacency.emplace_back();  // cannot throw: room was made
+    try {
+        nameIndex.insertNew(hash, names.size() - 1);
+    } catch (...) {
+        names.pop_back();
+        adjacency.pop_back();
+        throw;
+    }
+    ++revision;
+}
+
+template <class T, class W>
+NodeIndex GraphStore<T, W>::indexOf(Key name) const {
+    const NodeIndex found = find(name);
+    if (found == NoNode) throw std::out_of_range("unknown node: " + detail::describe(name));
+    return found;
+}
+
+template <class T, class W>
+void GraphStore<T, W>::addEdge(Key src, Key dest, const W& weight) {
+    const NodeIndex u = indexOf(src);
+    const NodeIndex v = indexOf(dest);
+    detail::checkWeight(weight);
+    // Every allocation happens before the first change, so running out of
+    // memory leaves the graph as it was.
+    detail::makeRoom(adjacency[u], !directed && u == v ? 2 : 1);
+    detail::makeRoom(adjacency[v], 1);
+    detail::makeRoom(edges, 1);
+    if (!directed) detail::makeRoom(repeated, 1);
+    const bool firstOfPair = directed || pairs.insert(std::min(u, v), std::max(u, v));
+    const auto source = static_cast<std::uint32_t>(u);
+    const auto target = static_cast<std::uint32_t>(v);
+    adjacency[u].push_back({target, weight});
+    if (!directed) {
+        adjacency[v].push_back({source, weight});
+        repeated.push_back(!firstOfPair);
+    }
+    edges.push_back({source, target, weight});
+    ++revision;
+}
+
+template <class T, class W>
+std::vector<Edge<T, W>> GraphStore<T, W>::edgeRecords() const {
+    std::vector<Edge<T, W>> records;
+    const GraphView<T, W> g = view();
+    for (std::size_t k = 0; k < edges.size(); ++k) {
+        if (g.isFileRecord(k)) records.emplace_back(names[edges[k].source], names[edges[k].target], edges[k].weight);
+    }
+    return records;
+}
+
+}  // namespace tarvel

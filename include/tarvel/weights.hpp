@@ -1,0 +1,98 @@
+// Arithmetic on weights: the type in which distances are summed for each
+// weight type, the checked sum, and the rules for accepting a weight.
+//
+// Distances are exact for every weight type:
+// - integral W: sums are 64-bit signed integers. A path has fewer than 2^32
+//   edges, so for W of at most 32 bits no path sum can overflow; for wider
+//   W (and for 32-bit unsigned W) every sum is checked and an overflow
+//   throws std::overflow_error instead of giving a wrong answer;
+// - floating-point W: sums are taken in the wider of W and double, so double
+//   and float graphs give exactly what double arithmetic gives.
+#pragma once
+
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <stdexcept>
+#include <string>
+#include <type_traits>
+
+namespace tarvel {
+
+template <class W>
+struct WeightTraits {
+    static_assert(std::is_arithmetic_v<W> && !std::is_same_v<W, bool>, "edge weights must be numbers");
+
+    using Distance = std::conditional_t<
+        std::is_integral_v<W>, std::int64_t,
+        std::conditional_t<(std::numeric_limits<W>::digits > std::numeric_limits<double>::digits), W, double>>;
+
+    // Whether a sum along a path can leave the range of Distance.
+    static constexpr bool mayOverflow =
+        std::is_integral_v<W> && (sizeof(W) >= 8 || (std::is_unsigned_v<W> && sizeof(W) >= 4));
+};
+
+template <class W>
+using Distance = typename WeightTraits<W>::Distance;
+
+// Distance of a node not reached yet; never a real distance (a checked sum
+// that would reach it throws).
+template <class W>
+inline constexpr Distance<W> Unreached = std::numeric_limits<Distance<W>>::max();
+
+namespace detail {
+
+[[noreturn]] inline void distanceOverflow() {
+    throw std::overflow_error("a path weight exceeds the range of 64-bit integers");
+}
+
+// `weight` as a distance, exactly (a 64-bit unsigned weight above 2^63 - 1
+// has no exact distance and throws).
+template <class W>
+Distance<W> asDistance(W weight) {
+    if constexpr (std::is_integral_v<W> && std::is_unsigned_v<W> && sizeof(W) >= 8) {
+        if (weight > static_cast<W>(std::numeric_limits<std::int64_t>::max())) distanceOverflow();
+        return static_cast<std::int64_t>(weight);
+    } else {
+        return weight;  // widening: exact
+    }
+}
+
+// `base` + `weight` in Distance<W>. Checked where a sum can overflow: the
+// result is then always below Unreached<W>.
+template <class W>
+Distance<W> extend(Distance<W> base, W weight) {
+    if constexpr (WeightTraits<W>::mayOverflow) {
+        Distance<W> sum;
+        if (__builtin_add_overflow(base, asDistance(weight), &sum) || sum == Unreached<W>) distanceOverflow();
+        return sum;
+    } else {
+        return base + asDistance(weight);
+    }
+}
+
+// Like extend, checked for every integral W: for sums whose length is not
+// bounded by the number of nodes (Bellman-Ford around a negative cycle).
+template <class W>
+bool extendChecked(Distance<W> base, W weight, Distance<W>& sum) {
+    if constexpr (std::is_integral_v<W>) {
+        return !__builtin_add_overflow(base, asDistance(weight), &sum) && sum != Unreached<W>;
+    } else {
+        sum = base + weight;
+        return true;
+    }
+}
+
+// Floating-point weights must be finite: a NaN has no order and infinite
+// weights make "unreached" ambiguous.
+template <class W>
+void checkWeight(W weight) {
+    if constexpr (std::is_floating_point_v<W>) {
+        if (!std::isfinite(weight)) throw std::invalid_argument("edge weights must be finite");
+    } else {
+        (void)weight;
+    }
+}
+
+}  // namespace detail
+}  // namespace tarvel
