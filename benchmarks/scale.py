@@ -5,7 +5,7 @@
 
 Every operation runs on a path, a star and a complete graph, directed and
 undirected, at the largest size its documented cost allows here: a million
-nodes for the linear operations, fewer for edge colouring (edges x largest
+nodes for the linear operations, fewer for edge coloring (edges x largest
 degree) and for the all-pairs centralities (nodes x edges). Also: self-loops
 against ordinary edges, closeness and betweenness on 10,000 nodes and 50,000
 edges, a file of a million edges, and weights at the ends of the 32-bit range.
@@ -19,7 +19,7 @@ import time
 
 import tarvel
 
-LINEAR, COLOURING, ALL_PAIRS = "linear", "colouring", "all-pairs"
+LINEAR, COLOURING, ALL_PAIRS = "linear", "coloring", "all-pairs"
 
 
 def timed(fn, repeat=1):

@@ -133,8 +133,8 @@ PYBIND11_MODULE(tarvel, m) {
              "Returns a dict in node order. O(V + E).")
         .def("edgeColoring", &edgeColors,
              "Greedy first-fit edge colors 1, 2, ..., keyed by (name, name) in node-index order for "
-             "undirected edges.\n\nReturns a dict in the order the edges were first coloured. "
-             "O(E * max degree).")
+             "undirected edges.\n\nReturns a dict in the order the edges were first colored. "
+             "O(E × largest degree).")
         .def("isBipartite", &Graph::isBipartite,
              "True when the graph, taken as undirected, has no cycle of odd length (a self-loop is one). "
              "O(V + E).")
@@ -150,16 +150,16 @@ PYBIND11_MODULE(tarvel, m) {
             py::arg("tolerance") = 1e-06,
             "Katz scores: iterate x = alpha * (sum over the nodes each node points to) + beta, rescaled to "
             "unit length, until the L1 change is below tolerance or max_iterations steps.\n\n"
-            "Returns a dict in node order. O(iterations * (V + E)).")
+            "Returns a dict in node order. O(steps × (V + E)).")
         .def("degreeCentrality", [](const PyGraph& g) { return byName(g, tarvel::degreeCentrality(g.view())); },
              "Number of adjacency entries per node (out-degree; edge ends when undirected).\n\n"
              "Returns a dict in node order. O(V).")
         .def("closenessCentrality", [](const PyGraph& g) { return byName(g, tarvel::closenessCentrality(g.view())); },
              "1 / (sum of hop distances to the nodes a node reaches), 0.0 when it reaches none.\n\n"
-             "Returns a dict in node order. O(V * (V + E)).")
+             "Returns a dict in node order. O(V × (V + E)).")
         .def("betweennessCentrality", [](const PyGraph& g) { return byName(g, tarvel::betweennessCentrality(g.view())); },
              "Unnormalised betweenness over hop-count shortest paths; parallel edges are distinct paths "
-             "and undirected pairs count from both ends.\n\nReturns a dict in node order. O(V * (V + E)).")
+             "and undirected pairs count from both ends.\n\nReturns a dict in node order. O(V × (V + E)).")
         .def("minimumSpanningTree", &Graph::minimumSpanningTree, py::arg("method") = tarvel::MSTAlgo::KRUSKAL,
              "A minimum spanning forest as a list of new Edge objects.\n\n"
              "The graph is taken as undirected; each edge comes back in the direction it is stored. "
@@ -169,16 +169,17 @@ PYBIND11_MODULE(tarvel, m) {
              [](const PyGraph& g, const std::string& start) {
                  return nameList(g, tarvel::depthFirstOrder(g.view(), g.indexOf(start)));
              },
-             "Nodes reachable from start, in the order an explicit stack releases them (neighbours pushed "
+             "Nodes reachable from start, in the order an explicit stack releases them (neighbors pushed "
              "in insertion order).\n\nRaises IndexError when start is not a node. O(V + E).")
         .def("shortestPath", &Graph::shortestPath, py::arg("start"), py::arg("goal"),
              py::arg("method") = tarvel::ShortestPathAlgo::A_STAR, py::arg("heuristic"),
              "A path from start to goal as a list of names, [] when goal is unreachable, [start] when both "
              "names are equal.\n\n"
-             "heuristic(name, neighbour) -> float is called by A_STAR once per improved neighbour; pass "
-             "None for the other methods. Raises IndexError for a name that is not a node and RuntimeError "
-             "'Negative cycle detected' for a reachable cycle of negative weight. BFS O(V + E); DIJKSTRA, "
-             "A_STAR, UNIFORM_COST_SEARCH O(E log E) without negative edges; BELLMAN_FORD O(V * E).")
+             "heuristic(name, neighbor) -> float is called by A_STAR once per improved neighbor; pass "
+             "None for the other methods. Distances are exact. Raises IndexError for a name that is not a "
+             "node, RuntimeError 'Negative cycle detected' for a reachable cycle of negative weight and "
+             "ValueError when the heuristic returns NaN. BFS O(V + E); DIJKSTRA, A_STAR, "
+             "UNIFORM_COST_SEARCH O(E log E) without negative edges; BELLMAN_FORD O(V × E).")
         .def("stronglyConnectedComponents",
              [](const PyGraph& g, tarvel::SCCAlgo method) {
                  return nameLists(g, tarvel::stronglyConnectedComponents(g.view(), method));

@@ -16,9 +16,9 @@ def main(path):
     show("depth-first order from Ashford", roads.iterativeDFS("Ashford"))
     show("connected components", roads.connectedComponents())
     show("has a cycle", roads.hasCycle())
-    show("greedy node colours", roads.nodeColoring())
-    show("bipartite (greedy test)", roads.isBipartite())
-    show("edge colours", roads.edgeColoring())
+    show("greedy node colors", roads.nodeColoring())
+    show("bipartite (no odd cycle)", roads.isBipartite())
+    show("edge colors", roads.edgeColoring())
 
     print("\nShortest paths, Ashford to Elmstead")
     for method in (tarvel.BFS, tarvel.DIJKSTRA, tarvel.UNIFORM_COST_SEARCH, tarvel.BELLMAN_FORD):

@@ -18,8 +18,8 @@ def summary(g: tarvel.Graph) -> Tuple[List[str], Dict[str, float], List[Tuple[st
     guided = g.shortestPath("Ashford", "Cliffe", heuristic=lambda a, b: 0.0)
     assert path == guided
     scores: Dict[str, float] = g.betweennessCentrality()
-    colours: Dict[Tuple[str, str], int] = g.edgeColoring()
-    assert len(colours) == 2
+    colors: Dict[Tuple[str, str], int] = g.edgeColoring()
+    assert len(colors) == 2
     tree = [(e.getSource(), e.getDestination(), e.getWeight()) for e in g.minimumSpanningTree(tarvel.PRIM)]
     return path, scores, tree
 

@@ -12,7 +12,7 @@
 namespace tarvel {
 
 // The nodes reachable from `start`, in the order an explicit stack releases
-// them: a node is marked when pushed, its unmarked neighbours are pushed in
+// them: a node is marked when pushed, its unmarked neighbors are pushed in
 // adjacency order, so the last of them is visited next. `start` comes first.
 // Errors: std::out_of_range when start is past the end.
 // Cost: O(V + E) time, O(V) memory.

@@ -96,7 +96,7 @@ def test_agreement_with_reference_library():
             assert value == (1.0 / total if total else 0.0)
         # Rescaling every step makes the fixed point x = (alpha * A x + beta) / c
         # with c = |alpha * A x + beta|: the conventional Katz vector for the
-        # attenuation alpha / c. The reference sums over in-neighbours, ours
+        # attenuation alpha / c. The reference sums over in-neighbors, ours
         # over the nodes a node points to.
         katz = g.katzCentrality(alpha=0.05, tolerance=1e-14, max_iterations=5000)
         pointed = ref if directed else ref.to_directed()

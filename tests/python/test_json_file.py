@@ -98,7 +98,7 @@ def test_weight_conversions(tmp_path, weight, expected):
 def test_lenient_reading(tmp_path):
     trailing = write(tmp_path / "t.json", '{"directed": false, "nodes": ["x"]} {"second": 1} garbage')
     assert tarvel.Graph.load(trailing).connectedComponents() == [["x"]]
-    extra = write(tmp_path / "e.json", '{"directed": true, "colour": 3, "nodes": ["a"], "edges": '
+    extra = write(tmp_path / "e.json", '{"directed": true, "color": 3, "nodes": ["a"], "edges": '
                   '[{"src": "a", "dest": "a", "weight": 1, "note": "x"}]}')
     assert tarvel.Graph.load(extra).hasCycle()
     bare = write(tmp_path / "b.json", '{"directed": true}')

@@ -28,7 +28,7 @@ class GraphCalls(RuleBasedStateMachine):
         self.g = tarvel.Graph(directed)
         self.directed = directed
         self.nodes = []            # names in insertion order
-        self.adjacency = {}        # name -> neighbour names, one per entry
+        self.adjacency = {}        # name -> neighbor names, one per entry
         self.folder = tempfile.mkdtemp()
         self.path = os.path.join(self.folder, "g.json")
 
@@ -120,9 +120,9 @@ class GraphCalls(RuleBasedStateMachine):
         for c in components:
             assert set(c) <= set(self.reachable(c[0]))
         assert list(self.g.degreeCentrality().values()) == [float(len(self.adjacency[n])) for n in self.nodes]
-        colours = self.g.nodeColoring()
+        colors = self.g.nodeColoring()
         if not self.directed:
-            assert all(colours[u] != colours[v] for u in self.nodes for v in self.adjacency[u] if u != v)
+            assert all(colors[u] != colors[v] for u in self.nodes for v in self.adjacency[u] if u != v)
         self.g.edgeColoring()
         self.g.hasCycle()
         self.g.isBipartite()

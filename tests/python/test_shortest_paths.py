@@ -114,6 +114,9 @@ def test_heuristic_failures(make):
     with pytest.raises(RuntimeError):
         g.shortestPath("a", "b", tarvel.A_STAR, None)
     assert g.shortestPath("c", "a", tarvel.A_STAR, None) == []
+    with pytest.raises(ValueError, match="^the heuristic returned NaN for a and b$"):
+        g.shortestPath("a", "b", tarvel.A_STAR, lambda u, v: float("nan"))
+    assert g.shortestPath("a", "b", tarvel.A_STAR, lambda u, v: float("inf")) == ["a", "b"]
 
 
 def test_heuristic_that_changes_the_graph_is_stopped(make):
@@ -225,3 +228,27 @@ def test_negative_weights_agree_with_bellman_ford_reference():
                 assert not nx.negative_edge_cycle(ref.subgraph(nx.descendants(ref, start) | {start}))
             else:
                 assert got == expected
+
+
+def test_distances_are_exact_beyond_double_precision():
+    """A chain reaching a node at distance exactly 2**53, then two routes to
+    the goal: 1,000 edges of weight 1, or weights 2 and 0. Summed in doubles
+    the long route looks no longer than 2**53; exactly, the short one wins."""
+    n = 4_194_304  # edges of weight 2**31 - 1, then two of 2**21
+    g = tarvel.Graph(True)
+    names = [str(i) for i in range(n + 3)] + ["x%d" % k for k in range(999)] + ["y", "goal"]
+    for name in names:
+        g.addNode(name)
+    for i in range(n):
+        g.addEdge(names[i], names[i + 1], 2 ** 31 - 1)
+    g.addEdge(names[n], names[n + 1], 2 ** 21)
+    g.addEdge(names[n + 1], names[n + 2], 2 ** 21)
+    hub = names[n + 2]
+    route_x = [hub] + ["x%d" % k for k in range(999)] + ["goal"]
+    for a, b in zip(route_x, route_x[1:]):
+        g.addEdge(a, b, 1)
+    g.addEdge(hub, "y", 2)
+    g.addEdge("y", "goal", 0)
+    for method in (tarvel.DIJKSTRA, tarvel.A_STAR, tarvel.UNIFORM_COST_SEARCH, tarvel.BELLMAN_FORD):
+        path = g.shortestPath("0", "goal", method, lambda a, b: 0.0)
+        assert path[-3:] == [hub, "y", "goal"] and len(path) == n + 5, method

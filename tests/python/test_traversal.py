@@ -1,4 +1,4 @@
-"""Depth-first order, components, cycles, colourings, strongly connected components."""
+"""Depth-first order, components, cycles, colorings, strongly connected components."""
 import random
 
 import networkx as nx
@@ -48,7 +48,7 @@ def test_cycle_test(make, directed, nodes, edges, expected):
     assert make(directed, nodes, edges).hasCycle() is expected
 
 
-def test_node_colouring_follows_insertion_order(make):
+def test_node_coloring_follows_insertion_order(make):
     tri = make(False, "abc", [("a", "b"), ("b", "c"), ("c", "a")])
     assert tri.nodeColoring() == {"a": 0, "b": 1, "c": 2} and not tri.isBipartite()
     path = [("a", "b"), ("b", "c"), ("c", "d")]
@@ -62,7 +62,7 @@ def test_node_colouring_follows_insertion_order(make):
 
 def test_bipartite_is_the_odd_cycle_test(make):
     path = [("a", "b"), ("b", "c"), ("c", "d")]
-    assert make(False, "adbc", path).isBipartite()  # three greedy colours, still bipartite
+    assert make(False, "adbc", path).isBipartite()  # three greedy colors, still bipartite
     assert not make(False, "abc", [("a", "b"), ("b", "c"), ("c", "a")]).isBipartite()
     assert not make(True, "abc", [("a", "b"), ("b", "c"), ("c", "a")]).isBipartite()
     assert make(True, "abcd", [("a", "b"), ("c", "b"), ("c", "d"), ("a", "d")]).isBipartite()
@@ -84,7 +84,7 @@ def test_bipartite_is_the_odd_cycle_test(make):
     (False, "ca", [("c", "a")], [(("c", "a"), 1)]),
     (False, "ab", [], []),
 ])
-def test_edge_colouring(make, directed, nodes, edges, expected):
+def test_edge_coloring(make, directed, nodes, edges, expected):
     assert list(make(directed, nodes, edges).edgeColoring().items()) == expected
 
 
@@ -143,8 +143,8 @@ def test_partitions_agree_with_reference_library():
             assert _partition(g.connectedComponents()) == _partition(nx.connected_components(ref))
             order = g.iterativeDFS(g.connectedComponents()[0][0])
             assert sorted(order) == sorted(g.connectedComponents()[0])
-            colours = g.nodeColoring()
-            assert list(colours) == [name for name in ref.nodes]
+            colors = g.nodeColoring()
+            assert list(colors) == [name for name in ref.nodes]
         undirected = nx.Graph(ref)
         assert g.isBipartite() == (nx.number_of_selfloops(undirected) == 0 and nx.is_bipartite(undirected))
 

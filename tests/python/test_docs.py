@@ -1,0 +1,42 @@
+"""The costs stated in docstrings are the ones in the README's tables."""
+import os
+import re
+
+import tarvel
+
+ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+COST = re.compile(r"O\((?:[^()]|\([^()]*\))*\)")
+# Rows of the method tables stand for the method that takes the selector.
+SELECTED_BY = {**{m: "shortestPath" for m in tarvel.ShortestPathAlgo.__members__},
+               **{m: "minimumSpanningTree" for m in tarvel.MSTAlgo.__members__}}
+
+
+def readme_costs():
+    """Member name -> the costs its README table rows state."""
+    costs = {}
+    with open(os.path.join(ROOT, "README.md"), encoding="utf-8") as f:
+        for line in f:
+            cells = [cell.strip() for cell in line.strip().strip("|").split("|")]
+            if not line.startswith("| `") or not COST.search(cells[-1]):
+                continue
+            for name in re.findall(r"`(?:Graph\.)?(\w+)", cells[0]):
+                costs.setdefault(SELECTED_BY.get(name, name), set()).update(COST.findall(cells[-1]))
+    return costs
+
+
+def documented_members():
+    """Member name -> its docstring, for Edge and Graph (constructors by class name)."""
+    members = {}
+    for cls in (tarvel.Edge, tarvel.Graph):
+        for name in vars(cls):
+            if name.startswith("_") and name != "__init__":
+                continue
+            members[cls.__name__ if name == "__init__" else name] = getattr(cls, name).__doc__
+    return members
+
+
+def test_every_member_states_the_readme_cost():
+    readme, members = readme_costs(), documented_members()
+    assert set(readme) == set(members)
+    for name, doc in members.items():
+        assert set(COST.findall(doc)) == readme[name], name
