@@ -1,7 +1,6 @@
-// The Python module: registrations of Edge, the three method selectors and
-// Graph, plus the conversion of results to Python objects. No algorithm
+// The Python module: the registrations of Edge, the three method selectors
+// and Graph. Conversions live in the headers beside this file; no algorithm
 // lives here.
-#include <pybind11/functional.h>
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
 
@@ -10,89 +9,72 @@
 
 #include <tarvel/tarvel.hpp>
 
+#include "building.hpp"
+#include "edge_type.hpp"
+#include "errors.hpp"
+#include "heuristic.hpp"
+#include "python_graph.hpp"
+#include "results.hpp"
+
 namespace py = pybind11;
+using namespace tarvel_python;
 
 namespace {
 
-using Graph = tarvel::Graph<std::string, int>;
-using Edge = tarvel::Edge<std::string, int>;
+// Graph.__init__: pybind11's, refusing to run on a graph that exists (which
+// pybind11 would ignore without a word). A strong reference that lives as
+// long as the process: it must not be released after the interpreter.
+PyObject* pybindGraphInit = nullptr;
 
-// A node name as a Python str (UnicodeDecodeError for bytes that are not UTF-8).
-py::str text(const std::string& name) {
-    PyObject* object = PyUnicode_DecodeUTF8(name.data(), static_cast<Py_ssize_t>(name.size()), nullptr);
-    if (object == nullptr) throw py::error_already_set();
-    return py::reinterpret_steal<py::str>(object);
-}
-
-// What a Python Graph object holds: the graph, and the str object of each
-// node name, made the first time a result contains it. Names never change,
-// so results then share these objects instead of decoding names again.
-class PyGraph : public Graph {
-public:
-    explicit PyGraph(bool directed) : Graph(directed) {}
-    explicit PyGraph(Graph&& graph) : Graph(std::move(graph)) {}
-    PyGraph(PyGraph&&) = default;
-    PyGraph(const PyGraph&) = delete;
-
-    // A new reference to the name of `node`.
-    PyObject* name(tarvel::NodeIndex node) const {
-        if (node >= names.size()) names.resize(nodeCount());
-        py::object& cached = names[node];
-        if (!cached) cached = text(view().name(node));
-        return cached.inc_ref().ptr();
+PyObject* graphInit(PyObject* self, PyObject* args, PyObject* kwargs) {
+    if (PyObject_IsInstance(self, reinterpret_cast<PyObject*>(py::detail::get_type_info(typeid(PyGraph))->type)) == 1) {
+        auto* instance = reinterpret_cast<py::detail::instance*>(self);
+        if (instance->get_value_and_holder(py::detail::get_type_info(typeid(PyGraph))).holder_constructed()) {
+            PyErr_SetString(PyExc_TypeError, "Graph.__init__() was called on a graph that already exists");
+            return nullptr;
+        }
     }
-
-private:
-    mutable std::vector<py::object> names;
-};
-
-py::list nameList(const PyGraph& g, const tarvel::IndexPath& nodes) {
-    py::list out(nodes.size());
-    for (std::size_t k = 0; k < nodes.size(); ++k) PyList_SET_ITEM(out.ptr(), k, g.name(nodes[k]));
-    return out;
-}
-
-py::list nameLists(const PyGraph& g, const std::vector<tarvel::IndexPath>& groups) {
-    py::list out(groups.size());
-    for (std::size_t k = 0; k < groups.size(); ++k) PyList_SET_ITEM(out.ptr(), k, nameList(g, groups[k]).release().ptr());
-    return out;
-}
-
-PyObject* number(double value) { return PyFloat_FromDouble(value); }
-PyObject* number(int value) { return PyLong_FromLong(value); }
-
-// Per-node values as a dict keyed by name, in the order the nodes were added.
-template <class Value>
-py::dict byName(const PyGraph& g, const std::vector<Value>& values) {
-    auto out = py::reinterpret_steal<py::dict>(_PyDict_NewPresized(static_cast<Py_ssize_t>(values.size())));
-    if (!out) throw py::error_already_set();
-    for (tarvel::NodeIndex i = 0; i < values.size(); ++i) {
-        const auto key = py::reinterpret_steal<py::object>(g.name(i));
-        const auto value = py::reinterpret_steal<py::object>(number(values[i]));
-        if (!value || PyDict_SetItem(out.ptr(), key.ptr(), value.ptr()) != 0) throw py::error_already_set();
+    const Py_ssize_t count = PyTuple_GET_SIZE(args);
+    PyObject* all = PyTuple_New(count + 1);
+    if (all == nullptr) return nullptr;
+    Py_INCREF(self);
+    PyTuple_SET_ITEM(all, 0, self);
+    for (Py_ssize_t k = 0; k < count; ++k) {
+        Py_INCREF(PyTuple_GET_ITEM(args, k));
+        PyTuple_SET_ITEM(all, k + 1, PyTuple_GET_ITEM(args, k));
     }
-    return out;
+    PyObject* result = PyObject_Call(pybindGraphInit, all, kwargs);
+    Py_DECREF(all);
+    return result;
 }
 
-py::dict edgeColors(const PyGraph& g) {
-    py::dict out;
-    for (const tarvel::EdgeColor& item : tarvel::edgeColors(g.view())) {
-        const auto key = py::reinterpret_steal<py::tuple>(PyTuple_New(2));
-        PyTuple_SET_ITEM(key.ptr(), 0, g.name(item.source));
-        PyTuple_SET_ITEM(key.ptr(), 1, g.name(item.target));
-        out[key] = py::int_(item.color);
+PyMethodDef graphInitMethod = {
+    "__init__", reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(graphInit)), METH_VARARGS | METH_KEYWORDS,
+    "__init__($self, arg0, /)\n--\n\nGraph(directed): a new empty graph; True for a directed graph. O(1)."};
+
+py::list shortestPath(const PyGraph& g, const std::string& start, const std::string& goal,
+                      tarvel::ShortestPathAlgo method, const Heuristic& heuristic) {
+    if (start == goal) {
+        py::list out(1);
+        PyList_SET_ITEM(out.ptr(), 0, py::str(start).release().ptr());
+        return out;
     }
-    return out;
+    if (static_cast<unsigned>(method) > static_cast<unsigned>(tarvel::ShortestPathAlgo::BELLMAN_FORD)) {
+        throw std::runtime_error("wrong method name!!");
+    }
+    const tarvel::NodeIndex to = g.indexOf(goal);
+    const tarvel::NodeIndex from = g.indexOf(start);
+    if (method == tarvel::ShortestPathAlgo::A_STAR && !heuristic.function.is_none()) {
+        return nameList(g, tarvel::aStar(g.view(), from, to, CallHeuristic(g, heuristic.function.ptr())));
+    }
+    return nameList(g, tarvel::shortestPath(g.view(), from, to, method, nullptr));
 }
 
 }  // namespace
 
 PYBIND11_MODULE(tarvel, m) {
-    py::class_<Edge>(m, "Edge", "An edge record: source name, destination name and integer weight.")
-        .def(py::init<std::string, std::string, int>(), "Edge(source, destination, weight): a new record. O(1).")
-        .def("getSource", &Edge::getSource, "The source node's name. O(1).")
-        .def("getDestination", &Edge::getDestination, "The destination node's name. O(1).")
-        .def("getWeight", &Edge::getWeight, "The weight, a 32-bit signed integer. O(1).");
+    py::register_exception_translator(&translateErrors);
+    if (!addEdgeType(m.ptr())) throw py::error_already_set();
 
     py::enum_<tarvel::ShortestPathAlgo>(m, "ShortestPathAlgo", "The search used by Graph.shortestPath.")
         .value("BFS", tarvel::ShortestPathAlgo::BFS)
@@ -113,19 +95,19 @@ PYBIND11_MODULE(tarvel, m) {
         .value("KOSARAJU", tarvel::SCCAlgo::KOSARAJU)
         .export_values();
 
-    py::class_<PyGraph>(m, "Graph",
+    py::class_<PyGraph> graph(m, "Graph",
                       "A directed or undirected graph of named nodes joined by integer-weighted edges.\n\n"
-                      "Nodes keep the order in which they were added; every result follows that order.")
-        .def(py::init<bool>(), "Graph(directed): a new empty graph; True for a directed graph. O(1).")
-        .def("addNode", &Graph::addNode,
-             "Add a node.\n\nRaises RuntimeError 'duplicate nodes are not allowed' for a name already "
-             "present. Amortised O(1).")
-        .def("hasNode", &Graph::hasNode, "True when the name is a node of the graph. O(1).")
-        .def("addEdge", &Graph::addEdge, py::arg("src"), py::arg("dest"), py::arg("weight") = 0,
-             "Add an edge from src to dest (both ways in an undirected graph).\n\n"
-             "Parallel edges and self-loops are kept. Raises IndexError naming a name that is not a node; "
-             "the graph is then unchanged. Amortised O(1).")
-        .def("hasCycle", &Graph::hasCycle,
+                      "Nodes keep the order in which they were added; every result follows that order.");
+    graph.def(py::init<bool>());
+    pybindGraphInit = PyDict_GetItemString(reinterpret_cast<PyTypeObject*>(graph.ptr())->tp_dict, "__init__");
+    Py_XINCREF(pybindGraphInit);
+    building::addMethod(graph, graphInitMethod);
+    for (PyMethodDef* method = building::methods; method->ml_name != nullptr; ++method) {
+        if (std::string(method->ml_name) != "addNodes" && std::string(method->ml_name) != "addEdges") {
+            building::addMethod(graph, *method);
+        }
+    }
+    graph.def("hasCycle", [](const PyGraph& g) { return tarvel::hasCycle(g.view()); },
              "True when a depth-first search meets an edge back to a node on its path.\n\n"
              "An undirected edge counts as a cycle of two. O(V + E).")
         .def("nodeColoring", [](const PyGraph& g) { return byName(g, tarvel::greedyNodeColors(g.view())); },
@@ -135,7 +117,7 @@ PYBIND11_MODULE(tarvel, m) {
              "Greedy first-fit edge colors 1, 2, ..., keyed by (name, name) in node-index order for "
              "undirected edges.\n\nReturns a dict in the order the edges were first colored. "
              "O(E × largest degree).")
-        .def("isBipartite", &Graph::isBipartite,
+        .def("isBipartite", [](const PyGraph& g) { return tarvel::isBipartite(g.view()); },
              "True when the graph, taken as undirected, has no cycle of odd length (a self-loop is one). "
              "O(V + E).")
         .def("connectedComponents", [](const PyGraph& g) { return nameLists(g, tarvel::connectedComponents(g.view())); },
@@ -160,7 +142,12 @@ PYBIND11_MODULE(tarvel, m) {
         .def("betweennessCentrality", [](const PyGraph& g) { return byName(g, tarvel::betweennessCentrality(g.view())); },
              "Unnormalised betweenness over hop-count shortest paths; parallel edges are distinct paths "
              "and undirected pairs count from both ends.\n\nReturns a dict in node order. O(V × (V + E)).")
-        .def("minimumSpanningTree", &Graph::minimumSpanningTree, py::arg("method") = tarvel::MSTAlgo::KRUSKAL,
+        .def(
+            "minimumSpanningTree",
+            [](const PyGraph& g, tarvel::MSTAlgo method) {
+                return edgeList(g, tarvel::minimumSpanningTree(g.view(), method));
+            },
+            py::arg("method") = tarvel::MSTAlgo::KRUSKAL,
              "A minimum spanning forest as a list of new Edge objects.\n\n"
              "The graph is taken as undirected; each edge comes back in the direction it is stored. "
              "KRUSKAL: ascending (weight, source, target), every component. PRIM: the tree of the first "
@@ -171,7 +158,7 @@ PYBIND11_MODULE(tarvel, m) {
              },
              "Nodes reachable from start, in the order an explicit stack releases them (neighbors pushed "
              "in insertion order).\n\nRaises IndexError when start is not a node. O(V + E).")
-        .def("shortestPath", &Graph::shortestPath, py::arg("start"), py::arg("goal"),
+        .def("shortestPath", &shortestPath, py::arg("start"), py::arg("goal"),
              py::arg("method") = tarvel::ShortestPathAlgo::A_STAR, py::arg("heuristic"),
              "A path from start to goal as a list of names, [] when goal is unreachable, [start] when both "
              "names are equal.\n\n"
@@ -188,11 +175,16 @@ PYBIND11_MODULE(tarvel, m) {
              "Strongly connected components of a directed graph: TARJAN in reverse topological order, "
              "KOSARAJU in topological order.\n\nRaises RuntimeError 'implemented only for directed graph' "
              "for an undirected graph. O(V + E).")
-        .def("save", &Graph::save,
+        .def("save", [](const PyGraph& g, const std::string& filename) { g.save(filename); },
              "Write the graph to a JSON file, replacing it atomically.\n\nRaises RuntimeError when the "
              "file cannot be written or a name is not valid UTF-8; the old file is then untouched. O(V + E).")
         .def_static("load", [](const std::string& filename) { return PyGraph(Graph::load(filename)); },
                     "Read a graph written by save and return it as a new Graph.\n\nRaises RuntimeError with "
                     "the JSON error for malformed files, IndexError for an edge naming an unknown node. "
                     "O(V + E).");
+    for (PyMethodDef* method = building::methods; method->ml_name != nullptr; ++method) {
+        if (std::string(method->ml_name) == "addNodes" || std::string(method->ml_name) == "addEdges") {
+            building::addMethod(graph, *method);
+        }
+    }
 }

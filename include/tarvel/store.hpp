@@ -81,6 +81,12 @@ public:
     // The graph is unchanged on every error. Cost: amortised O(1).
     void addNode(const T& name);
 
+    // Adds the names in order, all or none. A name already present or
+    // repeated within the batch throws what addNode throws, its message
+    // prefixed with "item K: " (K the name's position, counting from 0); the
+    // graph is then unchanged. Cost: amortised O(1) per name.
+    void addNodes(std::vector<T> batch);
+
     // Whether `name` is a node. O(1).
     bool hasNode(Key name) const { return find(name) != NoNode; }
 
@@ -90,7 +96,22 @@ public:
     // not finite. The graph is unchanged on every error. Cost: amortised O(1).
     void addEdge(Key src, Key dest, const W& weight);
 
+    // One edge of a batch for addEdges.
+    struct EdgeSpec {
+        Key src;
+        Key dest;
+        W weight;
+    };
+
+    // Adds the edges in order, all or none. An edge that addEdge would
+    // refuse throws what addEdge throws, its message prefixed with "item K: "
+    // (K counting from 0); the graph is then unchanged.
+    // Cost: O(B log B) for a batch of B edges.
+    void addEdges(const std::vector<EdgeSpec>& batch);
+
     std::size_t nodeCount() const noexcept { return names.size(); }
+    // Successful addEdge calls (parallel edges and self-loops included).
+    std::size_t edgeCount() const noexcept { return edges.size(); }
     bool isDirected() const noexcept { return directed; }
 
     // Index of a node. Errors: std::out_of_range "unknown node: NAME". O(1).
@@ -187,6 +208,144 @@ void GraphStore<T, W>::addNode(const T& name) {
         names.pop_back();
         adjacency.pop_back();
         throw;
+    }
+    ++revision;
+}
+
+namespace detail {
+
+// Rethrows the exception in flight as the same type with "item K: " before
+// its message.
+[[noreturn]] inline void rethrowForItem(std::size_t item) {
+    const std::string prefix = "item " + std::to_string(item) + ": ";
+    try {
+        throw;
+    } catch (const std::out_of_range& e) {
+        throw std::out_of_range(prefix + e.what());
+    } catch (const std::invalid_argument& e) {
+        throw std::invalid_argument(prefix + e.what());
+    } catch (const std::length_error& e) {
+        throw std::length_error(prefix + e.what());
+    } catch (const std::runtime_error& e) {
+        throw std::runtime_error(prefix + e.what());
+    }
+}
+
+}  // namespace detail
+
+template <class T, class W>
+void GraphStore<T, W>::addNodes(std::vector<T> batch) {
+    std::vector<std::uint64_t> hashes(batch.size());
+    {
+        // Checked against the graph and against the batch before anything changes.
+        detail::NameIndex<T> seen;
+        seen.reserve(batch.size());
+        for (std::size_t k = 0; k < batch.size(); ++k) {
+            hashes[k] = nameIndex.hashOf(Key(batch[k]));
+            const bool duplicate = nameIndex.find(Key(batch[k]), hashes[k], names) != NoNode ||
+                                   seen.find(Key(batch[k]), hashes[k], batch) != NoNode;
+            try {
+                if (duplicate) throw std::runtime_error("duplicate nodes are not allowed");
+                if (names.size() + k >= MaxNodes) throw std::length_error("too many nodes");
+            } catch (...) {
+                detail::rethrowForItem(k);
+            }
+            seen.insertNew(hashes[k], k);
+        }
+    }
+    if (batch.empty()) return;
+    // Every allocation before the first change: the rest cannot fail.
+    detail::makeRoom(names, batch.size());
+    detail::makeRoom(adjacency, batch.size());
+    nameIndex.reserve(batch.size());
+    for (std::size_t k = 0; k < batch.size(); ++k) {
+        names.push_back(std::move(batch[k]));
+        adjacency.emplace_back();
+        nameIndex.insertNew(hashes[k], names.size() - 1);
+    }
+    ++revision;
+}
+
+template <class T, class W>
+void GraphStore<T, W>::addEdges(const std::vector<EdgeSpec>& batch) {
+    std::vector<std::uint32_t> ends(2 * batch.size());
+    {
+        std::vector<std::remove_cv_t<std::remove_reference_t<Key>>> keys;
+        keys.reserve(ends.size());
+        for (const EdgeSpec& e : batch) {
+            keys.push_back(e.src);
+            keys.push_back(e.dest);
+        }
+        std::vector<NodeIndex> found(keys.size());
+        nameIndex.findMany(keys.data(), keys.size(), names, found.data());
+        for (std::size_t k = 0; k < batch.size(); ++k) {
+            try {
+                for (std::size_t end = 2 * k; end <= 2 * k + 1; ++end) {
+                    if (found[end] == NoNode) throw std::out_of_range("unknown node: " + detail::describe(keys[end]));
+                    ends[end] = static_cast<std::uint32_t>(found[end]);
+                }
+                detail::checkWeight(batch[k].weight);
+            } catch (...) {
+                detail::rethrowForItem(k);
+            }
+        }
+    }
+    if (batch.empty()) return;
+    // Room in every list the batch grows, counted per node, before the first
+    // change: with a count per node for a batch that is large against the
+    // graph, by sorting the ends of a small one.
+    const auto makeRoomFor = [&](std::uint32_t node, std::size_t count) { detail::makeRoom(adjacency[node], count); };
+    if (batch.size() * 8 >= names.size()) {
+        std::vector<std::uint32_t> count(names.size(), 0);
+        for (std::size_t k = 0; k < batch.size(); ++k) {
+            ++count[ends[2 * k]];
+            if (!directed) ++count[ends[2 * k + 1]];
+        }
+        for (std::size_t u = 0; u < count.size(); ++u)
+            if (count[u] != 0) makeRoomFor(static_cast<std::uint32_t>(u), count[u]);
+    } else {
+        std::vector<std::uint32_t> touched;
+        touched.reserve(ends.size());
+        for (std::size_t k = 0; k < batch.size(); ++k) {
+            touched.push_back(ends[2 * k]);
+            if (!directed) touched.push_back(ends[2 * k + 1]);
+        }
+        std::sort(touched.begin(), touched.end());
+        for (std::size_t i = 0; i < touched.size();) {
+            std::size_t j = i;
+            while (j < touched.size() && touched[j] == touched[i]) ++j;
+            makeRoomFor(touched[i], j - i);
+            i = j;
+        }
+    }
+    detail::makeRoom(edges, batch.size());
+    if (!directed) {
+        detail::makeRoom(repeated, batch.size());
+        pairs.reserve(batch.size());
+    }
+    // The lists and pair slots are random places in memory: fetch them a few
+    // edges ahead.
+    constexpr std::size_t Ahead = 8;
+    for (std::size_t k = 0; k < batch.size(); ++k) {
+        if (k + 2 * Ahead < batch.size()) {
+            __builtin_prefetch(&adjacency[ends[2 * (k + 2 * Ahead)]]);
+            __builtin_prefetch(&adjacency[ends[2 * (k + 2 * Ahead) + 1]]);
+        }
+        if (k + Ahead < batch.size()) {
+            const std::uint32_t a = ends[2 * (k + Ahead)], b = ends[2 * (k + Ahead) + 1];
+            __builtin_prefetch(adjacency[a].data() + adjacency[a].size(), 1);
+            if (!directed) {
+                __builtin_prefetch(adjacency[b].data() + adjacency[b].size(), 1);
+                pairs.prefetch(std::min(a, b), std::max(a, b));
+            }
+        }
+        const std::uint32_t u = ends[2 * k], v = ends[2 * k + 1];
+        adjacency[u].push_back({v, batch[k].weight});
+        if (!directed) {
+            adjacency[v].push_back({u, batch[k].weight});
+            repeated.push_back(!pairs.insert(std::min(u, v), std::max(u, v)));
+        }
+        edges.push_back({u, v, batch[k].weight});
     }
     ++revision;
 }

@@ -2,6 +2,7 @@
 // sequences of addNode/addEdge.
 #include <gtest/gtest.h>
 
+#include <random>
 #include <set>
 #include <string>
 #include <vector>
@@ -138,4 +139,40 @@ TEST(PairHash, SpreadsSelfPairsAndReverses) {
         seen.insert(hash(std::pair<std::size_t, std::size_t>(i + 1, i)));
     }
     EXPECT_EQ(seen.size(), 3000u);
+}
+
+TEST(Store, BatchesEqualSingleCallsAndFailWhole) {
+    std::mt19937 rng(3);
+    for (int round = 0; round < 50; ++round) {
+        const bool directed = round % 2 == 0;
+        const int n = 1 + round % 20;
+        tarvel::Graph<int, long long> one(directed), batched(directed);
+        std::vector<int> names;
+        for (int i = 0; i < n; ++i) names.push_back(i * 7);
+        std::vector<tarvel::Graph<int, long long>::EdgeSpec> edges;
+        for (int k = 0; k < 3 * n; ++k) {
+            edges.push_back({names[rng() % names.size()], names[rng() % names.size()], static_cast<long long>(rng())});
+        }
+        for (int name : names) one.addNode(name);
+        for (const auto& e : edges) one.addEdge(e.src, e.dest, e.weight);
+        batched.addNodes(names);
+        batched.addEdges(edges);
+        for (std::size_t u = 0; u < names.size(); ++u) {
+            const auto a = one.view().neighbors(u), b = batched.view().neighbors(u);
+            EXPECT_TRUE(std::equal(a.begin(), a.end(), b.begin(), b.end())) << round;
+        }
+        EXPECT_EQ(one.edgeRecords().size(), batched.edgeRecords().size());
+        // A bad item anywhere leaves the graph as it was.
+        const auto before = batched.view().revision();
+        edges.push_back({names[0], -1, 1});
+        try {
+            batched.addEdges(edges);
+            FAIL() << "no exception";
+        } catch (const std::out_of_range& e) {
+            EXPECT_EQ(std::string(e.what()), "item " + std::to_string(edges.size() - 1) + ": unknown node: -1");
+        }
+        EXPECT_THROW(batched.addNodes({1000, 1001, 1000}), std::runtime_error);
+        EXPECT_EQ(batched.view().revision(), before);
+        EXPECT_FALSE(batched.hasNode(1000));
+    }
 }

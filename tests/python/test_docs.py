@@ -31,7 +31,10 @@ def documented_members():
         for name in vars(cls):
             if name.startswith("_") and name != "__init__":
                 continue
-            members[cls.__name__ if name == "__init__" else name] = getattr(cls, name).__doc__
+            if name == "__init__":  # a C-level class documents its constructor on the class
+                members[cls.__name__] = (cls.__init__.__doc__ or "") + (cls.__doc__ or "")
+            else:
+                members[name] = getattr(cls, name).__doc__
     return members
 
 

@@ -17,6 +17,9 @@
 
 #include <cstdint>
 #include <functional>
+#include <string>
+#include <string_view>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -42,6 +45,10 @@ public:
         }
     }
 
+    // The slot where the probe for `hash` starts (for prefetching); nullptr
+    // for an empty table.
+    const Slot* home(std::uint64_t hash) const { return slots.empty() ? nullptr : &slots[hash & mask]; }
+
     // Adds `fresh` unless a matching slot is present; returns the stored
     // slot and whether it was added. The look-up comes before any growth, so
     // a present key never reallocates the table.
@@ -53,11 +60,20 @@ public:
 
     // Adds `fresh`, whose key the caller knows to be absent.
     Slot& insertNew(std::uint64_t hash, const Slot& fresh) {
-        if ((count + 1) * 4 > slots.size() * 3) grow();
+        if ((count + 1) * 4 > slots.size() * 3) grow(slots.empty() ? 16 : slots.size() * 2);
         Slot& slot = slots[freeSlot(hash)];
         slot = fresh;
         ++count;
         return slot;
+    }
+
+    // Makes room for `more` further slots, so that inserting them allocates
+    // nothing (and so cannot fail).
+    void reserve(std::size_t more) {
+        if (more == 0) return;
+        std::size_t size = slots.empty() ? 16 : slots.size();
+        while ((count + more) * 4 > size * 3) size *= 2;
+        if (size != slots.size()) grow(size);
     }
 
 private:
@@ -67,8 +83,8 @@ private:
         return i;
     }
 
-    void grow() {
-        std::vector<Slot> old(slots.empty() ? 16 : slots.size() * 2, Policy::empty());
+    void grow(std::size_t size) {
+        std::vector<Slot> old(size, Policy::empty());
         old.swap(slots);
         mask = slots.size() - 1;
         for (const Slot& slot : old)
@@ -117,12 +133,52 @@ public:
         return slot == nullptr ? NoNode : slot->index;
     }
 
+    // The indices of `count` keys at once, NoNode for absent ones. Look-ups
+    // of a large table are cache misses; working a few keys ahead, the slot
+    // and then the name of each key are fetched while earlier keys are
+    // compared, so the misses overlap instead of adding up.
+    template <class Key>
+    void findMany(const Key* keys, std::size_t count, const std::vector<T>& names, NodeIndex* out) const {
+        constexpr std::size_t Ahead = 16;
+        std::vector<std::uint64_t> hashes(count);
+        for (std::size_t i = 0; i < count + 3 * Ahead; ++i) {
+            if (i < count) prefetchKey(keys[i]);
+            if (i >= Ahead && i - Ahead < count) {
+                const std::size_t k = i - Ahead;
+                hashes[k] = hashOf(keys[k]);
+                if (const NameSlot* slot = table.home(hashes[k])) __builtin_prefetch(slot);
+            }
+            if (i >= 2 * Ahead && i - 2 * Ahead < count) {
+                // The first slot with the key's tag is almost always its own.
+                const std::size_t k = i - 2 * Ahead;
+                const auto tag = static_cast<std::uint32_t>(hashes[k]);
+                const NameSlot* slot = table.find(hashes[k], [&](const NameSlot& s) { return s.tag == tag; });
+                if (slot != nullptr) prefetchKey(names[slot->index]);
+            }
+            if (i >= 3 * Ahead) {
+                const std::size_t k = i - 3 * Ahead;
+                out[k] = find(keys[k], hashes[k], names);
+            }
+        }
+    }
+
+    // Prefetches what comparing `key` reads.
+    template <class Key>
+    static void prefetchKey(const Key& key) {
+        if constexpr (std::is_same_v<Key, std::string_view> || std::is_same_v<Key, std::string>) {
+            __builtin_prefetch(key.data());
+        } else {
+            __builtin_prefetch(&key);
+        }
+    }
+
     // `index` (below 2^32 - 1) must not be present yet.
     void insertNew(std::uint64_t hash, NodeIndex index) {
         table.insertNew(hash, {static_cast<std::uint32_t>(hash), static_cast<std::uint32_t>(index)});
     }
 
     std::size_t size() const noexcept { return table.size(); }
+    void reserve(std::size_t more) { table.reserve(more); }
 
 private:
     ProbingTable<NameSlotPolicy> table;
@@ -196,6 +252,11 @@ public:
             .second;
     }
 
+    void prefetch(NodeIndex a, NodeIndex b) const {
+        const PairSlot<Nothing> slot{packPair(a, b)};
+        if (const auto* home = table.home(PairSlotPolicy<Nothing>::hashOf(slot))) __builtin_prefetch(home);
+    }
+
     bool contains(NodeIndex a, NodeIndex b) const {
         const std::uint64_t key = packPair(a, b);
         const PairSlot<Nothing> slot{key};
@@ -204,6 +265,7 @@ public:
     }
 
     std::size_t size() const noexcept { return table.size(); }
+    void reserve(std::size_t more) { table.reserve(more); }
 
 private:
     ProbingTable<PairSlotPolicy<Nothing>> table;

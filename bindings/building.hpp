@@ -1,0 +1,288 @@
+// The calls that build a graph, written against the C API: they are made
+// millions of times, and pybind11's general dispatch costs more than the
+// work. addNode, hasNode and addEdge accept what their pybind11 forms
+// accepted and refuse the rest with the same TypeError text; addNodes and
+// addEdges take a whole batch, all or nothing.
+#pragma once
+
+#include <Python.h>
+
+#include <deque>
+#include <exception>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "arguments.hpp"
+#include "errors.hpp"
+#include "python_graph.hpp"
+
+namespace tarvel_python {
+
+// Sets the Python error for the C++ exception in flight.
+inline void raiseCurrent() noexcept {
+    try {
+        throw;
+    } catch (py::error_already_set& e) {
+        e.restore();
+    } catch (const py::builtin_exception& e) {
+        e.set_error();
+    } catch (...) {
+        try {
+            translateErrors(std::current_exception());
+        } catch (...) {
+            PyErr_SetString(PyExc_RuntimeError, "Caught an unknown exception!");
+        }
+    }
+}
+
+namespace building {
+
+inline const char* const AddNodeSignature =
+    "addNode(): incompatible function arguments. The following argument types are supported:\n"
+    "    1. (self: tarvel.Graph, arg0: str) -> None";
+inline const char* const HasNodeSignature =
+    "hasNode(): incompatible function arguments. The following argument types are supported:\n"
+    "    1. (self: tarvel.Graph, arg0: str) -> bool";
+inline const char* const AddEdgeSignature =
+    "addEdge(): incompatible function arguments. The following argument types are supported:\n"
+    "    1. (self: tarvel.Graph, src: str, dest: str, weight: typing.SupportsInt | typing.SupportsIndex = 0) -> None";
+
+inline bool noKeywords(PyObject* kwnames) { return kwnames == nullptr || PyTuple_GET_SIZE(kwnames) == 0; }
+
+inline PyObject* addNode(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    PyGraph* g = graphOf(self);
+    if (g == nullptr) return nullptr;
+    std::string_view name;
+    if (nargs != 1 || !noKeywords(kwnames) || !nameArgument(args[0], name)) {
+        raiseIncompatible(AddNodeSignature, self, args, nargs, kwnames);
+        return nullptr;
+    }
+    try {
+        g->addNode(std::string(name));
+    } catch (...) {
+        raiseCurrent();
+        return nullptr;
+    }
+    Py_RETURN_NONE;
+}
+
+inline PyObject* hasNode(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    PyGraph* g = graphOf(self);
+    if (g == nullptr) return nullptr;
+    std::string_view name;
+    if (nargs != 1 || !noKeywords(kwnames) || !nameArgument(args[0], name)) {
+        raiseIncompatible(HasNodeSignature, self, args, nargs, kwnames);
+        return nullptr;
+    }
+    return PyBool_FromLong(g->hasNode(name));
+}
+
+// src, dest and weight from positional and keyword arguments, as
+// addEdge(src, dest, weight=0) takes them.
+inline bool edgeArguments(PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames, std::string_view& src,
+                          std::string_view& dest, int& weight) {
+    if (nargs > 3) return false;
+    PyObject* given[3] = {nullptr, nullptr, nullptr};
+    for (Py_ssize_t k = 0; k < nargs; ++k) given[k] = args[k];
+    const Py_ssize_t keywords = kwnames == nullptr ? 0 : PyTuple_GET_SIZE(kwnames);
+    for (Py_ssize_t k = 0; k < keywords; ++k) {
+        PyObject* key = PyTuple_GET_ITEM(kwnames, k);
+        int slot = -1;
+        if (PyUnicode_CompareWithASCIIString(key, "src") == 0) slot = 0;
+        if (PyUnicode_CompareWithASCIIString(key, "dest") == 0) slot = 1;
+        if (PyUnicode_CompareWithASCIIString(key, "weight") == 0) slot = 2;
+        if (slot < 0 || given[slot] != nullptr) return false;
+        given[slot] = args[nargs + k];
+    }
+    weight = 0;
+    return given[0] != nullptr && given[1] != nullptr && nameArgument(given[0], src) &&
+           nameArgument(given[1], dest) && (given[2] == nullptr || intArgument(given[2], weight));
+}
+
+inline PyObject* addEdge(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    PyGraph* g = graphOf(self);
+    if (g == nullptr) return nullptr;
+    std::string_view src, dest;
+    int weight = 0;
+    if (!edgeArguments(args, nargs, kwnames, src, dest, weight)) {
+        raiseIncompatible(AddEdgeSignature, self, args, nargs, kwnames);
+        return nullptr;
+    }
+    try {
+        g->addEdge(src, dest, weight);
+    } catch (...) {
+        raiseCurrent();
+        return nullptr;
+    }
+    Py_RETURN_NONE;
+}
+
+// Prefixes the pending Python error's message with "item K: ".
+inline void prefixPending(std::size_t item) {
+    PyObject *type, *value, *traceback;
+    PyErr_Fetch(&type, &value, &traceback);
+    PyErr_NormalizeException(&type, &value, &traceback);
+    PyObject* text = value == nullptr ? nullptr : PyObject_Str(value);
+    if (text != nullptr) {
+        PyErr_Format(type, "item %zu: %U", item, text);
+        Py_DECREF(text);
+        Py_XDECREF(type);
+        Py_XDECREF(value);
+        Py_XDECREF(traceback);
+    } else {
+        PyErr_Restore(type, value, traceback);
+    }
+}
+
+// The items of `iterable` in a tuple of their own (a list is copied), so
+// that no code run while the items are converted can take them away.
+inline py::tuple itemsOf(PyObject* iterable) {
+    PyObject* items = PySequence_Tuple(iterable);
+    if (items == nullptr) throw py::error_already_set();
+    return py::reinterpret_steal<py::tuple>(items);
+}
+
+// Names held as views into immutable objects, or copied (bytearray).
+class NameViews {
+public:
+    bool add(PyObject* object, std::string_view& name) {
+        if (!nameArgument(object, name)) return false;
+        if (PyByteArray_Check(object)) {
+            copies.emplace_back(name);
+            name = copies.back();
+        }
+        return true;
+    }
+
+private:
+    std::deque<std::string> copies;  // stable addresses
+};
+
+inline PyObject* addNodes(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    PyGraph* g = graphOf(self);
+    if (g == nullptr) return nullptr;
+    if (nargs != 1 || !noKeywords(kwnames)) {
+        PyErr_SetString(PyExc_TypeError, "addNodes() takes one argument: an iterable of names");
+        return nullptr;
+    }
+    try {
+        const py::tuple given = itemsOf(args[0]);
+        const auto count = static_cast<std::size_t>(PyTuple_GET_SIZE(given.ptr()));
+        std::vector<std::string> batch;
+        batch.reserve(count);
+        for (std::size_t k = 0; k < count; ++k) {
+            PyObject* item = PyTuple_GET_ITEM(given.ptr(), static_cast<Py_ssize_t>(k));
+            std::string_view name;
+            if (!nameArgument(item, name)) {
+                raiseIncompatible(AddNodeSignature, self, &item, 1, nullptr);
+                prefixPending(k);
+                return nullptr;
+            }
+            batch.emplace_back(name);
+        }
+        g->addNodes(std::move(batch));
+    } catch (...) {
+        raiseCurrent();
+        return nullptr;
+    }
+    Py_RETURN_NONE;
+}
+
+inline PyObject* addEdges(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    PyGraph* g = graphOf(self);
+    if (g == nullptr) return nullptr;
+    if (nargs != 1 || !noKeywords(kwnames)) {
+        PyErr_SetString(PyExc_TypeError,
+                        "addEdges() takes one argument: an iterable of (src, dest) or (src, dest, weight)");
+        return nullptr;
+    }
+    try {
+        const py::tuple given = itemsOf(args[0]);
+        const auto count = static_cast<std::size_t>(PyTuple_GET_SIZE(given.ptr()));
+        std::vector<Graph::EdgeSpec> batch;
+        batch.reserve(count);
+        NameViews views;
+        std::vector<py::object> kept;  // tuples made of items that are other sequences
+        for (std::size_t k = 0; k < count; ++k) {
+            // The names of a batch are objects all over memory: touch the
+            // ones a few items ahead before they are needed.
+            if (k + 8 < count) {
+                PyObject* ahead = PyTuple_GET_ITEM(given.ptr(), static_cast<Py_ssize_t>(k + 8));
+                if (PyTuple_CheckExact(ahead) && PyTuple_GET_SIZE(ahead) >= 2) {
+                    __builtin_prefetch(PyTuple_GET_ITEM(ahead, 0));
+                    __builtin_prefetch(PyTuple_GET_ITEM(ahead, 1));
+                }
+            }
+            PyObject* item = PyTuple_GET_ITEM(given.ptr(), static_cast<Py_ssize_t>(k));
+            PyObject* fields = item;
+            if (!PyTuple_Check(item)) {
+                const bool text = PyUnicode_Check(item) || PyBytes_Check(item) || PyByteArray_Check(item);
+                fields = text || !PySequence_Check(item) ? nullptr : PySequence_Tuple(item);
+                if (fields == nullptr) PyErr_Clear();
+                if (fields != nullptr) kept.push_back(py::reinterpret_steal<py::object>(fields));
+            }
+            const Py_ssize_t size = fields == nullptr ? 0 : PyTuple_GET_SIZE(fields);
+            if (size < 2 || size > 3) {
+                PyErr_Format(PyExc_TypeError, "item %zu: an edge is (src, dest) or (src, dest, weight), not %R", k,
+                             item);
+                return nullptr;
+            }
+            PyObject* const* values = &PyTuple_GET_ITEM(fields, 0);
+            std::string_view src, dest;
+            int weight = 0;
+            if (!views.add(values[0], src) || !views.add(values[1], dest) ||
+                (size == 3 && !intArgument(values[2], weight))) {
+                raiseIncompatible(AddEdgeSignature, self, values, size, nullptr);
+                prefixPending(k);
+                return nullptr;
+            }
+            batch.push_back({src, dest, weight});
+        }
+        g->addEdges(batch);
+    } catch (...) {
+        raiseCurrent();
+        return nullptr;
+    }
+    Py_RETURN_NONE;
+}
+
+inline PyMethodDef methods[] = {
+    {"addNode", reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(addNode)), METH_FASTCALL | METH_KEYWORDS,
+     "addNode($self, arg0, /)\n--\n\n"
+     "Add a node.\n\nRaises RuntimeError 'duplicate nodes are not allowed' for a name already present. "
+     "Amortised O(1)."},
+    {"hasNode", reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(hasNode)), METH_FASTCALL | METH_KEYWORDS,
+     "hasNode($self, arg0, /)\n--\n\nTrue when the name is a node of the graph. O(1)."},
+    {"addEdge", reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(addEdge)), METH_FASTCALL | METH_KEYWORDS,
+     "addEdge($self, /, src, dest, weight=0)\n--\n\n"
+     "Add an edge from src to dest (both ways in an undirected graph).\n\n"
+     "Parallel edges and self-loops are kept. Raises IndexError naming a name that is not a node; the graph "
+     "is then unchanged. Amortised O(1)."},
+    {"addNodes", reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(addNodes)), METH_FASTCALL | METH_KEYWORDS,
+     "addNodes($self, names, /)\n--\n\n"
+     "Add every name of an iterable, in order, all or nothing.\n\n"
+     "An item that addNode would refuse (a duplicate, also within the batch, or a name of the wrong type) "
+     "raises what addNode raises, its message starting 'item K: ' (K counting from 0); the graph is then "
+     "unchanged. Amortised O(1) per name."},
+    {"addEdges", reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(addEdges)), METH_FASTCALL | METH_KEYWORDS,
+     "addEdges($self, edges, /)\n--\n\n"
+     "Add every edge of an iterable of (src, dest) or (src, dest, weight), in order, all or nothing.\n\n"
+     "An item that addEdge would refuse (an unknown name, a weight of the wrong type or range) raises what "
+     "addEdge raises, its message starting 'item K: ' (K counting from 0); the graph is then unchanged. "
+     "O(B log B) for B edges."},
+    {nullptr, nullptr, 0, nullptr},
+};
+
+// Adds methods[k] to the class `type` as a method.
+inline void addMethod(const py::handle& type, PyMethodDef& method) {
+    PyObject* descriptor = PyDescr_NewMethod(reinterpret_cast<PyTypeObject*>(type.ptr()), &method);
+    if (descriptor == nullptr || PyObject_SetAttrString(type.ptr(), method.ml_name, descriptor) != 0) {
+        Py_XDECREF(descriptor);
+        throw py::error_already_set();
+    }
+    Py_DECREF(descriptor);
+}
+
+}  // namespace building
+}  // namespace tarvel_python

@@ -1,0 +1,86 @@
+// The A* heuristic as it crosses from Python: None, or any callable taking
+// two names and returning a number. The search calls it directly with the
+// graph's cached name objects.
+#pragma once
+
+#include <pybind11/pybind11.h>
+
+#include "python_graph.hpp"
+
+namespace tarvel_python {
+
+struct Heuristic {
+    py::object function;  // None or a callable
+};
+
+// Calls the heuristic for nodes u, v: the names as str, the result as a
+// double (float, int, or anything with __float__); a result that is not a
+// number raises RuntimeError, an exception of the callable passes through.
+class CallHeuristic {
+public:
+    CallHeuristic(const PyGraph& graph, PyObject* callable) : g(graph), function(callable) {}
+
+    double operator()(tarvel::NodeIndex u, tarvel::NodeIndex v) const {
+        PyObject* args[2] = {g.name(u), nullptr};
+        try {
+            args[1] = g.name(v);
+        } catch (...) {
+            Py_DECREF(args[0]);
+            throw;
+        }
+#if PY_VERSION_HEX >= 0x03090000
+        PyObject* result = PyObject_Vectorcall(function, args, 2, nullptr);
+#else
+        PyObject* result = _PyObject_Vectorcall(function, args, 2, nullptr);
+#endif
+        Py_DECREF(args[0]);
+        Py_DECREF(args[1]);
+        if (result == nullptr) throw py::error_already_set();
+        const auto owned = py::reinterpret_steal<py::object>(result);
+        if (PyFloat_CheckExact(result)) return PyFloat_AS_DOUBLE(result);
+        return toDouble(result);
+    }
+
+private:
+    static double toDouble(PyObject* result) {
+        double value = PyFloat_AsDouble(result);
+        if (value == -1.0 && PyErr_Occurred()) {
+            PyErr_Clear();
+            PyObject* number = PyNumber_Check(result) ? PyNumber_Float(result) : nullptr;
+            PyErr_Clear();
+            if (number == nullptr) {
+                const std::string type = py::str(py::handle(reinterpret_cast<PyObject*>(Py_TYPE(result))));
+                throw py::cast_error("Unable to cast Python instance of type " + type +
+                                     " to C++ type '?' (#define PYBIND11_DETAILED_ERROR_MESSAGES or compile in "
+                                     "debug mode for details)");
+            }
+            value = PyFloat_AS_DOUBLE(number);
+            Py_DECREF(number);
+        }
+        return value;
+    }
+
+    const PyGraph& g;
+    PyObject* function;
+};
+
+}  // namespace tarvel_python
+
+namespace pybind11::detail {
+
+template <>
+struct type_caster<tarvel_python::Heuristic> {
+    PYBIND11_TYPE_CASTER(tarvel_python::Heuristic, const_name("collections.abc.Callable[[str, str], float]"));
+
+    bool load(handle src, bool) {
+        if (!src.is_none() && !PyCallable_Check(src.ptr())) return false;
+        value.function = reinterpret_borrow<object>(src);
+        return true;
+    }
+
+    static handle cast(const tarvel_python::Heuristic& h, return_value_policy, handle) {
+        return h.function.inc_ref();
+    }
+};
+
+}  // namespace pybind11::detail

@@ -1,0 +1,72 @@
+// Results as Python objects: lists of names, dicts keyed by name, Edge
+// lists, built from the graph's cached name objects into presized
+// containers.
+#pragma once
+
+#include <pybind11/pybind11.h>
+
+#include <vector>
+
+#include "edge_type.hpp"
+#include "python_graph.hpp"
+
+namespace tarvel_python {
+
+inline py::list nameList(const PyGraph& g, const tarvel::IndexPath& nodes) {
+    py::list out(nodes.size());
+    for (std::size_t k = 0; k < nodes.size(); ++k) {
+        PyList_SET_ITEM(out.ptr(), static_cast<Py_ssize_t>(k), g.name(nodes[k]));
+    }
+    return out;
+}
+
+inline py::list nameLists(const PyGraph& g, const std::vector<tarvel::IndexPath>& groups) {
+    py::list out(groups.size());
+    for (std::size_t k = 0; k < groups.size(); ++k) {
+        PyList_SET_ITEM(out.ptr(), static_cast<Py_ssize_t>(k), nameList(g, groups[k]).release().ptr());
+    }
+    return out;
+}
+
+inline PyObject* number(double value) { return PyFloat_FromDouble(value); }
+inline PyObject* number(int value) { return PyLong_FromLong(value); }
+
+// Per-node values as a dict keyed by name, in node order.
+template <class Value>
+py::dict byName(const PyGraph& g, const std::vector<Value>& values) {
+    auto out = py::reinterpret_steal<py::dict>(_PyDict_NewPresized(static_cast<Py_ssize_t>(values.size())));
+    if (!out) throw py::error_already_set();
+    for (tarvel::NodeIndex i = 0; i < values.size(); ++i) {
+        const auto key = py::reinterpret_steal<py::object>(g.name(i));
+        const auto value = py::reinterpret_steal<py::object>(number(values[i]));
+        if (!value || PyDict_SetItem(out.ptr(), key.ptr(), value.ptr()) != 0) throw py::error_already_set();
+    }
+    return out;
+}
+
+inline py::dict edgeColors(const PyGraph& g) {
+    py::dict out;
+    for (const tarvel::EdgeColor& item : tarvel::edgeColors(g.view())) {
+        const auto key = py::reinterpret_steal<py::tuple>(PyTuple_New(2));
+        PyTuple_SET_ITEM(key.ptr(), 0, g.name(item.source));
+        PyTuple_SET_ITEM(key.ptr(), 1, g.name(item.target));
+        out[key] = py::int_(item.color);
+    }
+    return out;
+}
+
+// Tree edges as new Edge objects sharing the graph's name objects; a name
+// that is not UTF-8 fails only when an Edge's getter reads it.
+inline py::list edgeList(const PyGraph& g, const std::vector<tarvel::TreeEdge<int>>& tree) {
+    py::list out(tree.size());
+    for (std::size_t k = 0; k < tree.size(); ++k) {
+        PyObject* source = g.cachedName(tree[k].source);
+        PyObject* target = source == nullptr ? nullptr : g.cachedName(tree[k].target);
+        PyObject* edge = target == nullptr ? nullptr : newEdge(source, target, tree[k].weight);
+        if (edge == nullptr) throw py::error_already_set();
+        PyList_SET_ITEM(out.ptr(), static_cast<Py_ssize_t>(k), edge);
+    }
+    return out;
+}
+
+}  // namespace tarvel_python

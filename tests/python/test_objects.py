@@ -1,0 +1,179 @@
+"""The Python objects: Edge records, objects whose __init__ never ran, the
+building calls' argument handling and bulk forms, and error messages."""
+import pickle
+import random
+
+import pytest
+
+import tarvel
+
+
+# ---- objects that were never initialised -------------------------------------
+GRAPH_CALLS = {
+    "addNode": ("a",), "hasNode": ("a",), "addEdge": ("a", "b"), "addNodes": (["a"],), "addEdges": ([],),
+    "hasCycle": (), "nodeColoring": (), "edgeColoring": (), "isBipartite": (), "connectedComponents": (),
+    "katzCentrality": (), "degreeCentrality": (), "closenessCentrality": (), "betweennessCentrality": (),
+    "minimumSpanningTree": (), "iterativeDFS": ("a",), "shortestPath": ("a", "b", tarvel.BFS, None),
+    "stronglyConnectedComponents": (), "save": ("never-written.json",),
+}
+
+
+def test_methods_of_uninitialised_objects_raise_type_error():
+    blank = tarvel.Graph.__new__(tarvel.Graph)
+    assert set(GRAPH_CALLS) | {"load"} == {k for k in vars(tarvel.Graph) if not k.startswith("_")}
+    for name, args in GRAPH_CALLS.items():
+        with pytest.raises(TypeError, match="not initialized"):
+            getattr(blank, name)(*args)
+    edge = tarvel.Edge.__new__(tarvel.Edge)
+    for getter in (edge.getSource, edge.getDestination, edge.getWeight):
+        with pytest.raises(TypeError, match="not initialized"):
+            getter()
+    tarvel.Graph.__init__(blank, True)  # a late __init__ still works
+    blank.addNode("a")
+    assert blank.iterativeDFS("a") == ["a"]
+
+
+def test_second_init_is_refused_and_changes_nothing():
+    g = tarvel.Graph(True)
+    g.addNode("a")
+    with pytest.raises(TypeError, match="already exists"):
+        g.__init__(False)
+    assert g.hasNode("a") and g.stronglyConnectedComponents() == [["a"]]
+    e = tarvel.Edge("x", "y", 1)
+    with pytest.raises(TypeError, match="already exists"):
+        e.__init__("p", "q", 2)
+    assert (e.getSource(), e.getWeight()) == ("x", 1)
+
+
+# ---- Edge ----------------------------------------------------------------------
+def test_edge_records():
+    e = tarvel.Edge(b"caf\xc3\xa9", bytearray(b"b"), True)
+    assert (e.getSource(), e.getDestination(), e.getWeight()) == ("café", "b", 1)
+    assert repr(tarvel.Edge("a", "b", -3)) == "Edge('a', 'b', -3)"
+    assert e == e and e != tarvel.Edge("café", "b", 1)
+    with pytest.raises(TypeError):
+        pickle.dumps(e)
+    bad = tarvel.Edge(b"\xff", "a", 1)  # stored as given, refused when read
+    with pytest.raises(UnicodeDecodeError):
+        bad.getSource()
+    assert bad.getDestination() == "a"
+
+
+def test_tree_edges_carry_undecodable_names_until_read(make):
+    g = make(False, [b"\xff", "a"], [(b"\xff", "a", 4)])
+    tree = g.minimumSpanningTree()
+    assert len(tree) == 1 and tree[0].getWeight() == 4
+    with pytest.raises(UnicodeDecodeError):
+        tree[0].getSource()
+    assert tree[0].getDestination() == "a"
+
+
+EDGE_SIGNATURE = ("__init__(): incompatible constructor arguments. The following argument types are supported:\n"
+                  "    1. tarvel.Edge(arg0: str, arg1: str, arg2: typing.SupportsInt | typing.SupportsIndex)\n\n"
+                  "Invoked with: ")
+
+
+@pytest.mark.parametrize("args, kwargs, shown", [
+    ((1, 2, 3), {}, "1, 2, 3"),
+    (("a", "b"), {}, "'a', 'b'"),
+    (("a", "b", 2 ** 31), {}, "'a', 'b', 2147483648"),
+    (("a", "b", 1.5), {}, "'a', 'b', 1.5"),
+    (("a", "b"), {"w": 3}, "'a', 'b'; kwargs: w=3"),
+    (("\ud800", "a", 1), {}, "'\\ud800', 'a', 1"),
+])
+def test_edge_constructor_refusals(args, kwargs, shown):
+    with pytest.raises(TypeError) as raised:
+        tarvel.Edge(*args, **kwargs)
+    assert str(raised.value) == EDGE_SIGNATURE + shown
+
+
+# ---- building calls ------------------------------------------------------------
+ADD_NODE = ("addNode(): incompatible function arguments. The following argument types are supported:\n"
+            "    1. (self: tarvel.Graph, arg0: str) -> None\n\nInvoked with: ")
+ADD_EDGE = ("addEdge(): incompatible function arguments. The following argument types are supported:\n"
+            "    1. (self: tarvel.Graph, src: str, dest: str, weight: typing.SupportsInt | typing.SupportsIndex = 0)"
+            " -> None\n\nInvoked with: ")
+
+
+def test_building_calls_refuse_with_the_signature():
+    g = tarvel.Graph(True)
+    g.addNode("a")
+    cases = [
+        (lambda: g.addNode(5), ADD_NODE + "%r, 5"),
+        (lambda: g.addNode(name="x"), ADD_NODE + "%r; kwargs: name='x'"),
+        (lambda: g.addEdge("a"), ADD_EDGE + "%r, 'a'"),
+        (lambda: g.addEdge("a", "a", 2.5), ADD_EDGE + "%r, 'a', 'a', 2.5"),
+        (lambda: g.addEdge("a", "a", weight=2 ** 31), ADD_EDGE + "%r, 'a', 'a'; kwargs: weight=2147483648"),
+        (lambda: g.addEdge(src="a", dest="a", wait=3), ADD_EDGE + "%r; kwargs: src='a', dest='a', wait=3"),
+        (lambda: g.addEdge("a", "a", src="a"), ADD_EDGE + "%r, 'a', 'a'; kwargs: src='a'"),
+    ]
+    for call, expected in cases:
+        with pytest.raises(TypeError) as raised:
+            call()
+        assert str(raised.value) == expected % (g,)
+    g.addEdge(dest=bytearray(b"a"), src=b"a", weight=True)
+    assert g.degreeCentrality() == {"a": 1.0}
+
+
+def test_bulk_building_is_all_or_nothing():
+    g = tarvel.Graph(False)
+    g.addNodes(["a", b"b"])
+    for bad, kind, message in [
+        (["c", "a"], RuntimeError, "item 1: duplicate nodes are not allowed"),
+        (["c", "d", "c"], RuntimeError, "item 2: duplicate nodes are not allowed"),
+        (iter(["c", 7]), TypeError, "item 1: addNode(): incompatible function arguments"),
+    ]:
+        with pytest.raises(kind) as raised:
+            g.addNodes(bad)
+        assert str(raised.value).startswith(message)
+    assert not g.hasNode("c") and not g.hasNode("d")
+    for bad, kind, message in [
+        ([("a", "b"), ("a", "zz", 2)], IndexError, "item 1: unknown node: zz"),
+        ([("a", "b", 1), ("a", "b", 2.5)], TypeError, "item 1: addEdge(): incompatible function arguments"),
+        ([("a", "b"), "ab"], TypeError, "item 1: an edge is (src, dest) or (src, dest, weight)"),
+        ([("a",)], TypeError, "item 0: an edge is"),
+    ]:
+        with pytest.raises(kind) as raised:
+            g.addEdges(bad)
+        assert str(raised.value).startswith(message)
+    assert g.degreeCentrality() == {"a": 0.0, "b": 0.0}
+    g.addEdges([("a", "b"), ["b", "a", -4], ("a", "a", 2 ** 31 - 1)])
+    assert g.degreeCentrality() == {"a": 4.0, "b": 2.0}
+
+
+def test_bulk_and_single_calls_build_the_same_graph(tmp_path):
+    rng = random.Random(12)
+    for round_ in range(60):
+        directed = round_ % 2 == 0
+        names = [str(i) for i in range(rng.randint(1, 15))]
+        rng.shuffle(names)
+        edges = [(rng.choice(names), rng.choice(names), rng.randint(-9, 9)) for _ in range(rng.randint(0, 40))]
+        one, bulk = tarvel.Graph(directed), tarvel.Graph(directed)
+        for name in names:
+            one.addNode(name)
+        for edge in edges:
+            one.addEdge(*edge)
+        half = len(edges) // 2
+        bulk.addNodes(names)
+        bulk.addEdges(edges[:half])
+        bulk.addEdges(iter([e[:2] + (e[2],) for e in edges[half:]]))
+        for g, path in ((one, tmp_path / "one.json"), (bulk, tmp_path / "bulk.json")):
+            g.save(str(path))
+        assert (tmp_path / "one.json").read_bytes() == (tmp_path / "bulk.json").read_bytes()
+        for method in ("edgeColoring", "katzCentrality", "betweennessCentrality", "nodeColoring"):
+            assert getattr(one, method)() == getattr(bulk, method)()
+        assert one.iterativeDFS(names[0]) == bulk.iterativeDFS(names[0])
+
+
+# ---- messages ------------------------------------------------------------------
+def test_messages_arrive_whole(make, tmp_path):
+    g = make(True, ["a"])
+    for name, shown in [(b"\xffz", "unknown node: \\xffz"), ("a\x00b", "unknown node: a\\x00b")]:
+        with pytest.raises(IndexError) as raised:
+            g.iterativeDFS(name)
+        assert str(raised.value) == shown
+    path = tmp_path / "bad.json"
+    path.write_bytes(b'{"directed": true, "nodes": ["\xff"]}')
+    with pytest.raises(RuntimeError) as raised:
+        tarvel.Graph.load(str(path))
+    assert str(raised.value).startswith("[json.exception.parse_error.101]") and "\\xff" in str(raised.value)
