@@ -1,5 +1,8 @@
 """A short tour of tarvel on a bundled road map (examples/sample_graph.json)."""
+import json
+import os
 import sys
+import tempfile
 
 import tarvel
 
@@ -10,9 +13,14 @@ def show(title, value):
 
 def main(path):
     roads = tarvel.Graph.load(path)
-    print(f"Loaded {path}\n")
+    with open(path, encoding="utf-8") as f:
+        data = json.load(f)
+    print(f"Loaded {os.path.basename(path)}: {'one-way' if data['directed'] else 'two-way'} roads")
+    for edge in data["edges"]:
+        print(f"  {edge['src']:<9} - {edge['dest']:<9} {edge['weight']:>3} km")
+    print(f"  towns: {', '.join(data['nodes'])}")
 
-    print("Structure")
+    print("\nStructure")
     show("depth-first order from Ashford", roads.iterativeDFS("Ashford"))
     show("connected components", roads.connectedComponents())
     show("has a cycle", roads.hasCycle())
@@ -30,11 +38,14 @@ def main(path):
     for method in (tarvel.KRUSKAL, tarvel.PRIM, tarvel.BORUVKA):
         tree = roads.minimumSpanningTree(method)
         show(method.name, [(e.getSource(), e.getDestination(), e.getWeight()) for e in tree])
+    print("  (Prim grows one tree from Ashford, so the cut-off Glenn - Harrow road is not in it)")
 
     print("\nCentrality")
     for name in ("degreeCentrality", "closenessCentrality", "betweennessCentrality", "katzCentrality"):
         scores = getattr(roads, name)()
         show(name, {town: round(value, 3) for town, value in scores.items()})
+    print("  (closeness counts only the towns a town reaches: Glenn and Harrow reach just each other,")
+    print("   one road away, so they score highest)")
 
     print("\nOne-way streets")
     streets = tarvel.Graph(True)
@@ -45,6 +56,15 @@ def main(path):
     show("strongly connected (Tarjan)", streets.stronglyConnectedComponents())
     show("strongly connected (Kosaraju)", streets.stronglyConnectedComponents(tarvel.KOSARAJU))
 
+    print("\nSave and load")
+    with tempfile.TemporaryDirectory() as folder:
+        copy = os.path.join(folder, "streets.json")
+        streets.save(copy)
+        again = tarvel.Graph.load(copy)
+        show("saved, loaded, same components", again.stronglyConnectedComponents() == streets.stronglyConnectedComponents())
+        with open(copy, encoding="utf-8") as f:
+            show("file begins", f.read(40).replace("\n", " "))
+
 
 if __name__ == "__main__":
-    main(sys.argv[1] if len(sys.argv) > 1 else "examples/sample_graph.json")
+    main(sys.argv[1] if len(sys.argv) > 1 else os.path.join(os.path.dirname(__file__), "sample_graph.json"))
