@@ -28,6 +28,20 @@ inline py::list nameLists(const PyGraph& g, const std::vector<tarvel::IndexPath>
     return out;
 }
 
+inline py::list nameLists(const PyGraph& g, const tarvel::Groups& groups) {
+    py::list out(groups.size());
+    for (std::size_t k = 0; k < groups.size(); ++k) {
+        const tarvel::Span<tarvel::NodeIndex> group = groups[k];
+        PyObject* list = PyList_New(static_cast<Py_ssize_t>(group.size()));
+        if (list == nullptr) throw py::error_already_set();
+        PyList_SET_ITEM(out.ptr(), static_cast<Py_ssize_t>(k), list);
+        for (std::size_t j = 0; j < group.size(); ++j) {
+            PyList_SET_ITEM(list, static_cast<Py_ssize_t>(j), g.name(group[j]));
+        }
+    }
+    return out;
+}
+
 inline PyObject* number(double value) { return PyFloat_FromDouble(value); }
 inline PyObject* number(int value) { return PyLong_FromLong(value); }
 

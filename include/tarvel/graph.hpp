@@ -37,7 +37,13 @@ public:
     NameList iterativeDFS(Key start) const { return names(depthFirstOrder(view(), this->indexOf(start))); }
 
     // See connectedComponents (traversal.hpp).
-    std::vector<NameList> connectedComponents() const { return groups(tarvel::connectedComponents(view())); }
+    std::vector<NameList> connectedComponents() const {
+        const Groups found = tarvel::connectedComponents(view());
+        std::vector<NameList> out(found.size());
+        for (std::size_t k = 0; k < found.size(); ++k)
+            for (const NodeIndex node : found[k]) out[k].push_back(name(node));
+        return out;
+    }
 
     // See hasCycle (traversal.hpp).
     bool hasCycle() const { return tarvel::hasCycle(view()); }

@@ -140,16 +140,18 @@ IndexPath dijkstra(const GraphView<T, W>& g, NodeIndex start, NodeIndex goal) {
 
 // Uniform-cost search: a heap giving the smallest distance first and, among
 // equal distances, the smallest node index; the search ends when the goal
-// leaves the heap. There is no stale-entry test: a node is expanded once per
-// heap entry, from that entry's distance.
+// leaves the heap. Each entry is expanded from its own distance. An entry
+// whose distance is no longer its node's is skipped: the entry with the
+// node's current, smaller distance left the heap before it and was expanded
+// from that distance, so expanding the old one could improve nothing (with
+// negative weights too).
 // Errors: as dijkstra. Cost: O(E log E) time without negative weights.
 template <class T, class W>
 IndexPath uniformCostSearch(const GraphView<T, W>& g, NodeIndex start, NodeIndex goal) {
     using D = Distance<W>;
     struct Entry {
         D distance;
-        NodeIndex node;
-        std::size_t hops;
+        std::uint32_t node;
     };
     const auto less = [](const Entry& a, const Entry& b) {
         return a.distance != b.distance ? a.distance > b.distance : a.node > b.node;
@@ -158,21 +160,25 @@ IndexPath uniformCostSearch(const GraphView<T, W>& g, NodeIndex start, NodeIndex
     detail::checkSearch(n, start, goal);
     std::vector<D> dist(n, Unreached<W>);
     std::vector<NodeIndex> prev(n, NoNode);
-    std::vector<Entry> heap{{D{0}, start, 0}};
+    std::vector<std::uint32_t> hops(n, 0);  // edges on the path that set dist
+    std::vector<Entry> heap{{D{0}, static_cast<std::uint32_t>(start)}};
     dist[start] = D{0};
     while (!heap.empty()) {
         detail::popHeap(heap, less);
         const Entry top = heap.back();
         heap.pop_back();
         if (top.node == goal) break;
+        if (top.distance > dist[top.node]) continue;  // stale entry
+        const std::uint32_t baseHops = hops[top.node];  // a self-loop may change it below
         for (const auto& entry : g.neighbors(top.node)) {
             const NodeIndex v = entry.target;
             const D nd = detail::extend<W>(top.distance, entry.weight);
             if (dist[v] > nd) {
                 dist[v] = nd;
                 prev[v] = top.node;
-                if (top.hops + 1 >= n) detail::negativeCycle();
-                heap.push_back({nd, v, top.hops + 1});
+                hops[v] = baseHops + 1;
+                if (hops[v] >= n) detail::negativeCycle();
+                heap.push_back({nd, entry.target});
                 detail::pushHeap(heap, less);
             }
         }
@@ -198,11 +204,13 @@ IndexPath uniformCostSearch(const GraphView<T, W>& g, NodeIndex start, NodeIndex
 template <class T, class W, class Heuristic>
 IndexPath aStar(const GraphView<T, W>& g, NodeIndex start, NodeIndex goal, Heuristic&& heuristic) {
     using D = Distance<W>;
+    // An entry is current while its push is its node's latest: every push
+    // strictly lowers the node's distance, so this is the test "the entry's
+    // distance is the node's distance" without keeping the distance in it.
     struct Entry {
         double priority;
-        NodeIndex node;
-        D distance;
-        std::size_t hops;
+        std::uint32_t node;
+        std::uint32_t push;
     };
     const auto less = [](const Entry& a, const Entry& b) {
         return a.priority != b.priority ? a.priority > b.priority : a.node < b.node;
@@ -212,22 +220,27 @@ IndexPath aStar(const GraphView<T, W>& g, NodeIndex start, NodeIndex goal, Heuri
     const std::uint64_t revisionAtStart = g.revision();
     std::vector<D> dist(n, Unreached<W>);
     std::vector<NodeIndex> prev(n, NoNode);
-    std::vector<Entry> heap{{0.0, start, D{0}, 0}};
+    std::vector<std::uint32_t> hops(n, 0);    // edges on the path that set dist
+    std::vector<std::uint32_t> pushes(n, 0);  // entries pushed per node
+    std::vector<Entry> heap{{0.0, static_cast<std::uint32_t>(start), 0}};
     dist[start] = D{0};
     while (!heap.empty()) {
         detail::popHeap(heap, less);
         const Entry top = heap.back();
         heap.pop_back();
         const NodeIndex u = top.node;
-        if (top.distance > dist[u]) continue;  // stale entry
+        if (top.push != pushes[u]) continue;  // stale entry
+        const D base = dist[u];  // both may change below, through a self-loop
+        const std::uint32_t baseHops = hops[u];
         const Span<AdjacencyEntry<W>> entries = g.neighbors(u);
         for (std::size_t k = 0; k < entries.size(); ++k) {
             const NodeIndex v = entries[k].target;
-            const D nd = detail::extend<W>(top.distance, entries[k].weight);
+            const D nd = detail::extend<W>(base, entries[k].weight);
             if (dist[v] > nd) {
                 dist[v] = nd;
                 prev[v] = u;
-                if (top.hops + 1 >= n) detail::negativeCycle();
+                hops[v] = baseHops + 1;
+                if (hops[v] >= n) detail::negativeCycle();
                 const double h = heuristic(u, v);
                 // The heuristic may have run arbitrary code: the lists being
                 // walked must still be the ones this search started on.
@@ -238,7 +251,7 @@ IndexPath aStar(const GraphView<T, W>& g, NodeIndex start, NodeIndex goal, Heuri
                     throw std::invalid_argument("the heuristic returned NaN for " + detail::describe(g.name(u)) +
                                                 " and " + detail::describe(g.name(v)));
                 }
-                heap.push_back({detail::priorityOf(nd, h), v, nd, top.hops + 1});
+                heap.push_back({detail::priorityOf(nd, h), static_cast<std::uint32_t>(v), ++pushes[v]});
                 detail::pushHeap(heap, less);
             }
         }

@@ -7,51 +7,79 @@
 #include <algorithm>
 #include <cstdint>
 #include <stdexcept>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
 #include "detail/binary_heap.hpp"
 #include "detail/pairing_heap.hpp"
+#include "detail/radix_sort.hpp"
 #include "detail/undirected_lists.hpp"
 #include "detail/union_find.hpp"
 #include "store.hpp"
+#include "traversal.hpp"
 
 namespace tarvel {
 
+namespace detail {
+inline constexpr std::uint32_t NoPrev = ~std::uint32_t{0};
+}  // namespace detail
+
 // Kruskal's algorithm: candidates sorted by (weight, source index, target
-// index), each kept when it joins two trees. In an undirected graph the
-// entry from the lower-indexed end is the one kept, so a returned edge's
-// source is its first-added end.
+// index), each kept when it joins two trees, until the forest is complete.
+// In an undirected graph the entry from the lower-indexed end is the one
+// kept, so a returned edge's source is its first-added end.
 // Result: a minimum spanning forest of the graph taken as undirected (every
 // component), in ascending (weight, source, target) order.
 // Errors: std::length_error for 2^31 nodes or more.
-// Cost: O(E log E) time, O(V + E) memory.
+// Cost: O(E log E) time, O(E) for integer weights; O(V + E) memory.
 template <class T, class W>
 std::vector<TreeEdge<W>> kruskal(const GraphView<T, W>& g) {
     const std::size_t n = g.nodeCount();
     struct Candidate {
         W weight;
-        std::uint64_t ends;  // source << 32 | target
+        std::uint32_t source;
+        std::uint32_t target;
     };
     detail::DisjointSet sets(n);
-    std::vector<Candidate> candidates;
     // In an undirected graph the entry (w, v, u) with v > u sorts after its
     // twin (w, u, v) and finds u and v joined by then, and self-loops join
-    // nothing, so only entries with source < target are candidates.
+    // nothing, so only entries with source < target are candidates. They
+    // come out sorted by source; sorting each source's run by target makes
+    // them sorted by (source, target), so that a stable sort by weight alone
+    // gives the whole order.
+    std::vector<Candidate> candidates;
+    std::size_t entries = 0;
+    for (NodeIndex i = 0; i < n; ++i) entries += g.neighbors(i).size();
+    candidates.reserve(g.isDirected() ? entries : entries / 2 + 1);
     for (NodeIndex i = 0; i < n; ++i) {
+        const std::size_t first = candidates.size();
         for (const auto& entry : g.neighbors(i)) {
             if (entry.target == i || (!g.isDirected() && entry.target < i)) continue;
-            candidates.push_back({entry.weight, static_cast<std::uint64_t>(i) << 32 | entry.target});
+            candidates.push_back({entry.weight, static_cast<std::uint32_t>(i), entry.target});
+        }
+        const auto byTarget = [](const Candidate& a, const Candidate& b) { return a.target < b.target; };
+        if (!std::is_sorted(candidates.begin() + static_cast<std::ptrdiff_t>(first), candidates.end(), byTarget)) {
+            std::sort(candidates.begin() + static_cast<std::ptrdiff_t>(first), candidates.end(), byTarget);
         }
     }
-    std::sort(candidates.begin(), candidates.end(), [](const Candidate& a, const Candidate& b) {
-        return a.weight != b.weight ? a.weight < b.weight : a.ends < b.ends;
-    });
+    if constexpr (std::is_integral_v<W>) {
+        detail::radixSortStable(candidates, [](const Candidate& c) { return detail::orderKey(c.weight); });
+    } else {
+        std::stable_sort(candidates.begin(), candidates.end(),
+                         [](const Candidate& a, const Candidate& b) { return a.weight < b.weight; });
+    }
+    // The forest is complete with V - (number of components) edges; the
+    // components of an undirected graph are counted cheaply beforehand.
+    std::size_t complete = n == 0 ? 0 : n - 1;
+    if (!g.isDirected() && n > 0) complete = n - connectedComponentCount(g);
     std::vector<TreeEdge<W>> result;
+    result.reserve(complete);
     for (const Candidate& c : candidates) {
-        const auto u = static_cast<std::int32_t>(c.ends >> 32);
-        const auto v = static_cast<std::int32_t>(c.ends & 0xffffffffu);
-        if (sets.unite(u, v)) result.push_back({static_cast<NodeIndex>(u), static_cast<NodeIndex>(v), c.weight});
+        if (result.size() == complete) break;
+        if (sets.unite(static_cast<std::int32_t>(c.source), static_cast<std::int32_t>(c.target))) {
+            result.push_back({c.source, c.target, c.weight});
+        }
     }
     return result;
 }
@@ -72,31 +100,41 @@ std::vector<TreeEdge<W>> prim(const GraphView<T, W>& g) {
     const std::size_t n = g.nodeCount();
     if (n == 0) return result;
     struct Entry {
-        NodeIndex node;
+        std::uint32_t node;
         W key;
+    };
+    // Everything Prim keeps of a node, together: one cache line holds what
+    // a relaxation reads.
+    struct Node {
+        W key{};
+        std::uint32_t prev = detail::NoPrev;  // also marks a node offered an entry
+        bool inTree = false;
+        bool reversed = false;
     };
     const auto less = [](const Entry& a, const Entry& b) { return a.key > b.key; };
     const detail::UndirectedNeighbors<T, W> lists(g);
-    std::vector<bool> inTree(n, false), offered(n, false), reversed(n, false);
-    std::vector<W> key(n, W{});
-    std::vector<NodeIndex> prev(n, NoNode);
+    std::vector<Node> nodes(n);
     std::vector<Entry> heap{{0, W{}}};
     while (!heap.empty()) {
         detail::popHeap(heap, less);
         const NodeIndex u = heap.back().node;
         heap.pop_back();
-        if (inTree[u]) continue;
-        inTree[u] = true;
-        if (prev[u] != NoNode) {
-            result.push_back(reversed[u] ? TreeEdge<W>{u, prev[u], key[u]} : TreeEdge<W>{prev[u], u, key[u]});
+        Node& joining = nodes[u];
+        if (joining.inTree) continue;
+        joining.inTree = true;
+        if (joining.prev != detail::NoPrev) {
+            result.push_back(joining.reversed ? TreeEdge<W>{u, joining.prev, joining.key}
+                                              : TreeEdge<W>{joining.prev, u, joining.key});
         }
+        // The neighbors are random places in memory: fetch all before using any.
+        for (const auto& entry : g.neighbors(u)) __builtin_prefetch(&nodes[entry.target]);
         lists.forEach(u, [&](NodeIndex v, const W& weight, bool isReversed) {
-            if (inTree[v] || (offered[v] && !(weight < key[v]))) return;
-            offered[v] = true;
-            prev[v] = u;
-            key[v] = weight;
-            reversed[v] = isReversed;
-            heap.push_back({v, weight});
+            Node& offered = nodes[v];
+            if (offered.inTree || (offered.prev != detail::NoPrev && !(weight < offered.key))) return;
+            offered.prev = static_cast<std::uint32_t>(u);
+            offered.key = weight;
+            offered.reversed = isReversed;
+            heap.push_back({static_cast<std::uint32_t>(v), weight});
             detail::pushHeap(heap, less);
         });
     }
@@ -127,11 +165,14 @@ std::vector<TreeEdge<W>> boruvka(const GraphView<T, W>& g) {
     std::vector<TreeEdge<W>> result;
     const std::size_t n = g.nodeCount();
     if (n == 0) return result;
-    constexpr std::size_t None = detail::MeldableHeaps<W>::None;
+    // Nodes and entries are numbered in 32 bits: half the memory traffic of
+    // every phase.
+    using Index = std::uint32_t;
+    constexpr Index None = detail::MeldableHeaps<W, Index>::None;
 
     // The candidate entries in node and list order (self-loops never lead
     // out of a component).
-    std::vector<NodeIndex> owner, target;
+    std::vector<Index> owner, target;
     std::vector<W> weight;
     std::vector<bool> reversed;
     {
@@ -139,23 +180,22 @@ std::vector<TreeEdge<W>> boruvka(const GraphView<T, W>& g) {
         for (NodeIndex i = 0; i < n; ++i) {
             lists.forEach(i, [&](NodeIndex v, const W& w, bool isReversed) {
                 if (v == i) return;
-                owner.push_back(i);
-                target.push_back(v);
+                owner.push_back(static_cast<Index>(i));
+                target.push_back(static_cast<Index>(v));
                 weight.push_back(w);
                 reversed.push_back(isReversed);
             });
         }
     }
+    if (owner.size() >= None) throw std::length_error("too many edges for a spanning tree");
     detail::DisjointSet sets(n);
-    const auto rootOf = [&](NodeIndex node) {
-        return static_cast<NodeIndex>(sets.find(static_cast<std::int32_t>(node)));
-    };
+    const auto rootOf = [&](Index node) { return static_cast<Index>(sets.find(static_cast<std::int32_t>(node))); };
     // Joins the picks (root, entry), sorted by root; returns how many joined.
-    const auto join = [&](const std::vector<std::pair<NodeIndex, std::size_t>>& picks, auto&& joined) {
+    const auto join = [&](const std::vector<std::pair<Index, Index>>& picks, auto&& joined) {
         std::size_t count = 0;
         for (const auto& pick : picks) {
-            const std::size_t e = pick.second;
-            const NodeIndex ra = rootOf(owner[e]), rb = rootOf(target[e]);
+            const Index e = pick.second;
+            const Index ra = rootOf(owner[e]), rb = rootOf(target[e]);
             if (ra == rb) continue;
             result.push_back(reversed[e] ? TreeEdge<W>{target[e], owner[e], weight[e]}
                                          : TreeEdge<W>{owner[e], target[e], weight[e]});
@@ -165,26 +205,26 @@ std::vector<TreeEdge<W>> boruvka(const GraphView<T, W>& g) {
         }
         return count;
     };
-    std::vector<std::pair<NodeIndex, std::size_t>> picks;
+    std::vector<std::pair<Index, Index>> picks;
 
     // ---- scanning phases
     std::size_t scanningPhases = 8;
     for (std::size_t k = n; k > 1; k /= 2) scanningPhases += 2;
-    std::vector<NodeIndex> root(n);
-    std::vector<std::size_t> slot(n, None);
+    std::vector<Index> root(n);
+    std::vector<Index> slot(n, None);
     for (std::size_t phase = 0; phase < scanningPhases; ++phase) {
         if (result.size() >= n - 1) return result;
-        for (NodeIndex i = 0; i < n; ++i) root[i] = rootOf(i);
+        for (NodeIndex i = 0; i < n; ++i) root[i] = rootOf(static_cast<Index>(i));
         picks.clear();
-        std::size_t kept = 0;
+        Index kept = 0;
         for (std::size_t e = 0; e < owner.size(); ++e) {
-            const NodeIndex ri = root[owner[e]];
+            const Index ri = root[owner[e]];
             if (ri == root[target[e]]) continue;  // internal from now on
             owner[kept] = owner[e];
             target[kept] = target[e];
             weight[kept] = weight[e];
             reversed[kept] = reversed[e];
-            std::size_t& best = slot[ri];
+            Index& best = slot[ri];
             if (best == None) picks.emplace_back(ri, kept);
             if (best == None || weight[best] > weight[kept]) best = kept;
             ++kept;
@@ -198,36 +238,36 @@ std::vector<TreeEdge<W>> boruvka(const GraphView<T, W>& g) {
             slot[pick.first] = None;
         }
         std::sort(picks.begin(), picks.end());
-        if (join(picks, [](NodeIndex, NodeIndex, NodeIndex) {}) == 0) return result;
+        if (join(picks, [](Index, Index, Index) {}) == 0) return result;
     }
 
     // ---- heap phases
-    detail::MeldableHeaps<W> heaps(weight);
-    std::vector<std::size_t> top(n, None);  // heap of each component root
-    for (std::size_t e = 0; e < owner.size(); ++e) {
-        const NodeIndex r = rootOf(owner[e]);
+    detail::MeldableHeaps<W, Index> heaps(weight);
+    std::vector<Index> top(n, None);  // heap of each component root
+    for (Index e = 0; e < owner.size(); ++e) {
+        const Index r = rootOf(owner[e]);
         top[r] = heaps.meld(top[r], e);
     }
-    std::vector<NodeIndex> live;  // roots whose component may still have outgoing entries
+    std::vector<Index> live;  // roots whose component may still have outgoing entries
     for (NodeIndex i = 0; i < n; ++i)
-        if (top[i] != None) live.push_back(i);
-    const auto meldHeaps = [&](NodeIndex ra, NodeIndex rb, NodeIndex joinedRoot) {
-        const std::size_t melded = heaps.meld(top[ra], top[rb]);
+        if (top[i] != None) live.push_back(static_cast<Index>(i));
+    const auto meldHeaps = [&](Index ra, Index rb, Index joinedRoot) {
+        const Index melded = heaps.meld(top[ra], top[rb]);
         top[ra] = top[rb] = None;
         top[joinedRoot] = melded;
     };
     while (result.size() < n - 1) {
         picks.clear();
-        for (const NodeIndex r : live) {
-            std::size_t& best = top[r];
+        for (const Index r : live) {
+            Index& best = top[r];
             while (best != None && rootOf(target[best]) == r) best = heaps.pop(best);
             if (best != None) picks.emplace_back(r, best);
         }
         std::sort(picks.begin(), picks.end());
         if (join(picks, meldHeaps) == 0) break;
-        std::vector<NodeIndex> next;
+        std::vector<Index> next;
         for (const auto& pick : picks) {
-            const NodeIndex r = rootOf(pick.first);
+            const Index r = rootOf(pick.first);
             if (top[r] != None) next.push_back(r);
         }
         std::sort(next.begin(), next.end());

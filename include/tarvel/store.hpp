@@ -96,10 +96,11 @@ public:
     // not finite. The graph is unchanged on every error. Cost: amortised O(1).
     void addEdge(Key src, Key dest, const W& weight);
 
-    // One edge of a batch for addEdges.
+    // One edge of a batch for addEdges: names held as Key would be (string
+    // names as views, which must outlive the call), others by value.
     struct EdgeSpec {
-        Key src;
-        Key dest;
+        std::remove_cv_t<std::remove_reference_t<Key>> src;
+        std::remove_cv_t<std::remove_reference_t<Key>> dest;
         W weight;
     };
 

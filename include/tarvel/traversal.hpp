@@ -44,26 +44,37 @@ IndexPath depthFirstOrder(const GraphView<T, W>& g, NodeIndex start) {
 // groups are the connected components.
 // Errors: none. Cost: O(V + E) time, O(V) memory.
 template <class T, class W>
-std::vector<IndexPath> connectedComponents(const GraphView<T, W>& g) {
+Groups connectedComponents(const GraphView<T, W>& g) {
     const std::size_t n = g.nodeCount();
     std::vector<bool> visited(n, false);
-    std::vector<IndexPath> components;
+    Groups groups;
+    // The breadth-first queues of all groups, one after the other, are the
+    // groups themselves.
+    groups.nodes.resize(n);
+    groups.offsets.reserve(n + 1);
+    std::size_t tail = 0;
     for (NodeIndex i = 0; i < n; ++i) {
         if (visited[i]) continue;
-        // The breadth-first queue, read from `head`, is the component itself.
-        IndexPath queue{i};
         visited[i] = true;
-        for (std::size_t head = 0; head < queue.size(); ++head) {
-            for (const auto& entry : g.neighbors(queue[head])) {
+        groups.nodes[tail++] = i;
+        for (std::size_t head = tail - 1; head < tail; ++head) {
+            for (const auto& entry : g.neighbors(groups.nodes[head])) {
                 if (!visited[entry.target]) {
                     visited[entry.target] = true;
-                    queue.push_back(entry.target);
+                    groups.nodes[tail++] = entry.target;
                 }
             }
         }
-        components.push_back(std::move(queue));
+        groups.offsets.push_back(tail);
     }
-    return components;
+    return groups;
+}
+
+// The number of groups connectedComponents returns. Errors: none.
+// Cost: O(V + E) time, O(V) memory.
+template <class T, class W>
+std::size_t connectedComponentCount(const GraphView<T, W>& g) {
+    return connectedComponents(g).size();
 }
 
 // Whether a depth-first search, started from each unvisited node in index

@@ -83,6 +83,19 @@ private:
     std::size_t count = 0;
 };
 
+// Groups of nodes kept in one array: group k is nodes[offsets[k]] up to
+// nodes[offsets[k + 1]], so a partition of V nodes costs two flat arrays
+// however many groups there are.
+struct Groups {
+    std::vector<NodeIndex> nodes;
+    std::vector<std::size_t> offsets{0};
+
+    std::size_t size() const noexcept { return offsets.size() - 1; }
+    Span<NodeIndex> operator[](std::size_t k) const {
+        return Span<NodeIndex>(nodes.data() + offsets[k], offsets[k + 1] - offsets[k]);
+    }
+};
+
 enum class ShortestPathAlgo : int {
     BFS = 0,
     DIJKSTRA = 1,

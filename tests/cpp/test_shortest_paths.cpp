@@ -2,6 +2,8 @@
 // heuristic that changes the graph or returns NaN, deep graphs.
 #include <gtest/gtest.h>
 
+#include <queue>
+
 #include "support.hpp"
 
 using namespace testing_support;
@@ -124,4 +126,122 @@ TEST(ShortestPaths, IndexEntryPointsCheckTheirIndices) {
         EXPECT_EQ(tarvel::shortestPath(g.view(), 0, 0, m, none), tarvel::IndexPath{0});
     }
     EXPECT_THROW(tarvel::bellmanFord(g.view(), 2, 0), std::out_of_range);
+}
+
+namespace {
+
+// Uniform-cost search expanding every entry, stale ones included, and A*
+// keeping each entry's distance in the entry: the plain procedures that the
+// library's searches must match.
+struct PlainSearches {
+    View g;
+    std::vector<std::pair<std::size_t, std::size_t>> calls;
+
+    tarvel::IndexPath finish(const std::vector<std::size_t>& prev, std::size_t goal) const {
+        if (prev[goal] == tarvel::NoNode) return {};
+        tarvel::IndexPath path;
+        for (std::size_t v = goal; v != tarvel::NoNode; v = prev[v]) {
+            if (path.size() == prev.size()) throw std::runtime_error("Negative cycle detected");
+            path.push_back(v);
+        }
+        std::reverse(path.begin(), path.end());
+        return path;
+    }
+
+    tarvel::IndexPath uniformCost(std::size_t s, std::size_t goal) const {
+        const std::size_t n = g.nodeCount();
+        std::vector<long long> dist(n, std::numeric_limits<long long>::max());
+        std::vector<std::size_t> prev(n, tarvel::NoNode);
+        using E = std::tuple<long long, std::size_t, std::size_t>;  // distance, node, hops
+        std::priority_queue<E, std::vector<E>, std::greater<E>> heap;
+        heap.emplace(0, s, 0);
+        dist[s] = 0;
+        while (!heap.empty()) {
+            const auto [d, u, h] = heap.top();
+            heap.pop();
+            if (u == goal) break;
+            for (const auto& [v, w] : g.neighbors(u)) {
+                if (dist[v] > d + w) {
+                    dist[v] = d + w;
+                    prev[v] = u;
+                    if (h + 1 >= n) throw std::runtime_error("Negative cycle detected");
+                    heap.emplace(d + w, v, h + 1);
+                }
+            }
+        }
+        return finish(prev, goal);
+    }
+
+    tarvel::IndexPath aStar(std::size_t s, std::size_t goal) {
+        const std::size_t n = g.nodeCount();
+        std::vector<long long> dist(n, std::numeric_limits<long long>::max());
+        std::vector<std::size_t> prev(n, tarvel::NoNode);
+        struct E {
+            double key;
+            std::size_t node;
+            long long distance;
+            std::size_t hops;
+        };
+        const auto before = [](const E& a, const E& b) { return a.key != b.key ? a.key < b.key : a.node < b.node; };
+        std::vector<E> heap{{0.0, s, 0, 0}};
+        dist[s] = 0;
+        while (!heap.empty()) {
+            std::pop_heap(heap.begin(), heap.end(), before);
+            const E top = heap.back();
+            heap.pop_back();
+            if (top.distance > dist[top.node]) continue;
+            for (const auto& [v, w] : g.neighbors(top.node)) {
+                const long long nd = top.distance + w;
+                if (dist[v] > nd) {
+                    dist[v] = nd;
+                    prev[v] = top.node;
+                    if (top.hops + 1 >= n) throw std::runtime_error("Negative cycle detected");
+                    calls.emplace_back(top.node, v);
+                    heap.push_back({-(estimate(top.node, v) + static_cast<double>(nd)), v, nd, top.hops + 1});
+                    std::push_heap(heap.begin(), heap.end(), before);
+                }
+            }
+        }
+        return finish(prev, goal);
+    }
+
+    static double estimate(std::size_t u, std::size_t v) { return static_cast<double>((u * 7 + v * 3) % 5); }
+};
+
+template <class Search>
+std::string outcome(Search search) {
+    try {
+        const tarvel::IndexPath path = search();
+        std::string text;
+        for (std::size_t v : path) text += std::to_string(v) + " ";
+        return text;
+    } catch (const std::runtime_error& e) {
+        return e.what();
+    }
+}
+
+}  // namespace
+
+TEST(ShortestPaths, QueueSearchesMatchThePlainProcedures) {
+    std::mt19937 rng(8080);
+    for (int round = 0; round < 600; ++round) {
+        const int n = 2 + round % 18;
+        // Every third round has negative weights (and often negative cycles).
+        G g = randomGraph(rng, round % 2 == 0, n, static_cast<int>(rng() % static_cast<unsigned>(4 * n + 1)),
+                          round % 3 == 0 ? -3 : 0, 4);
+        PlainSearches plain{g.view(), {}};
+        std::vector<std::pair<std::size_t, std::size_t>> calls;
+        const auto heuristic = [&](std::size_t u, std::size_t v) {
+            calls.emplace_back(u, v);
+            return PlainSearches::estimate(u, v);
+        };
+        const std::size_t s = rng() % static_cast<unsigned>(n), t = (s + 1) % static_cast<unsigned>(n);
+        EXPECT_EQ(outcome([&] { return tarvel::uniformCostSearch(g.view(), s, t); }),
+                  outcome([&] { return plain.uniformCost(s, t); }))
+            << "round " << round;
+        EXPECT_EQ(outcome([&] { return tarvel::aStar(g.view(), s, t, heuristic); }),
+                  outcome([&] { return plain.aStar(s, t); }))
+            << "round " << round;
+        EXPECT_EQ(calls, plain.calls) << "round " << round;
+    }
 }

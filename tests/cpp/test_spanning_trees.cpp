@@ -63,6 +63,23 @@ Tree standardHeapPrim(View g) {
     return result;
 }
 
+// Kruskal as a comparison sort of every candidate entry and a scan of all.
+template <class Graph>
+auto sortingKruskal(const Graph& g) {
+    using W = typename Graph::Weight;
+    const auto v = g.view();
+    std::vector<std::tuple<W, std::size_t, std::size_t>> candidates;
+    for (std::size_t i = 0; i < v.nodeCount(); ++i)
+        for (const auto& e : v.neighbors(i))
+            if (e.target != i && (v.isDirected() || e.target > i)) candidates.emplace_back(e.weight, i, e.target);
+    std::sort(candidates.begin(), candidates.end());
+    tarvel::detail::DisjointSet sets(v.nodeCount());
+    std::vector<tarvel::TreeEdge<W>> result;
+    for (const auto& [w, a, b] : candidates)
+        if (sets.unite(static_cast<int>(a), static_cast<int>(b))) result.push_back({a, b, w});
+    return result;
+}
+
 long long total(const Tree& tree) {
     long long sum = 0;
     for (const auto& e : tree) sum += e.weight;
@@ -103,6 +120,25 @@ TEST(SpanningTrees, MethodsGiveMinimumForestsOfStoredEdges) {
         }
         for (const Tree* tree : {&kruskal, &boruvka, &prim})
             for (const auto& e : *tree) EXPECT_GE(stored.count({e.source, e.target, e.weight}), 1u) << round;
+    }
+}
+
+TEST(SpanningTrees, KruskalOrdersAsAComparisonSortDoes) {
+    std::mt19937 rng(404);
+    for (int round = 0; round < 400; ++round) {
+        const int n = 1 + round % 40;
+        G g = randomGraph(rng, round % 2 == 0, n, static_cast<int>(rng() % static_cast<unsigned>(4 * n + 1)),
+                          round % 3 == 0 ? -2 : -1000, round % 3 == 0 ? 2 : 1000);
+        EXPECT_EQ(tarvel::kruskal(g.view()), sortingKruskal(g)) << "round " << round;
+        // Weights across the whole 64-bit range, signs included.
+        tarvel::Graph<int, long long> wide(round % 2 == 1);
+        for (int i = 0; i < n; ++i) wide.addNode(i);
+        for (int k = 0; k < 3 * n; ++k) {
+            const long long w = static_cast<long long>((std::uint64_t{rng()} << 32) | rng()) >> (rng() % 60);
+            wide.addEdge(static_cast<int>(rng() % static_cast<unsigned>(n)), static_cast<int>(rng() % static_cast<unsigned>(n)),
+                         k % 4 == 0 ? -w : w);
+        }
+        EXPECT_EQ(tarvel::kruskal(wide.view()), sortingKruskal(wide)) << "wide round " << round;
     }
 }
 

@@ -3,6 +3,8 @@
 // against an odd-cycle search, and graphs far deeper than any call stack.
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include "support.hpp"
 
 using namespace testing_support;
@@ -88,6 +90,57 @@ TEST(Traversal, BipartiteMeansNoOddCycle) {
     }
     EXPECT_GT(bipartite, 100);  // both answers were really exercised
     EXPECT_LT(bipartite, 500);
+}
+
+namespace {
+
+// Edge coloring by the plain procedure: for every edge, look up the color of
+// every entry of both ends' lists.
+std::vector<tarvel::EdgeColor> scanningEdgeColors(View g) {
+    std::vector<tarvel::EdgeColor> colored;
+    std::map<std::pair<std::size_t, std::size_t>, std::size_t> slot;
+    const auto colorOf = [&](std::size_t a, std::size_t b) {
+        auto it = slot.find({a, b});
+        if (it == slot.end()) it = slot.find({b, a});
+        return it == slot.end() ? 0 : colored[it->second].color;
+    };
+    for (std::size_t i = 0; i < g.nodeCount(); ++i) {
+        for (const auto& [b, w] : g.neighbors(i)) {
+            if (!g.isDirected() && b < i) continue;
+            std::set<int> used;
+            for (const auto& [l, wl] : g.neighbors(i)) used.insert(colorOf(i, l));
+            for (const auto& [m, wm] : g.neighbors(b)) used.insert(colorOf(b, m));
+            int j = 1;
+            while (used.count(j)) ++j;
+            const auto [it, added] = slot.emplace(std::make_pair(i, std::size_t{b}), colored.size());
+            if (added) {
+                colored.push_back({i, b, j});
+            } else {
+                colored[it->second].color = j;
+            }
+        }
+    }
+    return colored;
+}
+
+}  // namespace
+
+TEST(Traversal, EdgeColorsEqualThePlainProcedure) {
+    std::mt19937 rng(2468);
+    for (int round = 0; round < 500; ++round) {
+        const int n = 1 + round % 25;
+        // Dense rounds repeat pairs and self-loops often; stars add a hub.
+        G g = randomGraph(rng, round % 2 == 0, n, static_cast<int>(rng() % static_cast<unsigned>(4 * n + 1)));
+        if (round % 5 == 0)
+            for (int leaf = 1; leaf < n; ++leaf) g.addEdge(g.nameOf(static_cast<std::size_t>(leaf)), g.nameOf(0), 1);
+        const auto fast = tarvel::edgeColors(g.view()), plain = scanningEdgeColors(g.view());
+        ASSERT_EQ(fast.size(), plain.size()) << round;
+        for (std::size_t k = 0; k < fast.size(); ++k) {
+            EXPECT_EQ(std::make_tuple(fast[k].source, fast[k].target, fast[k].color),
+                      std::make_tuple(plain[k].source, plain[k].target, plain[k].color))
+                << "round " << round << " key " << k;
+        }
+    }
 }
 
 TEST(Traversal, LongPathsDoNotExhaustTheStack) {

@@ -9,6 +9,10 @@ TEST(Standalone, Traversal) {
     g.addEdge(20, 30, 1);
     g.addEdge(10, 40, 1);
     EXPECT_EQ(tarvel::depthFirstOrder(g.view(), 0), (tarvel::IndexPath{0, 3, 1, 2}));
-    EXPECT_EQ(tarvel::connectedComponents(g.view()), (std::vector<tarvel::IndexPath>{{0, 1, 3, 2}}));
+    g.addNode(50);
+    const tarvel::Groups groups = tarvel::connectedComponents(g.view());
+    EXPECT_EQ(groups.nodes, (tarvel::IndexPath{0, 1, 3, 2, 4}));
+    EXPECT_EQ(groups.offsets, (std::vector<std::size_t>{0, 4, 5}));
+    EXPECT_EQ(tarvel::connectedComponentCount(g.view()), 2u);
     EXPECT_TRUE(tarvel::hasCycle(g.view()));
 }
