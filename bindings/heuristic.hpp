@@ -20,6 +20,9 @@ class CallHeuristic {
 public:
     CallHeuristic(const PyGraph& graph, PyObject* callable) : g(graph), function(callable) {}
 
+    // Fetches the name object of `node` into the cache ahead of its call.
+    void prefetch(tarvel::NodeIndex node) const { g.prefetchName(node); }
+
     double operator()(tarvel::NodeIndex u, tarvel::NodeIndex v) const {
         PyObject* args[2] = {g.name(u), nullptr};
         try {

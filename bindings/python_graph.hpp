@@ -57,6 +57,11 @@ public:
         return decoded;
     }
 
+    // Asks for the cached object of `node` to be brought into the cache.
+    void prefetchName(tarvel::NodeIndex node) const {
+        if (node < names.size() && names[node]) __builtin_prefetch(names[node].ptr(), 1);
+    }
+
 private:
     mutable std::vector<py::object> names;
 };

@@ -24,6 +24,7 @@
 
 #include "detail/binary_heap.hpp"
 #include "detail/describe.hpp"
+#include "detail/indexed_heap.hpp"
 #include "store.hpp"
 #include "weights.hpp"
 
@@ -53,6 +54,13 @@ inline void checkSearch(std::size_t nodeCount, NodeIndex start, NodeIndex goal) 
     }
 }
 
+// Whether a heuristic can be told which node it will be called for soon
+// (h.prefetch(v)), so that it can fetch what it reads.
+template <class H, class = void>
+struct HasPrefetch : std::false_type {};
+template <class H>
+struct HasPrefetch<H, std::void_t<decltype(std::declval<H&>().prefetch(NodeIndex{}))>> : std::true_type {};
+
 // A*'s priority: the distance so far plus the heuristic's estimate. It only
 // orders the heap, so it is the one place where a distance is rounded to a
 // double; the distances themselves stay exact.
@@ -63,16 +71,14 @@ double priorityOf(D distance, double estimate) {
 
 }  // namespace detail
 
-// Breadth-first search: the path with the fewest edges; among those, the
-// chain of first discoverers (a node's predecessor is fixed when the node is
-// queued, neighbors queued in adjacency order). Weights play no part.
-// Errors: std::out_of_range for an index past the end.
-// Cost: O(V + E) time, O(V) memory; stops when the goal is queued.
+namespace detail {
+
+// The forward breadth-first search: each node's predecessor is fixed when
+// the node is queued, so the path to a node is its predecessor's path plus
+// the node; the path to the goal is complete as soon as the goal is queued.
 template <class T, class W>
-IndexPath bfs(const GraphView<T, W>& g, NodeIndex start, NodeIndex goal) {
+IndexPath forwardBfs(const GraphView<T, W>& g, NodeIndex start, NodeIndex goal) {
     const std::size_t n = g.nodeCount();
-    detail::checkSearch(n, start, goal);
-    if (start == goal) return {start};
     std::vector<NodeIndex> prev(n, NoNode);
     std::vector<bool> visited(n, false);
     std::vector<NodeIndex> queue{start};
@@ -84,177 +90,273 @@ IndexPath bfs(const GraphView<T, W>& g, NodeIndex start, NodeIndex goal) {
             if (visited[v]) continue;
             visited[v] = true;
             prev[v] = u;
-            if (v == goal) return detail::reconstruct(prev, goal);
+            if (v == goal) return reconstruct(prev, goal);
             queue.push_back(v);
         }
     }
     return {};
 }
 
-// Dijkstra's search with a lazy binary heap, no goal test: every node the
-// start reaches is settled. The heap gives the smallest distance first and,
-// among equal distances, the greatest node index; a node's predecessor is
-// the first that reached its final distance (strict improvement only).
+// The forward search's path found from both ends, for undirected graphs.
+//
+// Searching level by level from the side with the smaller frontier, the two
+// searches meet at the level of the start side that holds every node of
+// every shortest path there. From those nodes the shortest-path subgraph is
+// collected towards both ends: a neighbor one level closer to an end of a
+// node on a shortest path is on one too. The forward search orders each
+// level by (order of the discoverer, first position in its list), and a
+// node's discoverer, its first neighbor one level closer in that order, is
+// on a shortest path whenever the node is; so the forward search's choices
+// among the subgraph's nodes are made again from the subgraph alone, and
+// give the same chain from the goal back to the start.
+template <class T, class W>
+IndexPath twoSidedBfs(const GraphView<T, W>& g, NodeIndex start, NodeIndex goal) {
+    const std::size_t n = g.nodeCount();
+    std::vector<std::int32_t> fromStart(n, -1), fromGoal(n, -1);
+    fromStart[start] = 0;
+    fromGoal[goal] = 0;
+    std::vector<NodeIndex> startFront{start}, goalFront{goal}, next, meet;
+    std::int32_t startLevel = 0, goalLevel = 0;
+    while (meet.empty()) {
+        if (startFront.empty() || goalFront.empty()) return {};
+        const bool forward = startFront.size() <= goalFront.size();
+        std::vector<NodeIndex>& front = forward ? startFront : goalFront;
+        std::vector<std::int32_t>& mine = forward ? fromStart : fromGoal;
+        const std::vector<std::int32_t>& other = forward ? fromGoal : fromStart;
+        const std::int32_t level = (forward ? ++startLevel : ++goalLevel);
+        next.clear();
+        for (const NodeIndex u : front) {
+            for (const auto& entry : g.neighbors(u)) {
+                if (mine[entry.target] >= 0) continue;
+                mine[entry.target] = level;
+                next.push_back(entry.target);
+                if (other[entry.target] >= 0) meet.push_back(entry.target);
+            }
+        }
+        front.swap(next);
+    }
+    // meet = the subgraph's nodes at startLevel; the goal is startLevel +
+    // goalLevel edges away. Collect the subgraph by level towards both ends.
+    const auto length = static_cast<std::size_t>(startLevel + goalLevel);
+    std::vector<std::vector<NodeIndex>> levels(length + 1);
+    std::vector<std::int32_t> levelOf(n, -1);
+    levels[static_cast<std::size_t>(startLevel)] = meet;
+    for (const NodeIndex v : meet) levelOf[v] = startLevel;
+    for (std::int32_t k = startLevel; k > 0; --k) {
+        for (const NodeIndex v : levels[static_cast<std::size_t>(k)]) {
+            for (const auto& entry : g.neighbors(v)) {
+                if (fromStart[entry.target] != k - 1 || levelOf[entry.target] >= 0) continue;
+                levelOf[entry.target] = k - 1;
+                levels[static_cast<std::size_t>(k - 1)].push_back(entry.target);
+            }
+        }
+    }
+    for (std::int32_t k = startLevel; k < static_cast<std::int32_t>(length); ++k) {
+        const std::int32_t wanted = static_cast<std::int32_t>(length) - k - 1;  // distance from the goal
+        for (const NodeIndex v : levels[static_cast<std::size_t>(k)]) {
+            for (const auto& entry : g.neighbors(v)) {
+                if (fromGoal[entry.target] != wanted || levelOf[entry.target] >= 0) continue;
+                levelOf[entry.target] = k + 1;
+                levels[static_cast<std::size_t>(k + 1)].push_back(entry.target);
+            }
+        }
+    }
+    // The forward search over the subgraph alone, in its own order.
+    std::vector<NodeIndex> prev(n, NoNode);
+    std::vector<NodeIndex> order{start}, following;
+    for (std::int32_t k = 0; k < static_cast<std::int32_t>(length); ++k) {
+        following.clear();
+        for (const NodeIndex u : order) {
+            for (const auto& entry : g.neighbors(u)) {
+                const NodeIndex v = entry.target;
+                if (levelOf[v] != k + 1 || prev[v] != NoNode) continue;
+                prev[v] = u;
+                if (v == goal) return reconstruct(prev, goal);
+                following.push_back(v);
+            }
+        }
+        order.swap(following);
+    }
+    return reconstruct(prev, goal);
+}
+
+}  // namespace detail
+
+// Breadth-first search: the path with the fewest edges; among those, the
+// chain of first discoverers of a search from the start (a node's
+// predecessor is fixed when the node is queued, neighbors queued in
+// adjacency order). Weights play no part. On an undirected graph the same
+// path is found by searching from both ends, which visits far fewer nodes;
+// a directed graph is searched forward only (searching from the goal would
+// need incoming lists, which the graph does not keep).
+// Errors: std::out_of_range for an index past the end.
+// Cost: O(V + E) time, O(V) memory.
+template <class T, class W>
+IndexPath bfs(const GraphView<T, W>& g, NodeIndex start, NodeIndex goal) {
+    detail::checkSearch(g.nodeCount(), start, goal);
+    if (start == goal) return {start};
+    return g.isDirected() ? detail::forwardBfs(g, start, goal) : detail::twoSidedBfs(g, start, goal);
+}
+
+// Dijkstra's search, no goal test: every node the start reaches is
+// settled. The queue gives the smallest distance first and, among equal
+// distances, the greatest node index; a node's predecessor is the first that
+// reached its final distance (strict improvement only).
 // Errors: std::out_of_range for an index past the end; std::runtime_error
 // "Negative cycle detected" for a reachable cycle of negative weight;
 // std::overflow_error when a path weight leaves the 64-bit range (wide
 // integer weights only).
-// Cost: O(E log E) time without negative weights, O(V + E) memory.
+// Cost: O(E log V) time without negative weights, O(V) memory.
 template <class T, class W>
 IndexPath dijkstra(const GraphView<T, W>& g, NodeIndex start, NodeIndex goal) {
     using D = Distance<W>;
-    struct Entry {
-        D distance;
-        NodeIndex node;
-    };
-    const auto less = [](const Entry& a, const Entry& b) {
-        return a.distance != b.distance ? a.distance > b.distance : a.node < b.node;
-    };
-    const std::size_t n = g.nodeCount();
-    detail::checkSearch(n, start, goal);
-    std::vector<D> dist(n, Unreached<W>);
-    std::vector<NodeIndex> prev(n, NoNode);
-    std::vector<std::size_t> hops(n, 0);
-    std::vector<Entry> heap{{D{0}, start}};
-    dist[start] = D{0};
-    while (!heap.empty()) {
-        detail::popHeap(heap, less);
-        const Entry top = heap.back();
-        heap.pop_back();
-        if (top.distance > dist[top.node]) continue;  // stale entry
-        for (const auto& entry : g.neighbors(top.node)) {
-            const NodeIndex v = entry.target;
-            const D nd = detail::extend<W>(top.distance, entry.weight);
-            if (dist[v] > nd) {
-                dist[v] = nd;
-                prev[v] = top.node;
-                hops[v] = hops[top.node] + 1;
-                if (hops[v] >= n) detail::negativeCycle();
-                heap.push_back({nd, v});
-                detail::pushHeap(heap, less);
-            }
-        }
-    }
-    return detail::reconstruct(prev, goal);
-}
-
-// Uniform-cost search: a heap giving the smallest distance first and, among
-// equal distances, the smallest node index; the search ends when the goal
-// leaves the heap. Each entry is expanded from its own distance. An entry
-// whose distance is no longer its node's is skipped: the entry with the
-// node's current, smaller distance left the heap before it and was expanded
-// from that distance, so expanding the old one could improve nothing (with
-// negative weights too).
-// Errors: as dijkstra. Cost: O(E log E) time without negative weights.
-template <class T, class W>
-IndexPath uniformCostSearch(const GraphView<T, W>& g, NodeIndex start, NodeIndex goal) {
-    using D = Distance<W>;
-    struct Entry {
-        D distance;
-        std::uint32_t node;
-    };
-    const auto less = [](const Entry& a, const Entry& b) {
-        return a.distance != b.distance ? a.distance > b.distance : a.node > b.node;
+    const auto before = [](const auto& a, const auto& b) {
+        return a.key != b.key ? a.key < b.key : a.node > b.node;
     };
     const std::size_t n = g.nodeCount();
     detail::checkSearch(n, start, goal);
     std::vector<D> dist(n, Unreached<W>);
     std::vector<NodeIndex> prev(n, NoNode);
     std::vector<std::uint32_t> hops(n, 0);  // edges on the path that set dist
-    std::vector<Entry> heap{{D{0}, static_cast<std::uint32_t>(start)}};
+    detail::IndexedHeap<D, decltype(before)> heap(n, before);
+    heap.push(static_cast<std::uint32_t>(start), D{0});
     dist[start] = D{0};
     while (!heap.empty()) {
-        detail::popHeap(heap, less);
-        const Entry top = heap.back();
-        heap.pop_back();
-        if (top.node == goal) break;
-        if (top.distance > dist[top.node]) continue;  // stale entry
+        const auto top = heap.pop();
         const std::uint32_t baseHops = hops[top.node];  // a self-loop may change it below
-        for (const auto& entry : g.neighbors(top.node)) {
+        const Span<AdjacencyEntry<W>> entries = g.neighbors(top.node);
+        // The neighbors' distances are random places in memory: ask for all
+        // of them before reading any.
+        for (const auto& entry : entries) __builtin_prefetch(&dist[entry.target]);
+        for (const auto& entry : entries) {
             const NodeIndex v = entry.target;
-            const D nd = detail::extend<W>(top.distance, entry.weight);
+            const D nd = detail::extend<W>(top.key, entry.weight);
             if (dist[v] > nd) {
                 dist[v] = nd;
                 prev[v] = top.node;
                 hops[v] = baseHops + 1;
                 if (hops[v] >= n) detail::negativeCycle();
-                heap.push_back({nd, entry.target});
-                detail::pushHeap(heap, less);
+                heap.push(entry.target, nd);
             }
         }
     }
     return detail::reconstruct(prev, goal);
 }
 
-// A*: the heap orders entries by priority (distance + heuristic estimate,
-// a double), smallest first, and among equal priorities the greatest node
+// Uniform-cost search: a queue giving the smallest distance first and,
+// among equal distances, the smallest node index; the search ends when the
+// goal leaves the queue. Each node is expanded from the distance it left
+// the queue with.
+// Errors: as dijkstra. Cost: O(E log V) time without negative weights.
+template <class T, class W>
+IndexPath uniformCostSearch(const GraphView<T, W>& g, NodeIndex start, NodeIndex goal) {
+    using D = Distance<W>;
+    const auto before = [](const auto& a, const auto& b) {
+        return a.key != b.key ? a.key < b.key : a.node < b.node;
+    };
+    const std::size_t n = g.nodeCount();
+    detail::checkSearch(n, start, goal);
+    std::vector<D> dist(n, Unreached<W>);
+    std::vector<NodeIndex> prev(n, NoNode);
+    std::vector<std::uint32_t> hops(n, 0);  // edges on the path that set dist
+    detail::IndexedHeap<D, decltype(before)> heap(n, before);
+    heap.push(static_cast<std::uint32_t>(start), D{0});
+    dist[start] = D{0};
+    while (!heap.empty()) {
+        const auto top = heap.pop();
+        if (top.node == goal) break;
+        const std::uint32_t baseHops = hops[top.node];
+        for (const auto& entry : g.neighbors(top.node)) {
+            const NodeIndex v = entry.target;
+            const D nd = detail::extend<W>(top.key, entry.weight);
+            if (dist[v] > nd) {
+                dist[v] = nd;
+                prev[v] = top.node;
+                hops[v] = baseHops + 1;
+                if (hops[v] >= n) detail::negativeCycle();
+                heap.push(entry.target, nd);
+            }
+        }
+    }
+    return detail::reconstruct(prev, goal);
+}
+
+// A*: the queue orders nodes by priority (distance + heuristic estimate, a
+// double), smallest first, and among equal priorities the greatest node
 // index, as Dijkstra's does. `heuristic(u, v)` (node indices, returning a
 // double) is called once per strict improvement of v's distance while u is
-// expanded, in adjacency order, never for the start.
-// Expansion rule: each entry carries the exact distance it was pushed with
-// and is expanded only while that is still the node's distance; relaxation
-// starts from it. With a heuristic of 0 everywhere the heap holds Dijkstra's
-// entries, so the path is Dijkstra's; there is no goal test, so every
-// improvement is propagated and the distances are exact for any heuristic.
+// expanded, in adjacency order, never for the start. A node is expanded
+// from its distance when it leaves the queue. With a heuristic of 0
+// everywhere the queue holds Dijkstra's keys, so the path is Dijkstra's;
+// there is no goal test, so every improvement is propagated and the
+// distances are exact for any heuristic.
 // Errors: as dijkstra; std::invalid_argument naming both nodes when the
 // heuristic returns NaN; std::runtime_error "the graph was changed while it
 // was being searched" when the heuristic changed the graph; whatever the
 // heuristic throws passes through.
-// Cost: O(E log E) time without negative weights, plus the heuristic calls.
+// Cost: O(E log V) time without negative weights, plus the heuristic calls.
 template <class T, class W, class Heuristic>
 IndexPath aStar(const GraphView<T, W>& g, NodeIndex start, NodeIndex goal, Heuristic&& heuristic) {
     using D = Distance<W>;
-    // An entry is current while its push is its node's latest: every push
-    // strictly lowers the node's distance, so this is the test "the entry's
-    // distance is the node's distance" without keeping the distance in it.
-    struct Entry {
-        double priority;
-        std::uint32_t node;
-        std::uint32_t push;
-    };
-    const auto less = [](const Entry& a, const Entry& b) {
-        return a.priority != b.priority ? a.priority > b.priority : a.node < b.node;
+    const auto before = [](const auto& a, const auto& b) {
+        return a.key != b.key ? a.key < b.key : a.node > b.node;
     };
     const std::size_t n = g.nodeCount();
     detail::checkSearch(n, start, goal);
     const std::uint64_t revisionAtStart = g.revision();
     std::vector<D> dist(n, Unreached<W>);
     std::vector<NodeIndex> prev(n, NoNode);
-    std::vector<std::uint32_t> hops(n, 0);    // edges on the path that set dist
-    std::vector<std::uint32_t> pushes(n, 0);  // entries pushed per node
-    std::vector<Entry> heap{{0.0, static_cast<std::uint32_t>(start), 0}};
+    std::vector<std::uint32_t> hops(n, 0);  // edges on the path that set dist
+    detail::IndexedHeap<double, decltype(before)> heap(n, before);
+    heap.push(static_cast<std::uint32_t>(start), 0.0);
     dist[start] = D{0};
+    // Each expansion first finds the improvements, then makes the calls: no
+    // list is read while code of the caller's runs, and the names of the
+    // improved nodes can be fetched ahead of their calls.
+    struct Improvement {
+        std::uint32_t node;
+        D distance;
+    };
+    std::vector<Improvement> improved;
     while (!heap.empty()) {
-        detail::popHeap(heap, less);
-        const Entry top = heap.back();
-        heap.pop_back();
-        const NodeIndex u = top.node;
-        if (top.push != pushes[u]) continue;  // stale entry
+        const NodeIndex u = heap.pop().node;
         const D base = dist[u];  // both may change below, through a self-loop
         const std::uint32_t baseHops = hops[u];
         const Span<AdjacencyEntry<W>> entries = g.neighbors(u);
-        for (std::size_t k = 0; k < entries.size(); ++k) {
-            const NodeIndex v = entries[k].target;
-            const D nd = detail::extend<W>(base, entries[k].weight);
-            if (dist[v] > nd) {
-                dist[v] = nd;
-                prev[v] = u;
-                hops[v] = baseHops + 1;
-                if (hops[v] >= n) detail::negativeCycle();
-                const double h = heuristic(u, v);
-                // The heuristic may have run arbitrary code: the lists being
-                // walked must still be the ones this search started on.
-                if (g.revision() != revisionAtStart) {
-                    throw std::runtime_error("the graph was changed while it was being searched");
+        for (const auto& entry : entries) __builtin_prefetch(&dist[entry.target]);
+        improved.clear();
+        bool cycle = false;
+        for (const auto& entry : entries) {
+            const D nd = detail::extend<W>(base, entry.weight);
+            if (dist[entry.target] > nd) {
+                dist[entry.target] = nd;
+                prev[entry.target] = u;
+                hops[entry.target] = baseHops + 1;
+                if (hops[entry.target] >= n) {
+                    cycle = true;  // reported after the calls of the improvements before it
+                    break;
                 }
-                if (std::isnan(h)) {
-                    throw std::invalid_argument("the heuristic returned NaN for " + detail::describe(g.name(u)) +
-                                                " and " + detail::describe(g.name(v)));
-                }
-                heap.push_back({detail::priorityOf(nd, h), static_cast<std::uint32_t>(v), ++pushes[v]});
-                detail::pushHeap(heap, less);
+                improved.push_back({entry.target, nd});
             }
         }
+        for (std::size_t k = 0; k < improved.size(); ++k) {
+            if constexpr (detail::HasPrefetch<Heuristic>::value) {
+                if (k + 4 < improved.size()) heuristic.prefetch(improved[k + 4].node);
+            }
+            const NodeIndex v = improved[k].node;
+            const double h = heuristic(u, v);
+            // The heuristic may have run arbitrary code: the graph must still
+            // be the one this search started on.
+            if (g.revision() != revisionAtStart) {
+                throw std::runtime_error("the graph was changed while it was being searched");
+            }
+            if (std::isnan(h)) {
+                throw std::invalid_argument("the heuristic returned NaN for " + detail::describe(g.name(u)) +
+                                            " and " + detail::describe(g.name(v)));
+            }
+            heap.push(static_cast<std::uint32_t>(v), detail::priorityOf(improved[k].distance, h));
+        }
+        if (cycle) detail::negativeCycle();
     }
     return detail::reconstruct(prev, goal);
 }

@@ -245,3 +245,31 @@ TEST(ShortestPaths, QueueSearchesMatchThePlainProcedures) {
         EXPECT_EQ(calls, plain.calls) << "round " << round;
     }
 }
+
+TEST(ShortestPaths, TwoSidedBreadthFirstGivesTheForwardPath) {
+    std::mt19937 rng(1357);
+    int found = 0;
+    for (int round = 0; round < 400; ++round) {
+        const int n = 2 + round % 40;
+        // Sparse to dense: long paths, many equal paths, parallel edges, self-loops.
+        G g = randomGraph(rng, false, n, static_cast<int>(rng() % static_cast<unsigned>(3 * n + 1)));
+        if (round % 4 == 0) {  // a grid's ties
+            G grid(false);
+            const int side = 2 + round % 7;
+            for (int i = 0; i < side * side; ++i) grid.addNode(std::to_string(i));
+            for (int i = 0; i < side * side; ++i) {
+                if (i % side + 1 < side) grid.addEdge(std::to_string(i), std::to_string(i + 1), 1);
+                if (i + side < side * side) grid.addEdge(std::to_string(i), std::to_string(i + side), 1);
+            }
+            g = grid;
+        }
+        for (int pair = 0; pair < 10; ++pair) {
+            const std::size_t s = rng() % g.nodeCount(), t = rng() % g.nodeCount();
+            const tarvel::IndexPath path = tarvel::bfs(g.view(), s, t);
+            EXPECT_EQ(path, s == t ? tarvel::IndexPath{s} : tarvel::detail::forwardBfs(g.view(), s, t))
+                << "round " << round << " from " << s << " to " << t;
+            found += !path.empty();
+        }
+    }
+    EXPECT_GT(found, 2000);
+}
