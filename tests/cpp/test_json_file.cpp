@@ -108,8 +108,14 @@ TEST(JsonFile, DirectTextEqualsTheDocumentWriter) {
         std::string expected;
         try {
             expected = document.dump(4) + "\n";
-        } catch (const nlohmann::json::type_error&) {
+        } catch (const nlohmann::json::type_error& error) {
             EXPECT_FALSE(std::all_of(names.begin(), names.end(), tarvel::detail::validUtf8)) << round;
+            try {  // the same name and byte reported, without a document
+                tarvel::graphFileText(graph.view());
+                ADD_FAILURE() << round;
+            } catch (const nlohmann::json::type_error& mine) {
+                EXPECT_STREQ(mine.what(), error.what()) << round;
+            }
             continue;
         }
         ASSERT_TRUE(std::all_of(names.begin(), names.end(), tarvel::detail::validUtf8)) << round;
@@ -155,4 +161,23 @@ TEST(JsonFile, DirectReaderDeclinesWhatItDoesNotHandle) {
              "{\"directed\": true, \"nodes\": [\"\xc3\"]}", "\xef\xbb\xbf{\"directed\": true}", "", "[]"}) {
         EXPECT_FALSE(reads(text)) << text;
     }
+}
+
+TEST(JsonFile, FileNamesAndUnreadableFiles) {
+    testing_support::G g(true);
+    const std::string withNul = scratch("nul.json") + '\0' + "tail";
+    EXPECT_THROW(g.save(withNul), std::invalid_argument);
+    EXPECT_FALSE(std::ifstream(scratch("nul.json")).good());  // nor the name before the NUL
+    EXPECT_THROW(testing_support::G::load(withNul), std::invalid_argument);
+    // A directory reads as an empty file, like a missing one.
+    std::string messages[2];
+    for (int k = 0; k < 2; ++k) {
+        try {
+            testing_support::G::load(k == 0 ? ::testing::TempDir() : scratch("missing.json"));
+        } catch (const nlohmann::json::parse_error& e) {
+            messages[k] = e.what();
+        }
+    }
+    EXPECT_NE(messages[0].find("line 1, column 1"), std::string::npos);
+    EXPECT_EQ(messages[0], messages[1]);
 }
