@@ -89,10 +89,12 @@ inline nlohmann::json jsonOf(const Scalar& value) {
 }
 
 // The collected elements of "nodes" or of "edges", one after another in a
-// byte string: a type byte, then a scalar's contents (eight bytes of
-// number, or a string as its length in 7-bit groups and its bytes). An edge
-// that is an object is the type byte followed by its "weight", "dest" and
-// "src". When the member is an object, each element is preceded by its key.
+// byte string: a type byte, then a scalar's contents. Numbers and lengths
+// are written in 7-bit groups, low first, so that the small ones a graph
+// file holds take a byte or two (signed integers zigzagged first, doubles as
+// their bits); a string is its length and its bytes. An edge that is an
+// object is the type byte followed by its "weight", "dest" and "src". When
+// the member is an object, each element is preceded by its key.
 struct Tape {
     std::string bytes;
     bool keyed = false;
@@ -102,24 +104,28 @@ struct Tape {
         keyed = isKeyed;
     }
     void putType(JsonType type) { bytes += static_cast<char>(type); }
+    void putNumber(std::uint64_t n) {
+        for (; n >= 0x80; n >>= 7) bytes += static_cast<char>((n & 0x7f) | 0x80);
+        bytes += static_cast<char>(n);
+    }
     void putText(std::string_view text) {
-        for (std::size_t n = text.size(); ; n >>= 7) {
-            bytes += static_cast<char>(n < 0x80 ? n : (n & 0x7f) | 0x80);
-            if (n < 0x80) break;
-        }
+        putNumber(text.size());
         bytes += text;
     }
     void put(const Scalar& value) {
         putType(value.type);
-        if (value.type == JsonType::string) {
-            putText(value.text);
-        } else if (value.type == JsonType::boolean || value.type == JsonType::number_integer ||
-                   value.type == JsonType::number_unsigned || value.type == JsonType::number_float) {
-            char raw[sizeof value.bits];
-            std::memcpy(raw, &value.bits, sizeof raw);
-            bytes.append(raw, sizeof raw);
+        switch (value.type) {
+            case JsonType::string: putText(value.text); break;
+            case JsonType::number_integer: putNumber(zigzag(value.bits)); break;
+            case JsonType::boolean:
+            case JsonType::number_unsigned:
+            case JsonType::number_float: putNumber(value.bits); break;
+            default: break;  // the type says all
         }
     }
+    // Small magnitudes of either sign to small numbers: 0, -1, 1, -2, ...
+    static std::uint64_t zigzag(std::uint64_t bits) { return (bits << 1) ^ (0 - (bits >> 63)); }
+    static std::uint64_t unzigzag(std::uint64_t n) { return (n >> 1) ^ (0 - (n & 1)); }
 };
 
 // Reads a tape back, from a given offset.
@@ -129,13 +135,16 @@ public:
 
     std::size_t offset() const noexcept { return at; }
     JsonType type() { return static_cast<JsonType>(bytes[at++]); }
-    std::string_view text() {
-        std::size_t n = 0;
+    std::uint64_t number() {
+        std::uint64_t n = 0;
         for (unsigned shift = 0;; shift += 7) {
             const auto c = static_cast<unsigned char>(bytes[at++]);
-            n |= std::size_t{c & 0x7fu} << shift;
-            if (c < 0x80) break;
+            n |= std::uint64_t{c & 0x7fu} << shift;
+            if (c < 0x80) return n;
         }
+    }
+    std::string_view text() {
+        const auto n = static_cast<std::size_t>(number());
         const std::string_view result(bytes.data() + at, n);
         at += n;
         return result;
@@ -143,12 +152,13 @@ public:
     Scalar scalar() {
         Scalar value;
         value.type = type();
-        if (value.type == JsonType::string) {
-            value.text = text();
-        } else if (value.type == JsonType::boolean || value.type == JsonType::number_integer ||
-                   value.type == JsonType::number_unsigned || value.type == JsonType::number_float) {
-            std::memcpy(&value.bits, bytes.data() + at, sizeof value.bits);
-            at += sizeof value.bits;
+        switch (value.type) {
+            case JsonType::string: value.text = text(); break;
+            case JsonType::number_integer: value.bits = Tape::unzigzag(number()); break;
+            case JsonType::boolean:
+            case JsonType::number_unsigned:
+            case JsonType::number_float: value.bits = number(); break;
+            default: break;
         }
         return value;
     }
