@@ -162,22 +162,3 @@ TEST(JsonFile, DirectReaderDeclinesWhatItDoesNotHandle) {
         EXPECT_FALSE(reads(text)) << text;
     }
 }
-
-TEST(JsonFile, FileNamesAndUnreadableFiles) {
-    testing_support::G g(true);
-    const std::string withNul = scratch("nul.json") + '\0' + "tail";
-    EXPECT_THROW(g.save(withNul), std::invalid_argument);
-    EXPECT_FALSE(std::ifstream(scratch("nul.json")).good());  // nor the name before the NUL
-    EXPECT_THROW(testing_support::G::load(withNul), std::invalid_argument);
-    // A directory reads as an empty file, like a missing one.
-    std::string messages[2];
-    for (int k = 0; k < 2; ++k) {
-        try {
-            testing_support::G::load(k == 0 ? ::testing::TempDir() : scratch("missing.json"));
-        } catch (const nlohmann::json::parse_error& e) {
-            messages[k] = e.what();
-        }
-    }
-    EXPECT_NE(messages[0].find("line 1, column 1"), std::string::npos);
-    EXPECT_EQ(messages[0], messages[1]);
-}
