@@ -4,7 +4,9 @@
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
 
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <tarvel/tarvel.hpp>
@@ -175,13 +177,32 @@ PYBIND11_MODULE(tarvel, m) {
              "Strongly connected components of a directed graph: TARJAN in reverse topological order, "
              "KOSARAJU in topological order.\n\nRaises RuntimeError 'implemented only for directed graph' "
              "for an undirected graph. O(V + E).")
-        .def("save", [](const PyGraph& g, const std::string& filename) { g.save(filename); },
-             "Write the graph to a JSON file, replacing it atomically.\n\nRaises RuntimeError when the "
-             "file cannot be written or a name is not valid UTF-8; the old file is then untouched. O(V + E).")
-        .def_static("load", [](const std::string& filename) { return PyGraph(Graph::load(filename)); },
+        .def("save",
+             [](const PyGraph& g, const std::string& filename) {
+                 const std::string text = tarvel::graphFileText(g.view());
+                 // Other threads run while the file is written: a FIFO's
+                 // reader may be one of them.
+                 py::gil_scoped_release release;
+                 tarvel::writeGraphFile(filename, text);
+             },
+             "Write the graph to a JSON file, replacing it atomically (through symbolic links, which stay "
+             "links; a device or FIFO is written into).\n\nRaises RuntimeError when the file cannot be "
+             "written or a name is not valid UTF-8; the old file is then untouched. ValueError for a "
+             "name holding a NUL character. O(V + E).")
+        .def_static("load",
+                    [](const std::string& filename) {
+                        // The new graph is no Python object yet: nothing needs the lock while it is read.
+                        std::optional<Graph> loaded;
+                        {
+                            py::gil_scoped_release release;
+                            loaded.emplace(Graph::load(filename));
+                        }
+                        return PyGraph(std::move(*loaded));
+                    },
                     "Read a graph written by save and return it as a new Graph.\n\nRaises RuntimeError with "
-                    "the JSON error for malformed files, IndexError for an edge naming an unknown node. "
-                    "O(V + E).");
+                    "the JSON error for malformed files (a missing or unreadable file is an empty one), "
+                    "IndexError for an edge naming an unknown node, ValueError for a name holding a NUL "
+                    "character, MemoryError when memory runs out. O(V + E).");
     for (PyMethodDef* method = building::methods; method->ml_name != nullptr; ++method) {
         if (std::string(method->ml_name) == "addNodes" || std::string(method->ml_name) == "addEdges") {
             building::addMethod(graph, *method);

@@ -1,28 +1,38 @@
 #!/usr/bin/env bash
-# Builds the graph-file fuzzer with libFuzzer, AddressSanitizer and
-# UndefinedBehaviorSanitizer (leak checking included) and runs it for a
-# bounded time on the seed corpus in tests/fuzz/corpus.
+# Builds the graph-file fuzzers with libFuzzer, AddressSanitizer and
+# UndefinedBehaviorSanitizer (leak checking included) and runs each for half
+# of a bounded time on the seed corpus in tests/fuzz/corpus:
+#   load_fuzzer     arbitrary bytes as a graph file, every operation on what
+#                   loads, save and reload;
+#   readers_fuzzer  the direct reader, the streaming document reader and a
+#                   whole JSON document on the same bytes, which must agree.
 #   bash scripts/fuzz.sh [seconds]     (default 60)
 set -euo pipefail
 
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 SECONDS_TO_RUN="${1:-60}"
 OUT="$ROOT/build/fuzz"
-mkdir -p "$OUT/corpus"
 if ! command -v clang++ >/dev/null 2>&1; then
     sudo=""
     [ "$(id -u)" -ne 0 ] && sudo=sudo
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq clang >/dev/null
 fi
-clang++ -std=c++17 -O1 -g -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all \
-    -I"$ROOT/include" "$ROOT/tests/fuzz/load_fuzzer.cpp" -o "$OUT/load_fuzzer"
-echo "== fuzzing the graph-file loader for ${SECONDS_TO_RUN}s"
 status=0
-"$OUT/load_fuzzer" -max_total_time="$SECONDS_TO_RUN" -max_len=4096 -print_final_stats=1 \
-    -artifact_prefix="$OUT/" "$OUT/corpus" "$ROOT/tests/fuzz/corpus" >"$OUT/fuzz.log" 2>&1 || status=$?
-grep -E "^(Done|stat::number_of_executed_units|==[0-9]+==|SUMMARY|artifact)" "$OUT/fuzz.log" || true
-if [ "$status" -ne 0 ]; then
-    tail -n 40 "$OUT/fuzz.log"
-    echo "the fuzzer found a fault (exit $status); the input is saved under $OUT/"
-fi
+for target in load_fuzzer readers_fuzzer; do
+    mkdir -p "$OUT/$target-corpus"
+    clang++ -std=c++17 -O1 -g -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all \
+        -I"$ROOT/include" "$ROOT/tests/fuzz/$target.cpp" -o "$OUT/$target"
+    share=$(( (SECONDS_TO_RUN + 1) / 2 ))
+    echo "== $target for ${share}s"
+    result=0
+    "$OUT/$target" -max_total_time="$share" -max_len=4096 -print_final_stats=1 \
+        -artifact_prefix="$OUT/$target-" "$OUT/$target-corpus" "$ROOT/tests/fuzz/corpus" >"$OUT/$target.log" 2>&1 ||
+        result=$?
+    grep -E "^(Done|stat::number_of_executed_units|==[0-9]+==|SUMMARY|artifact)" "$OUT/$target.log" || true
+    if [ "$result" -ne 0 ]; then
+        tail -n 40 "$OUT/$target.log"
+        echo "$target found a fault (exit $result); the input is saved under $OUT/"
+        status=$result
+    fi
+done
 exit "$status"

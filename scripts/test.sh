@@ -2,7 +2,7 @@
 # Runs every test:
 #   1. the C++ tests with ctest, plain and under AddressSanitizer +
 #      UndefinedBehaviorSanitizer (LeakSanitizer included);
-#   2. a bounded run of the graph-file fuzzer;
+#   2. a bounded run of the two graph-file fuzzers (scripts/fuzz.sh);
 #   3. the Python tests with pytest, once against the module built with the
 #      standard library's assertions, then against the installed module;
 #   4. the benchmark comparison at a tiny size, so that it keeps working.

@@ -108,8 +108,14 @@ TEST(JsonFile, DirectTextEqualsTheDocumentWriter) {
         std::string expected;
         try {
             expected = document.dump(4) + "\n";
-        } catch (const nlohmann::json::type_error&) {
+        } catch (const nlohmann::json::type_error& error) {
             EXPECT_FALSE(std::all_of(names.begin(), names.end(), tarvel::detail::validUtf8)) << round;
+            try {  // the same name and byte reported, without a document
+                tarvel::graphFileText(graph.view());
+                ADD_FAILURE() << round;
+            } catch (const nlohmann::json::type_error& mine) {
+                EXPECT_STREQ(mine.what(), error.what()) << round;
+            }
             continue;
         }
         ASSERT_TRUE(std::all_of(names.begin(), names.end(), tarvel::detail::validUtf8)) << round;

@@ -1,5 +1,9 @@
 """save and load: the file format, round trips, and every failure."""
 import os
+import socket
+import stat
+import subprocess
+import sys
 
 import pytest
 
@@ -141,6 +145,9 @@ def test_load_of_missing_file_and_through_an_instance(make, tmp_path):
     with pytest.raises(RuntimeError) as raised:
         tarvel.Graph.load(str(tmp_path / "missing.json"))
     assert str(raised.value) == EMPTY_INPUT
+    with pytest.raises(RuntimeError) as raised:
+        tarvel.Graph.load(str(tmp_path))  # a directory: unreadable, like a missing file
+    assert str(raised.value) == EMPTY_INPUT
     g = make(True, "q")
     path = write(tmp_path / "other.json", '{"directed": false, "nodes": ["z"]}')
     other = g.load(path)
@@ -175,3 +182,119 @@ def test_save_replaces_and_keeps_permissions(make, tmp_path):
     make(False, "a").save(str(target))
     assert oct(os.stat(str(target)).st_mode & 0o777) == oct(0o640)
     assert tarvel.Graph.load(str(target)).connectedComponents() == [["a"]]
+
+
+@pytest.mark.parametrize("weight", ["2147483648", "4294967297", str(10 ** 17), "-2147483649"])
+@pytest.mark.parametrize("name", ["a", "\\u0061"])  # an escape: the direct reader declines, the document reader reads
+def test_weights_beyond_32_bits_are_refused_by_both_readers(tmp_path, weight, name):
+    path = write(tmp_path / "w.json", '{"directed": true, "nodes": ["%s"], "edges": '
+                 '[{"src": "a", "dest": "a", "weight": %s}]}' % (name, weight))
+    with pytest.raises(RuntimeError) as raised:
+        tarvel.Graph.load(path)
+    assert str(raised.value) == ("[json.exception.out_of_range.406] weight %s is outside the range of edge weights"
+                                 % weight)
+
+
+def test_save_through_symbolic_links(make, tmp_path):
+    data = tmp_path / "data"
+    data.mkdir()
+    target = data / "g.json"
+    target.write_text("old")
+    os.chmod(str(target), 0o640)
+    os.symlink("g.json", str(data / "near"))  # relative to data/, not to the working directory
+    os.symlink("data/near", str(tmp_path / "far"))
+    g = make(True, "ab", [("a", "b", 1)])
+    g.save(str(tmp_path / "far"))
+    assert os.path.islink(str(tmp_path / "far")) and os.path.islink(str(data / "near"))
+    assert target.read_bytes() == snapshot(g, tmp_path) and stat.S_IMODE(os.stat(str(target)).st_mode) == 0o640
+    os.symlink("data/new.json", str(tmp_path / "dangling"))
+    g.save(str(tmp_path / "dangling"))
+    assert os.path.islink(str(tmp_path / "dangling")) and (data / "new.json").read_bytes() == target.read_bytes()
+    os.symlink("nowhere/g.json", str(tmp_path / "broken"))
+    with pytest.raises(RuntimeError, match="broken"):
+        g.save(str(tmp_path / "broken"))
+    assert sorted(os.listdir(str(data))) == ["g.json", "near", "new.json"]
+    assert sorted(os.listdir(str(tmp_path))) == ["broken", "dangling", "data", "far", "snapshot.json"]
+
+
+def test_save_and_load_take_every_name_the_system_takes(make, tmp_path):
+    longest = str(tmp_path / ("n" * 255))
+    make(True, "a").save(longest)
+    assert tarvel.Graph.load(longest).connectedComponents() == [["a"]]
+    for call in (lambda name: make(True, "a").save(name), tarvel.Graph.load):
+        with pytest.raises(ValueError, match="null byte"):
+            call(longest + "\0tail")
+    assert os.listdir(str(tmp_path)) == ["n" * 255]
+
+
+@pytest.mark.skipif(os.geteuid() != 0, reason="creating a device node needs root")
+def test_save_into_a_device_writes_into_it(make, tmp_path):
+    full = str(tmp_path / "full")
+    os.mknod(full, 0o666 | stat.S_IFCHR, os.makedev(1, 7))  # always full, like /dev/full
+    with pytest.raises(RuntimeError, match="No space left on device") as raised:
+        make(True, "a").save(full)
+    assert full in str(raised.value)
+    assert stat.S_ISCHR(os.stat(full).st_mode) and os.listdir(str(tmp_path)) == ["full"]
+
+
+FIFO_READER = """
+import sys, threading, tarvel
+got = []
+reader = threading.Thread(target=lambda: got.append(open(sys.argv[1], "rb").read()))
+reader.start()
+g = tarvel.Graph(True)
+for k in range(20000):  # more text than a pipe holds: the reader runs while save writes
+    g.addNode("node %d" % k)
+g.save(sys.argv[1])
+reader.join()
+sys.stdout.buffer.write(got[0])
+"""
+
+
+def test_save_into_a_fifo_feeds_its_reader_and_a_socket_is_refused(make, tmp_path):
+    fifo, sock = str(tmp_path / "fifo"), str(tmp_path / "sock")
+    os.mkfifo(fifo)
+    # In a child, so that a save that blocked its reader fails instead of hanging.
+    out = subprocess.run([sys.executable, "-c", FIFO_READER, fifo], capture_output=True, timeout=60, check=True)
+    assert out.stdout == snapshot(make(True, ["node %d" % k for k in range(20000)]), tmp_path)
+    with socket.socket(socket.AF_UNIX) as listening:
+        listening.bind(sock)
+        with pytest.raises(RuntimeError, match="sock"):
+            make(True, "a").save(sock)
+    assert stat.S_ISFIFO(os.stat(fifo).st_mode) and stat.S_ISSOCK(os.stat(sock).st_mode)
+    assert sorted(os.listdir(str(tmp_path))) == ["fifo", "snapshot.json", "sock"]
+
+
+LOAD_UNDER_LIMIT = """
+import resource, sys, tarvel
+with open("/proc/self/status") as status:
+    used = next(int(line.split()[1]) * 1024 for line in status if line.startswith("VmSize:"))
+limit = int(sys.argv[2]) if sys.argv[2] != "tight" else used + int(sys.argv[3])
+resource.setrlimit(resource.RLIMIT_AS, (limit, limit))
+try:
+    tarvel.Graph.load(sys.argv[1])
+except MemoryError:
+    print("MemoryError")
+except RuntimeError as e:
+    print(str(e).split()[0])
+"""
+
+
+def test_big_malformed_file_under_a_memory_limit(tmp_path):
+    path = tmp_path / "big.json"
+    edge = '{"dest": "n%d", "src": "n%d", "weight": %d},'
+    with open(str(path), "w") as f:
+        # An escape at the start sends the whole file to the document reader.
+        f.write('{"directed": true, "edges": [' + edge.replace("n%d", "\\u006e%d", 1) % (0, 1, 2))
+        for start in range(0, 1100000, 10000):
+            f.write("".join(edge % (k, k + 1, k) for k in range(start, start + 10000)))
+        f.write('], "nodes": []')  # the closing brace is missing
+    size = path.stat().st_size
+    assert size > 55 * 10 ** 6
+    # A whole JSON document of this file needs more than 700 MB; the stream,
+    # far less. With room for little more than the text, memory runs out.
+    for limit, expected in ((["700000000"], "[json.exception.parse_error.101]"),
+                            (["tight", str(size + size // 10)], "MemoryError")):
+        out = subprocess.run([sys.executable, "-c", LOAD_UNDER_LIMIT, str(path)] + limit,
+                             capture_output=True, text=True)
+        assert (out.returncode, out.stdout.strip()) == (0, expected), out.stderr
