@@ -64,8 +64,9 @@ std::string graphFileText(const GraphView<T, W>& g) {
         // The error names the first invalid name in the order a document
         // writes them: each edge's "dest" and "src", then the nodes.
         const Span<EdgeRecord<W>> edges = g.edges();
+        const std::vector<bool> recorded = g.fileRecords();
         for (std::size_t k = 0; k < edges.size(); ++k) {
-            if (!g.isFileRecord(k)) continue;
+            if (!recorded[k]) continue;
             for (const NodeIndex end : {edges[k].target, edges[k].source}) {
                 if (!detail::validUtf8(g.name(end))) nlohmann::json(g.name(end)).dump();  // raises 316
             }
@@ -73,7 +74,7 @@ std::string graphFileText(const GraphView<T, W>& g) {
         for (NodeIndex k = 0; k < g.nodeCount(); ++k) {
             if (!detail::validUtf8(g.name(k))) nlohmann::json(g.name(k)).dump();
         }
-        return detail::graphText(g);
+        return detail::graphText(g, recorded);
     } else {
         nlohmann::json document;
         document["directed"] = g.isDirected();
@@ -81,8 +82,9 @@ std::string graphFileText(const GraphView<T, W>& g) {
         for (NodeIndex k = 0; k < g.nodeCount(); ++k) nodes.push_back(g.name(k));
         auto& records = document["edges"] = nlohmann::json::array();
         const Span<EdgeRecord<W>> edges = g.edges();
+        const std::vector<bool> recorded = g.fileRecords();
         for (std::size_t k = 0; k < edges.size(); ++k) {
-            if (!g.isFileRecord(k)) continue;
+            if (!recorded[k]) continue;
             records.push_back({{"src", g.name(edges[k].source)}, {"dest", g.name(edges[k].target)},
                                {"weight", edges[k].weight}});
         }

@@ -137,10 +137,6 @@ private:
     std::vector<T> names;            // index -> name
     std::vector<std::vector<AdjacencyEntry<W>>> adjacency;
     std::vector<EdgeRecord<W>> edges;  // one per addEdge call
-    // Undirected graphs only: repeated[k] tells that edges[k] joins a pair
-    // joined by an earlier call; pairs are kept as (lower, higher) index.
-    std::vector<bool> repeated;
-    detail::PairSet pairs;
     bool directed;
     // Counts every change, so that an algorithm that hands control to
     // caller code (A*'s heuristic) can tell that the graph changed under it.
@@ -172,9 +168,22 @@ public:
     // One record per addEdge call, in call order.
     Span<EdgeRecord<W>> edges() const noexcept { return Span<EdgeRecord<W>>(store->edges); }
 
-    // Whether edges()[k] is written to the graph file: always in a directed
-    // graph; in an undirected one only the first call for each pair.
-    bool isFileRecord(std::size_t k) const { return store->directed || !store->repeated[k]; }
+    // Which of edges() the graph file records: every one in a directed
+    // graph; in an undirected one the first call for each unordered pair.
+    // Worked out when asked (only saving needs it), so that building keeps
+    // no table of pairs. Cost: O(E).
+    std::vector<bool> fileRecords() const {
+        const Span<EdgeRecord<W>> all = edges();
+        std::vector<bool> recorded(all.size(), true);
+        if (isDirected()) return recorded;
+        detail::PairSet pairs;
+        pairs.reserve(all.size());
+        for (std::size_t k = 0; k < all.size(); ++k) {
+            const auto [a, b] = std::minmax(all[k].source, all[k].target);
+            recorded[k] = pairs.insert(a, b);
+        }
+        return recorded;
+    }
 
     // Changes so far; equal numbers mean an unchanged graph.
     std::uint64_t revision() const noexcept { return store->revision; }
@@ -320,10 +329,6 @@ void GraphStore<T, W>::addEdges(const std::vector<EdgeSpec>& batch) {
         }
     }
     detail::makeRoom(edges, batch.size());
-    if (!directed) {
-        detail::makeRoom(repeated, batch.size());
-        pairs.reserve(batch.size());
-    }
     // The lists and pair slots are random places in memory: fetch them a few
     // edges ahead.
     constexpr std::size_t Ahead = 8;
@@ -335,17 +340,11 @@ void GraphStore<T, W>::addEdges(const std::vector<EdgeSpec>& batch) {
         if (k + Ahead < batch.size()) {
             const std::uint32_t a = ends[2 * (k + Ahead)], b = ends[2 * (k + Ahead) + 1];
             __builtin_prefetch(adjacency[a].data() + adjacency[a].size(), 1);
-            if (!directed) {
-                __builtin_prefetch(adjacency[b].data() + adjacency[b].size(), 1);
-                pairs.prefetch(std::min(a, b), std::max(a, b));
-            }
+            if (!directed) __builtin_prefetch(adjacency[b].data() + adjacency[b].size(), 1);
         }
         const std::uint32_t u = ends[2 * k], v = ends[2 * k + 1];
         adjacency[u].push_back({v, batch[k].weight});
-        if (!directed) {
-            adjacency[v].push_back({u, batch[k].weight});
-            repeated.push_back(!pairs.insert(std::min(u, v), std::max(u, v)));
-        }
+        if (!directed) adjacency[v].push_back({u, batch[k].weight});
         edges.push_back({u, v, batch[k].weight});
     }
     ++revision;
@@ -368,15 +367,10 @@ void GraphStore<T, W>::addEdge(Key src, Key dest, const W& weight) {
     detail::makeRoom(adjacency[u], !directed && u == v ? 2 : 1);
     detail::makeRoom(adjacency[v], 1);
     detail::makeRoom(edges, 1);
-    if (!directed) detail::makeRoom(repeated, 1);
-    const bool firstOfPair = directed || pairs.insert(std::min(u, v), std::max(u, v));
     const auto source = static_cast<std::uint32_t>(u);
     const auto target = static_cast<std::uint32_t>(v);
     adjacency[u].push_back({target, weight});
-    if (!directed) {
-        adjacency[v].push_back({source, weight});
-        repeated.push_back(!firstOfPair);
-    }
+    if (!directed) adjacency[v].push_back({source, weight});
     edges.push_back({source, target, weight});
     ++revision;
 }
@@ -384,9 +378,9 @@ void GraphStore<T, W>::addEdge(Key src, Key dest, const W& weight) {
 template <class T, class W>
 std::vector<Edge<T, W>> GraphStore<T, W>::edgeRecords() const {
     std::vector<Edge<T, W>> records;
-    const GraphView<T, W> g = view();
+    const std::vector<bool> recorded = view().fileRecords();
     for (std::size_t k = 0; k < edges.size(); ++k) {
-        if (g.isFileRecord(k)) records.emplace_back(names[edges[k].source], names[edges[k].target], edges[k].weight);
+        if (recorded[k]) records.emplace_back(names[edges[k].source], names[edges[k].target], edges[k].weight);
     }
     return records;
 }

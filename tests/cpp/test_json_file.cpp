@@ -119,7 +119,7 @@ TEST(JsonFile, DirectTextEqualsTheDocumentWriter) {
             continue;
         }
         ASSERT_TRUE(std::all_of(names.begin(), names.end(), tarvel::detail::validUtf8)) << round;
-        EXPECT_EQ(tarvel::detail::graphText(graph.view()), expected) << round;
+        EXPECT_EQ(tarvel::detail::graphText(graph.view(), graph.view().fileRecords()), expected) << round;
         ++written;
 
         // The direct reader either declines or reads what the document reader reads.

@@ -82,9 +82,9 @@ void appendNumber(std::string& out, W value) {
 
 // The graph file's text, four-space indented with sorted keys, for a view of
 // a graph with std::string names: the nodes in index order, the edges that
-// the file records (View::isFileRecord) in insertion order.
+// the file records (`recorded`, from View::fileRecords) in insertion order.
 template <class View>
-std::string graphText(const View& g) {
+std::string graphText(const View& g, const std::vector<bool>& recorded) {
     using W = typename View::Weight;
     const auto edges = g.edges();
     const std::size_t n = g.nodeCount();
@@ -93,7 +93,7 @@ std::string graphText(const View& g) {
     out += g.isDirected() ? "{\n    \"directed\": true,\n" : "{\n    \"directed\": false,\n";
     bool first = true;
     for (std::size_t k = 0; k < edges.size(); ++k) {
-        if (!g.isFileRecord(k)) continue;
+        if (!recorded[k]) continue;
         out += first ? "    \"edges\": [\n" : ",\n";
         first = false;
         out += "        {\n            \"dest\": ";

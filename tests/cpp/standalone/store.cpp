@@ -12,7 +12,7 @@ TEST(Standalone, Store) {
     EXPECT_EQ(view.nodeCount(), 2u);
     EXPECT_EQ(view.neighbors(1).size(), 2u);
     EXPECT_EQ(view.edges().size(), 2u);
-    EXPECT_FALSE(view.isFileRecord(1));
+    EXPECT_EQ(view.fileRecords(), (std::vector<bool>{true, false}));
     EXPECT_EQ(g.edgeRecords().size(), 1u);
     EXPECT_THROW(view.checkNode(2), std::out_of_range);
     EXPECT_THROW(g.nameOf(2), std::out_of_range);
