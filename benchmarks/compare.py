@@ -36,7 +36,12 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 WORMNET = "/usr/share/doc/networkx-2.8.8/examples/algorithms/WormNet.v3.benchmark.txt"
 
 LINEAR = ["dfs", "components", "scc_tarjan", "scc_kosaraju", "has_cycle", "node_coloring", "bfs", "dijkstra",
-          "astar", "mst_kruskal", "mst_prim", "mst_boruvka", "degree", "katz"]
+          "astar", "bfs_random", "dijkstra_random", "astar_random", "mst_kruskal", "mst_prim", "mst_boruvka",
+          "degree", "degree_named", "katz"]
+PATHS = ["bfs", "dijkstra", "astar"]
+# Operations whose results hold node names: tarvel's first call on a graph
+# also makes the name objects it then keeps, so it is timed on its own.
+NAMED = ["dfs", "components", "scc_tarjan", "node_coloring", "bfs", "dijkstra", "mst_kruskal", "degree"]
 QUADRATIC = ["bellman_ford", "closeness", "betweenness"]
 
 
@@ -127,9 +132,11 @@ def make_graphs(tiny, folder):
 
 
 # ---- timing -------------------------------------------------------------------
-def median_time(fn, budget):
+def median_time(fn, budget, prepare=None):
     times = []
     while True:
+        if prepare is not None:
+            prepare()
         start = time.perf_counter()
         fn()
         times.append(time.perf_counter() - start)
@@ -147,9 +154,10 @@ def same(a, b):
 
 
 def query_pair(g, p):
-    """A start and the last node its breadth-first search reaches."""
+    """A start, the last node its breadth-first search reaches, and a node of
+    its component picked at random."""
     first = g.connectedComponents()[0]
-    return first[0], first[-1]
+    return first[0], first[-1], random.Random(len(first)).choice(first[1:] or first)
 
 
 def katz_alpha(g, p):
@@ -193,15 +201,21 @@ def run(tiny, only):
                 fn = lib.build(p)
                 built[lib.name] = fn()
                 rows.append(record(p, "build", lib.name, median_time(fn, budget), True))
+                if hasattr(lib, "build_calls"):
+                    rows.append(record(p, "build_calls", lib.name, median_time(lib.build_calls(p), budget), True))
                 if hasattr(lib, "load"):
                     loaded = lib.load(p)
                     ok = edge_count(loaded(), p.directed) == len(p.edges)
                     rows.append(record(p, "load", lib.name, median_time(loaded, budget) if ok else None, ok))
             tg = built["tarvel"]
-            s, t = query_pair(tg, p)
+            s, t, t_random = query_pair(tg, p)
             tarvel_alpha, peer_alpha = katz_alpha(tg, p)
-            ops = {lib.name: lib.ops(built[lib.name], p, s, t, tarvel_alpha if lib.name == "tarvel" else peer_alpha)
-                   for lib in libraries}
+            ops = {}
+            for lib in libraries:
+                alpha = tarvel_alpha if lib.name == "tarvel" else peer_alpha
+                ops[lib.name] = lib.ops(built[lib.name], p, s, t, alpha)
+                random_target = lib.ops(built[lib.name], p, s, t_random, alpha)
+                ops[lib.name].update({op + "_random": random_target[op] for op in PATHS if op in random_target})
             for op in op_names:
                 if op not in ops["tarvel"]:
                     continue
@@ -210,18 +224,35 @@ def run(tiny, only):
                     continue
                 if op == "mst_prim" and len(tg.connectedComponents()) > 1:
                     continue  # Prim spans only the first node's component; the peers span the forest
-                call, answer = ops["tarvel"][op]
-                expected = answer(call())
+                expected = None
                 for lib in libraries:
                     if op not in ops[lib.name]:
                         continue
-                    call, answer = ops[lib.name][op]
+                    call, answer, *prepare = ops[lib.name][op]
+                    prepare = prepare[0] if prepare else None
+                    if prepare is not None:
+                        prepare()
                     got = answer(call())
+                    if expected is None:
+                        expected = got  # tarvel comes first
                     ok = same(got, expected)
                     if op == "katz":
                         ok = ok and ranking(got) == ranking(expected)
-                    rows.append(record(p, op, lib.name, median_time(call, budget) if ok else None, ok))
+                    rows.append(record(p, op, lib.name, median_time(call, budget, prepare) if ok else None, ok))
+                if op in NAMED:
+                    rows.append(record(p, op + " (first call)", "tarvel", first_call(p, op, s, t, budget), True))
     return rows
+
+
+def first_call(p, op, s, t, budget):
+    """tarvel's time for `op` as the first call on a graph just built."""
+    lib = next(cls for cls in LIBRARIES if cls.name == "tarvel")()
+    box = {}
+
+    def prepare():
+        box["call"] = lib.ops(lib.build(p)(), p, s, t, 0.01)[op][0]
+
+    return median_time(lambda: box["call"](), budget / 4, prepare)
 
 
 def edge_count(g, directed):
@@ -255,16 +286,24 @@ def status(key):
 
 lib = {cls}()
 p = Prepared("m", {directed}, json.load(open({nodes!r})), [tuple(e) for e in json.load(open({edges!r}))], {json_path!r}, {tsv!r})
+import gc
+gc.collect()
 with open("/proc/self/clear_refs", "w") as f:
     f.write("5")  # restart the peak count here
 before = status("VmRSS:")
 g = lib.build(p)()
-print(status("VmHWM:") - before)
+gc.collect()
+print(status("VmRSS:") - before, status("VmHWM:") - before)
 """
 
 
 def peak_memory(tiny):
-    """Peak resident memory added by building a graph of about a million edges, in MiB."""
+    """Memory of a graph of about a million undirected edges built from Python
+    with each library's bulk builder, in a fresh process: the growth of its
+    resident set once the build is done and Python's garbage collected (what
+    the graph keeps), and the peak during the build (what building needs),
+    both in bytes per edge. The input lists exist before the measurement
+    starts, so neither counts them."""
     rng = random.Random(7)
     n = 2000 if tiny else 200_000
     nodes, edges = gnm(rng, n, 5 * n, False)
@@ -280,8 +319,9 @@ def peak_memory(tiny):
                                        edges=paths["edges"], json_path=paths["json"], tsv=paths["tsv"])
             out = subprocess.run([sys.executable, "-c", code], capture_output=True, text=True)
             if out.returncode == 0:
-                result[cls.name] = int(out.stdout.strip()) / 1024.0
-    return {"edges": len(weighted), "nodes": n, "mib": result}
+                kept, peak = (int(v) * 1024 / len(weighted) for v in out.stdout.split())
+                result[cls.name] = {"kept": kept, "peak": peak}
+    return {"edges": len(weighted), "nodes": n, "bytes_per_edge": result}
 
 
 # ---- output -------------------------------------------------------------------
@@ -305,7 +345,7 @@ def summarise(rows, memory, tiny):
             if r is None:
                 return "–"
             return "%.4f" % r["seconds"] if r["seconds"] is not None else "differs"
-        fast = [libs[n]["seconds"] for n in peers[1:] if n in libs and libs[n]["seconds"] is not None]
+        fast = [libs[n]["seconds"] for n in peers if n in libs and libs[n]["seconds"] is not None]
         ratio = t / min(fast) if fast else None
         nx_row = libs.get("networkx")
         speedup = nx_row["seconds"] / t if nx_row and nx_row["seconds"] else None
@@ -314,8 +354,11 @@ def summarise(rows, memory, tiny):
             graph, op, t, " | ".join(cell(n) for n in peers),
             "%.2f" % ratio if ratio is not None else "–", "%.1f" % speedup if speedup is not None else "–"))
     lines.append("")
-    lines.append("Peak memory added by a graph of %d nodes and %d undirected edges built from Python (MiB): %s" % (
-        memory["nodes"], memory["edges"], ", ".join("%s %.0f" % kv for kv in memory["mib"].items())))
+    lines.append("Bytes per undirected edge of a graph of %d nodes and %d edges built with each library's bulk "
+                 "builder, kept once built (peak while building): %s" % (
+                     memory["nodes"], memory["edges"],
+                     ", ".join("%s %.0f (%.0f)" % (name, m["kept"], m["peak"])
+                               for name, m in memory["bytes_per_edge"].items())))
     return "\n".join(lines), ratios
 
 
@@ -338,9 +381,25 @@ def chart(ratios, path):
     ax.set_yticks(range(len(shown)))
     ax.set_yticklabels(labels, fontsize=6)
     ax.invert_yaxis()
-    ax.set_xlabel("tarvel time / fastest of igraph, rustworkx, networkit (log scale; below 1 is faster)")
+    ax.set_xlabel("tarvel time / fastest of networkx, igraph, rustworkx, networkit (log scale; below 1 is faster)")
     fig.tight_layout()
     fig.savefig(path, dpi=120)
+
+
+README = os.path.join(os.path.dirname(HERE), "README.md")
+BEGIN, END = "<!-- benchmark results: begin -->\n", "<!-- benchmark results: end -->\n"
+
+
+def update_readme(text):
+    """Puts the table between the README's two result markers."""
+    with open(README, encoding="utf-8") as f:
+        readme = f.read()
+    if BEGIN not in readme or END not in readme:
+        return
+    head, rest = readme.split(BEGIN, 1)
+    _, tail = rest.split(END, 1)
+    with open(README, "w", encoding="utf-8") as f:
+        f.write(head + BEGIN + text + "\n" + END + tail)
 
 
 def main():
@@ -368,6 +427,8 @@ def main():
     with open(os.path.join(args.out, "results.json"), "w") as f:
         json.dump({"rows": rows, "memory": memory, "machine": machine, "versions": versions}, f, indent=1)
     chart(ratios, os.path.join(args.out, "results.png"))
+    if not args.tiny and args.out == os.path.join(HERE, "results"):
+        update_readme(header + table)
     print("\n" + header + table)
     bad = [r for r in rows if not r["agrees"]]
     print("\n%d measurements, %d with a different answer" % (len(rows), len(bad)))

@@ -1,9 +1,11 @@
 """One adapter per library: how each builds, loads and answers every question.
 
-`ops` maps each operation to a pair (call, answer): `call()` runs the
-library's own function once and is what gets timed; `answer(result)` turns
-its result into a common form, so answers can be compared before any time is
-recorded:
+`ops` maps each operation to a pair (call, answer), or a triple (call,
+answer, prepare): `call()` runs the library's own function once and is what
+gets timed; `answer(result)` turns its result into a common form, so answers
+can be compared before any time is recorded; `prepare()`, when given, runs
+untimed before every call (a fresh graph for a library that would otherwise
+answer from a cache filled by an earlier call):
 
 - partitions: a sorted tuple of sorted tuples of names;
 - node sets: a frozenset of names;
@@ -52,6 +54,14 @@ class Tarvel:
     def build(self, p):
         def run():
             g = tarvel.Graph(p.directed)
+            g.addNodes(p.nodes)
+            g.addEdges(p.edges)
+            return g
+        return run
+
+    def build_calls(self, p):
+        def run():
+            g = tarvel.Graph(p.directed)
             add_node, add_edge = g.addNode, g.addEdge
             for node in p.nodes:
                 add_node(node)
@@ -83,6 +93,7 @@ class Tarvel:
             "mst_prim": tree(tarvel.PRIM),
             "mst_boruvka": tree(tarvel.BORUVKA),
             "degree": (g.degreeCentrality, scores),
+            "degree_named": (g.degreeCentrality, scores),
             "closeness": (g.closenessCentrality, scores),
             "betweenness": (g.betweennessCentrality, scores),
             "katz": (lambda: g.katzCentrality(alpha, 1.0, 10000, 1e-12), scores),
@@ -105,6 +116,17 @@ class NetworkX:
             return g
         return run
 
+    def build_calls(self, p):
+        def run():
+            g = self.nx.DiGraph() if p.directed else self.nx.Graph()
+            add_node, add_edge = g.add_node, g.add_edge
+            for node in p.nodes:
+                add_node(node)
+            for a, b, w in p.edges:
+                add_edge(a, b, weight=w)
+            return g
+        return run
+
     def load(self, p):
         kind = self.nx.DiGraph if p.directed else self.nx.Graph
         return lambda: self.nx.read_weighted_edgelist(p.tsv_path, delimiter="\t", create_using=kind)
@@ -123,6 +145,7 @@ class NetworkX:
             "astar": (lambda: nx.astar_path(g, s, t, heuristic=lambda u, v: 0.0), p.path_weight),
             "bellman_ford": (lambda: nx.bellman_ford_path(g, s, t), p.path_weight),
             "degree": (lambda: dict(g.out_degree() if p.directed else g.degree()), scores),
+            "degree_named": (lambda: dict(g.out_degree() if p.directed else g.degree()), scores),
             "betweenness": (lambda: nx.betweenness_centrality(g, normalized=False),
                             lambda r: [factor * v for v in scores(r)]),
         }
@@ -184,15 +207,24 @@ class IGraph:
             "bellman_ford": (lambda: g.get_shortest_path(si, ti, weights="weight", mode="out",
                                                          algorithm="bellman_ford"), p.index_path_weight),
             "degree": (lambda: g.degree(mode="out"), floats),
+            "degree_named": (lambda: dict(zip(names, g.degree(mode="out"))), lambda r: [float(r[v]) for v in names]),
             "closeness": (lambda: g.closeness(mode="out", normalized=False),
                           lambda r: [0.0 if math.isnan(v) else v for v in r]),
             "betweenness": (lambda: g.betweenness(directed=p.directed), lambda r: [factor * v for v in r]),
         }
+        # igraph keeps answers such as is_dag and the components in a cache
+        # of the graph: time them on a fresh graph each time.
+        fresh = {}
+
+        def prepare():
+            fresh["g"] = self.ig.Graph(n=len(names), edges=g.get_edgelist(), directed=p.directed)
+
         if p.directed:
-            ops["scc_tarjan"] = ops["scc_kosaraju"] = (lambda: g.connected_components(mode="strong"), by_name)
-            ops["has_cycle"] = (lambda: not g.is_dag(), same)
+            ops["scc_tarjan"] = ops["scc_kosaraju"] = (
+                lambda: fresh["g"].connected_components(mode="strong"), by_name, prepare)
+            ops["has_cycle"] = (lambda: not fresh["g"].is_dag(), same, prepare)
         else:
-            ops["components"] = (g.connected_components, by_name)
+            ops["components"] = (lambda: fresh["g"].connected_components(), by_name, prepare)
             ops["mst_kruskal"] = ops["mst_prim"] = ops["mst_boruvka"] = (
                 lambda: g.spanning_tree(weights="weight", return_tree=False),
                 lambda r: sum(g.es[e]["weight"] for e in r))
@@ -209,7 +241,7 @@ class RustworkX:
 
     def build(self, p):
         def run():
-            g = self.rx.PyDiGraph(multigraph=False) if p.directed else self.rx.PyGraph(multigraph=False)
+            g = self.rx.PyDiGraph() if p.directed else self.rx.PyGraph()
             index = dict(zip(p.nodes, g.add_nodes_from(p.nodes)))
             g.add_edges_from([(index[a], index[b], w) for a, b, w in p.edges])
             return g
@@ -234,6 +266,8 @@ class RustworkX:
             "bellman_ford": (lambda: rx.bellman_ford_shortest_paths(g, si, target=ti, weight_fn=float), target),
             "degree": (lambda: [g.out_degree(i) if p.directed else g.degree(i) for i in range(n)],
                        lambda r: [float(v) for v in r]),
+            "degree_named": (lambda: {names[i]: g.out_degree(i) if p.directed else g.degree(i) for i in range(n)},
+                             lambda r: [float(r[v]) for v in names]),
             "betweenness": (lambda: rx.betweenness_centrality(g, normalized=False),
                             lambda r: [factor * v for v in values(r)]),
         }
@@ -271,6 +305,8 @@ class NetworKit:
             return g
         return run
 
+    build_calls = build  # one call per edge is how it builds
+
     def ops(self, g, p, s, t, alpha):
         nk = self.nk
         si, ti = p.index[s], p.index[t]
@@ -284,13 +320,21 @@ class NetworKit:
             nk.graph.Traversal.DFSfrom(g, si, seen.append)
             return seen
 
+        def astar():
+            # With the path kept and read back, as the others return it.
+            search = nk.distance.AStar(g, [0.0] * n, si, ti, True)
+            search.run()
+            return search.getDistance(), search.getPath()
+
         ops = {
             "dfs": (dfs, lambda r: frozenset(names[v] for v in r)),
             "bfs": (lambda: nk.distance.BFS(g, si, False, False, ti).run().getDistances(), lambda r: int(r[ti])),
             "dijkstra": (lambda: nk.distance.Dijkstra(g, si, False, False, ti).run().getDistances(),
                          lambda r: r[ti]),
-            "astar": (lambda: nk.distance.AStar(g, [0.0] * n, si, ti, False).run().getDistance(), same),
+            "astar": (astar, lambda r: r[0]),
             "degree": (lambda: nk.centrality.DegreeCentrality(g, outDeg=True).run().scores(), same),
+            "degree_named": (lambda: dict(zip(names, nk.centrality.DegreeCentrality(g, outDeg=True).run().scores())),
+                             lambda r: [r[v] for v in names]),
             # Already counts every undirected pair from both ends.
             "betweenness": (lambda: nk.centrality.Betweenness(hops, normalized=False).run().scores(), same),
         }
