@@ -165,41 +165,44 @@ std::vector<TreeEdge<W>> boruvka(const GraphView<T, W>& g) {
     std::vector<TreeEdge<W>> result;
     const std::size_t n = g.nodeCount();
     if (n == 0) return result;
-    // Nodes and entries are numbered in 32 bits: half the memory traffic of
-    // every phase.
+    // Nodes and entries are numbered in 32 bits, and a candidate is one small
+    // record: half the memory traffic of every phase.
     using Index = std::uint32_t;
     constexpr Index None = detail::MeldableHeaps<W, Index>::None;
+    constexpr Index Reversed = Index{1} << 31;  // in `owner`: the edge is stored target -> owner
+    struct Candidate {
+        Index owner;  // with the Reversed bit
+        Index target;
+        W weight;
+    };
+    const auto ownerOf = [](const Candidate& c) { return c.owner & ~Reversed; };
 
     // The candidate entries in node and list order (self-loops never lead
     // out of a component).
-    std::vector<Index> owner, target;
-    std::vector<W> weight;
-    std::vector<bool> reversed;
+    detail::DisjointSet sets(n);  // also refuses 2^31 nodes and more, so the Reversed bit is free
+    std::vector<Candidate> candidates;
     {
         const detail::UndirectedNeighbors<T, W> lists(g);
         for (NodeIndex i = 0; i < n; ++i) {
             lists.forEach(i, [&](NodeIndex v, const W& w, bool isReversed) {
                 if (v == i) return;
-                owner.push_back(static_cast<Index>(i));
-                target.push_back(static_cast<Index>(v));
-                weight.push_back(w);
-                reversed.push_back(isReversed);
+                candidates.push_back({static_cast<Index>(i) | (isReversed ? Reversed : 0), static_cast<Index>(v), w});
             });
         }
     }
-    if (owner.size() >= None) throw std::length_error("too many edges for a spanning tree");
-    detail::DisjointSet sets(n);
+    if (candidates.size() >= None) throw std::length_error("too many edges for a spanning tree");
     const auto rootOf = [&](Index node) { return static_cast<Index>(sets.find(static_cast<std::int32_t>(node))); };
-    // Joins the picks (root, entry), sorted by root; returns how many joined.
+    // Joins the picks (root, entry), in root order; returns how many joined.
     const auto join = [&](const std::vector<std::pair<Index, Index>>& picks, auto&& joined) {
         std::size_t count = 0;
         for (const auto& pick : picks) {
-            const Index e = pick.second;
-            const Index ra = rootOf(owner[e]), rb = rootOf(target[e]);
+            const Candidate& c = candidates[pick.second];
+            const Index from = ownerOf(c);
+            const Index ra = rootOf(from), rb = rootOf(c.target);
             if (ra == rb) continue;
-            result.push_back(reversed[e] ? TreeEdge<W>{target[e], owner[e], weight[e]}
-                                         : TreeEdge<W>{owner[e], target[e], weight[e]});
-            sets.unite(static_cast<std::int32_t>(owner[e]), static_cast<std::int32_t>(target[e]));
+            result.push_back((c.owner & Reversed) != 0 ? TreeEdge<W>{c.target, from, c.weight}
+                                                       : TreeEdge<W>{from, c.target, c.weight});
+            sets.unite(static_cast<std::int32_t>(from), static_cast<std::int32_t>(c.target));
             joined(ra, rb, rootOf(ra));
             ++count;
         }
@@ -215,37 +218,34 @@ std::vector<TreeEdge<W>> boruvka(const GraphView<T, W>& g) {
     for (std::size_t phase = 0; phase < scanningPhases; ++phase) {
         if (result.size() >= n - 1) return result;
         for (NodeIndex i = 0; i < n; ++i) root[i] = rootOf(static_cast<Index>(i));
-        picks.clear();
         Index kept = 0;
-        for (std::size_t e = 0; e < owner.size(); ++e) {
-            const Index ri = root[owner[e]];
-            if (ri == root[target[e]]) continue;  // internal from now on
-            owner[kept] = owner[e];
-            target[kept] = target[e];
-            weight[kept] = weight[e];
-            reversed[kept] = reversed[e];
+        for (std::size_t e = 0; e < candidates.size(); ++e) {
+            const Candidate c = candidates[e];
+            const Index ri = root[ownerOf(c)];
+            if (ri == root[c.target]) continue;  // internal from now on
+            candidates[kept] = c;
             Index& best = slot[ri];
-            if (best == None) picks.emplace_back(ri, kept);
-            if (best == None || weight[best] > weight[kept]) best = kept;
+            if (best == None || candidates[best].weight > c.weight) best = kept;
             ++kept;
         }
-        owner.resize(kept);
-        target.resize(kept);
-        weight.resize(kept);
-        reversed.resize(kept);
-        for (auto& pick : picks) {
-            pick.second = slot[pick.first];
-            slot[pick.first] = None;
+        candidates.resize(kept);
+        // The picks in the order of their components' roots.
+        picks.clear();
+        for (Index r = 0; r < n; ++r) {
+            if (slot[r] == None) continue;
+            picks.emplace_back(r, slot[r]);
+            slot[r] = None;
         }
-        std::sort(picks.begin(), picks.end());
         if (join(picks, [](Index, Index, Index) {}) == 0) return result;
     }
 
     // ---- heap phases
+    std::vector<W> weight(candidates.size());
+    for (std::size_t e = 0; e < candidates.size(); ++e) weight[e] = candidates[e].weight;
     detail::MeldableHeaps<W, Index> heaps(weight);
     std::vector<Index> top(n, None);  // heap of each component root
-    for (Index e = 0; e < owner.size(); ++e) {
-        const Index r = rootOf(owner[e]);
+    for (Index e = 0; e < candidates.size(); ++e) {
+        const Index r = rootOf(ownerOf(candidates[e]));
         top[r] = heaps.meld(top[r], e);
     }
     std::vector<Index> live;  // roots whose component may still have outgoing entries
@@ -260,7 +260,7 @@ std::vector<TreeEdge<W>> boruvka(const GraphView<T, W>& g) {
         picks.clear();
         for (const Index r : live) {
             Index& best = top[r];
-            while (best != None && rootOf(target[best]) == r) best = heaps.pop(best);
+            while (best != None && rootOf(candidates[best].target) == r) best = heaps.pop(best);
             if (best != None) picks.emplace_back(r, best);
         }
         std::sort(picks.begin(), picks.end());

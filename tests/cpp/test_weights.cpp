@@ -4,6 +4,7 @@
 // that returns weights, and distances must be exact sums.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <fstream>
@@ -53,7 +54,13 @@ protected:
         return out;
     }
 
-    static std::string scratch() { return ::testing::TempDir() + "weights.json"; }
+    // One file per instantiation and test: ctest runs them side by side.
+    static std::string scratch() {
+        const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
+        std::string name = std::string(test->test_suite_name()) + "-" + test->name();
+        std::replace(name.begin(), name.end(), '/', '-');
+        return ::testing::TempDir() + name + ".json";
+    }
 
     // A graph file with nodes 0 and 1 and one edge of weight `weight` (JSON text).
     static std::string fileWith(const std::string& weight) {
