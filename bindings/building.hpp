@@ -59,6 +59,7 @@ inline PyObject* addNode(PyObject* self, PyObject* const* args, Py_ssize_t nargs
         return nullptr;
     }
     try {
+        g->lock().beginWrite();
         g->addNode(std::string(name));
     } catch (...) {
         raiseCurrent();
@@ -110,6 +111,7 @@ inline PyObject* addEdge(PyObject* self, PyObject* const* args, Py_ssize_t nargs
         return nullptr;
     }
     try {
+        g->lock().beginWrite();
         g->addEdge(src, dest, weight);
     } catch (...) {
         raiseCurrent();
@@ -181,6 +183,7 @@ inline PyObject* addNodes(PyObject* self, PyObject* const* args, Py_ssize_t narg
             }
             batch.emplace_back(name);
         }
+        g->lock().beginWrite();
         g->addNodes(std::move(batch));
     } catch (...) {
         raiseCurrent();
@@ -239,6 +242,7 @@ inline PyObject* addEdges(PyObject* self, PyObject* const* args, Py_ssize_t narg
             }
             batch.push_back({src, dest, weight});
         }
+        g->lock().beginWrite();
         g->addEdges(batch);
     } catch (...) {
         raiseCurrent();

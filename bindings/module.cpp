@@ -13,6 +13,7 @@
 
 #include "building.hpp"
 #include "edge_type.hpp"
+#include "engine.hpp"
 #include "errors.hpp"
 #include "heuristic.hpp"
 #include "python_graph.hpp"
@@ -67,15 +68,19 @@ py::list shortestPath(const PyGraph& g, const std::string& start, const std::str
     const tarvel::NodeIndex to = g.indexOf(goal);
     const tarvel::NodeIndex from = g.indexOf(start);
     if (method == tarvel::ShortestPathAlgo::A_STAR && !heuristic.function.is_none()) {
-        return nameList(g, tarvel::aStar(g.view(), from, to, CallHeuristic(g, heuristic.function.ptr())));
+        // Every heuristic call needs the interpreter: the search keeps it.
+        return nameList(g, held(g, [&] {
+                            return tarvel::aStar(g.view(), from, to, CallHeuristic(g, heuristic.function.ptr()));
+                        }));
     }
-    return nameList(g, tarvel::shortestPath(g.view(), from, to, method, nullptr));
+    return nameList(g, released(g, [&] { return tarvel::shortestPath(g.view(), from, to, method, nullptr); }));
 }
 
 }  // namespace
 
 PYBIND11_MODULE(tarvel, m) {
     py::register_exception_translator(&translateErrors);
+    mainThread = py::module_::import("threading").attr("main_thread")().attr("ident").cast<unsigned long>();
     if (!addEdgeType(m.ptr())) throw py::error_already_set();
 
     py::enum_<tarvel::ShortestPathAlgo>(m, "ShortestPathAlgo", "The search used by Graph.shortestPath.")
@@ -109,45 +114,76 @@ PYBIND11_MODULE(tarvel, m) {
             building::addMethod(graph, *method);
         }
     }
-    graph.def("hasCycle", [](const PyGraph& g) { return tarvel::hasCycle(g.view()); },
+    graph.def("hasCycle", [](const PyGraph& g) { return released(g, [&] { return tarvel::hasCycle(g.view()); }); },
              "True when a depth-first search meets an edge back to a node on its path.\n\n"
              "An undirected edge counts as a cycle of two. O(V + E).")
-        .def("nodeColoring", [](const PyGraph& g) { return byName(g, tarvel::greedyNodeColors(g.view())); },
+        .def("nodeColoring",
+             [](const PyGraph& g) { return byName(g, released(g, [&] { return tarvel::greedyNodeColors(g.view()); })); },
              "Greedy first-fit colors 0, 1, ... in node order, each node avoiding its colored neighbors.\n\n"
              "Returns a dict in node order. O(V + E).")
-        .def("edgeColoring", &edgeColors,
+        .def("edgeColoring",
+             [](const PyGraph& g) { return edgeColors(g, released(g, [&] { return tarvel::edgeColors(g.view()); })); },
              "Greedy first-fit edge colors 1, 2, ..., keyed by (name, name) in node-index order for "
              "undirected edges.\n\nReturns a dict in the order the edges were first colored. "
              "O(E × largest degree).")
-        .def("isBipartite", [](const PyGraph& g) { return tarvel::isBipartite(g.view()); },
+        .def("isBipartite", [](const PyGraph& g) { return released(g, [&] { return tarvel::isBipartite(g.view()); }); },
              "True when the graph, taken as undirected, has no cycle of odd length (a self-loop is one). "
              "O(V + E).")
-        .def("connectedComponents", [](const PyGraph& g) { return nameLists(g, tarvel::connectedComponents(g.view())); },
+        .def("connectedComponents",
+             [](const PyGraph& g) {
+                 return nameLists(g, released(g, [&] { return tarvel::connectedComponents(g.view()); }));
+             },
              "Groups found by breadth-first searches from the lowest-numbered unplaced node, following "
              "edge direction.\n\nReturns a list of lists in that order. O(V + E).")
         .def(
             "katzCentrality",
-            [](const PyGraph& g, double alpha, double beta, int maxIterations, double tolerance) {
-                return byName(g, tarvel::katzCentrality(g.view(), alpha, beta, maxIterations, tolerance));
+            [](const PyGraph& g, double alpha, double beta, int maxIterations, double tolerance,
+               std::optional<int> threads, py::object progress) {
+                const tarvel::RunOptions options = runOptions(threads, progress);
+                return byName(g, released(g, [&] {
+                                  return tarvel::katzCentrality(g.view(), alpha, beta, maxIterations, tolerance, options);
+                              }));
             },
             py::arg("alpha") = 0.1, py::arg("beta") = 1.0, py::arg("max_iterations") = 1000,
-            py::arg("tolerance") = 1e-06,
+            py::arg("tolerance") = 1e-06, py::kw_only(), py::arg("threads") = py::none(),
+            py::arg("progress") = py::none(),
             "Katz scores: iterate x = alpha * (sum over the nodes each node points to) + beta, rescaled to "
             "unit length, until the L1 change is below tolerance or max_iterations steps.\n\n"
-            "Returns a dict in node order. O(steps × (V + E)).")
-        .def("degreeCentrality", [](const PyGraph& g) { return byName(g, tarvel::degreeCentrality(g.view())); },
+            "Returns a dict in node order. threads: how many threads make each step's sums (None: every "
+            "usable core; the numbers are the same for any count). progress(done, total): called a few "
+            "times a second with the steps done and max_iterations; what it raises stops the computation. "
+            "O(steps × (V + E)).")
+        .def("degreeCentrality",
+             [](const PyGraph& g) { return byName(g, released(g, [&] { return tarvel::degreeCentrality(g.view()); })); },
              "Number of adjacency entries per node (out-degree; edge ends when undirected).\n\n"
              "Returns a dict in node order. O(V).")
-        .def("closenessCentrality", [](const PyGraph& g) { return byName(g, tarvel::closenessCentrality(g.view())); },
-             "1 / (sum of hop distances to the nodes a node reaches), 0.0 when it reaches none.\n\n"
-             "Returns a dict in node order. O(V × (V + E)).")
-        .def("betweennessCentrality", [](const PyGraph& g) { return byName(g, tarvel::betweennessCentrality(g.view())); },
-             "Unnormalised betweenness over hop-count shortest paths; parallel edges are distinct paths "
-             "and undirected pairs count from both ends.\n\nReturns a dict in node order. O(V × (V + E)).")
+        .def(
+            "closenessCentrality",
+            [](const PyGraph& g, std::optional<int> threads, py::object progress) {
+                const tarvel::RunOptions options = runOptions(threads, progress);
+                return byName(g, released(g, [&] { return tarvel::closenessCentrality(g.view(), options); }));
+            },
+            py::kw_only(), py::arg("threads") = py::none(), py::arg("progress") = py::none(),
+            "1 / (sum of hop distances to the nodes a node reaches), 0.0 when it reaches none.\n\n"
+            "Returns a dict in node order. threads: how many threads search (None: every usable core; the "
+            "numbers are the same for any count). progress(done, total): called a few times a second with "
+            "the nodes done and the node count; what it raises stops the computation. O(V × (V + E)).")
+        .def(
+            "betweennessCentrality",
+            [](const PyGraph& g, std::optional<int> threads, py::object progress) {
+                const tarvel::RunOptions options = runOptions(threads, progress);
+                return byName(g, released(g, [&] { return tarvel::betweennessCentrality(g.view(), options); }));
+            },
+            py::kw_only(), py::arg("threads") = py::none(), py::arg("progress") = py::none(),
+            "Unnormalised betweenness over hop-count shortest paths; parallel edges are distinct paths "
+            "and undirected pairs count from both ends.\n\nReturns a dict in node order. threads: how "
+            "many threads search (None: every usable core; the numbers are the same for any count). "
+            "progress(done, total): called a few times a second with the sources done and the node "
+            "count; what it raises stops the computation. O(V × (V + E)).")
         .def(
             "minimumSpanningTree",
             [](const PyGraph& g, tarvel::MSTAlgo method) {
-                return edgeList(g, tarvel::minimumSpanningTree(g.view(), method));
+                return edgeList(g, released(g, [&] { return tarvel::minimumSpanningTree(g.view(), method); }));
             },
             py::arg("method") = tarvel::MSTAlgo::KRUSKAL,
              "A minimum spanning forest as a list of new Edge objects.\n\n"
@@ -156,7 +192,8 @@ PYBIND11_MODULE(tarvel, m) {
              "node's component, in joining order. BORUVKA: every component, phase by phase. O(E log E).")
         .def("iterativeDFS",
              [](const PyGraph& g, const std::string& start) {
-                 return nameList(g, tarvel::depthFirstOrder(g.view(), g.indexOf(start)));
+                 const tarvel::NodeIndex first = g.indexOf(start);
+                 return nameList(g, released(g, [&] { return tarvel::depthFirstOrder(g.view(), first); }));
              },
              "Nodes reachable from start, in the order an explicit stack releases them (neighbors pushed "
              "in insertion order).\n\nRaises IndexError when start is not a node. O(V + E).")
@@ -171,7 +208,8 @@ PYBIND11_MODULE(tarvel, m) {
              "UNIFORM_COST_SEARCH O(E log E) without negative edges; BELLMAN_FORD O(V × E).")
         .def("stronglyConnectedComponents",
              [](const PyGraph& g, tarvel::SCCAlgo method) {
-                 return nameLists(g, tarvel::stronglyConnectedComponents(g.view(), method));
+                 return nameLists(
+                     g, released(g, [&] { return tarvel::stronglyConnectedComponents(g.view(), method); }));
              },
              py::arg("method") = tarvel::SCCAlgo::TARJAN,
              "Strongly connected components of a directed graph: TARJAN in reverse topological order, "
@@ -179,11 +217,9 @@ PYBIND11_MODULE(tarvel, m) {
              "for an undirected graph. O(V + E).")
         .def("save",
              [](const PyGraph& g, const std::string& filename) {
-                 const std::string text = tarvel::graphFileText(g.view());
                  // Other threads run while the file is written: a FIFO's
                  // reader may be one of them.
-                 py::gil_scoped_release release;
-                 tarvel::writeGraphFile(filename, text);
+                 released(g, [&] { tarvel::writeGraphFile(filename, tarvel::graphFileText(g.view())); });
              },
              "Write the graph to a JSON file, replacing it atomically (through symbolic links, which stay "
              "links; a device or FIFO is written into).\n\nRaises RuntimeError when the file cannot be "
@@ -191,9 +227,11 @@ PYBIND11_MODULE(tarvel, m) {
              "name holding a NUL character. O(V + E).")
         .def_static("load",
                     [](const std::string& filename) {
-                        // The new graph is no Python object yet: nothing needs the lock while it is read.
+                        // The new graph is no Python object yet: no other thread can see it.
                         std::optional<Graph> loaded;
                         {
+                            std::optional<tarvel::InterruptScope> interrupts;
+                            if (onMainThread()) interrupts.emplace(&checkSignals);
                             py::gil_scoped_release release;
                             loaded.emplace(Graph::load(filename));
                         }

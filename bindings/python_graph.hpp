@@ -8,6 +8,8 @@
 
 #include <tarvel/tarvel.hpp>
 
+#include "graph_lock.hpp"
+
 namespace tarvel_python {
 
 namespace py = pybind11;
@@ -24,6 +26,9 @@ public:
     explicit PyGraph(Graph&& graph) : Graph(std::move(graph)) {}
     PyGraph(PyGraph&&) = default;
     PyGraph(const PyGraph&) = delete;
+
+    // Who reads and writes the graph (graph_lock.hpp).
+    GraphLock& lock() const { return readersAndWriters; }
 
     // A borrowed reference to the str (or bytes) of `node`; nullptr with a
     // Python error set when no object could be made.
@@ -64,6 +69,7 @@ public:
 
 private:
     mutable std::vector<py::object> names;
+    mutable GraphLock readersAndWriters;
 };
 
 inline const char* const NotInitialized = "the Graph was not initialized: tarvel.Graph.__init__() did not run";

@@ -58,9 +58,9 @@ py::dict byName(const PyGraph& g, const std::vector<Value>& values) {
     return out;
 }
 
-inline py::dict edgeColors(const PyGraph& g) {
+inline py::dict edgeColors(const PyGraph& g, const std::vector<tarvel::EdgeColor>& colors) {
     py::dict out;
-    for (const tarvel::EdgeColor& item : tarvel::edgeColors(g.view())) {
+    for (const tarvel::EdgeColor& item : colors) {
         const auto key = py::reinterpret_steal<py::tuple>(PyTuple_New(2));
         PyTuple_SET_ITEM(key.ptr(), 0, g.name(item.source));
         PyTuple_SET_ITEM(key.ptr(), 1, g.name(item.target));

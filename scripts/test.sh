@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
 # Runs every test:
-#   1. the C++ tests with ctest, plain and under AddressSanitizer +
-#      UndefinedBehaviorSanitizer (LeakSanitizer included);
+#   1. the C++ tests with ctest, plain, under AddressSanitizer +
+#      UndefinedBehaviorSanitizer (LeakSanitizer included), and under
+#      ThreadSanitizer;
 #   2. a bounded run of the two graph-file fuzzers (scripts/fuzz.sh);
 #   3. the Python tests with pytest, once against the module built with the
 #      standard library's assertions, then against the installed module;
-#   4. the benchmark comparison at a tiny size, so that it keeps working.
+#   4. the benchmark comparison at a tiny size, so that it keeps working;
+#   5. readers and writers of one graph on several Python threads, against
+#      the module built with ThreadSanitizer.
 set -euo pipefail
 
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -14,10 +17,11 @@ export PATH="$ROOT/.venv/bin:$PATH"
 cd "$ROOT"
 
 jobs="$(nproc 2>/dev/null || echo 2)"
-for variant in plain sanitize; do
+for variant in plain sanitize threads; do
     dir="build/cpp-$variant"
     flags=(-DTARVEL_BUILD_TESTS=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo)
     [ "$variant" = sanitize ] && flags=(-DTARVEL_BUILD_TESTS=ON -DTARVEL_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug)
+    [ "$variant" = threads ] && flags=(-DTARVEL_BUILD_TESTS=ON -DTARVEL_THREAD_SANITIZE=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo)
     cmake -S . -B "$dir" -G Ninja "${flags[@]}" >/dev/null
     cmake --build "$dir" -j "$jobs"
     echo "== C++ tests ($variant)"
@@ -35,6 +39,13 @@ python -m pip install -q --no-build-isolation --no-deps --target build/py-assert
     -C cmake.define.TARVEL_ASSERTIONS=ON -C build-dir=build/assertions/{wheel_tag} .
 PYTHONPATH="$ROOT/build/py-assertions" python -c 'import tarvel; print("module:", tarvel.__file__)'
 PYTHONPATH="$ROOT/build/py-assertions" python -m pytest tests/python -q -p no:cacheprovider
+
+echo "== Python threads against the module built with ThreadSanitizer"
+rm -rf build/py-threads
+python -m pip install -q --no-build-isolation --no-deps --target build/py-threads \
+    -C cmake.define.TARVEL_THREAD_SANITIZER=ON -C cmake.build-type=RelWithDebInfo -C build-dir=build/threads/{wheel_tag} .
+LD_PRELOAD="$(gcc -print-file-name=libtsan.so)" TSAN_OPTIONS="halt_on_error=1 exitcode=66" \
+    PYTHONPATH="$ROOT/build/py-threads" python tests/python/threads_under_tsan.py
 
 echo "== Python tests"
 python -m pytest tests/python -q -p no:cacheprovider

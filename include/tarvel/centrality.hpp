@@ -1,12 +1,21 @@
 // Centrality scores, one per node index: degree, closeness and betweenness
 // over hop-count distances, and Katz. None is normalised by the number of
 // nodes; weights play no part in any of them.
+//
+// Closeness, betweenness and Katz run on several threads (RunOptions) and
+// give the same numbers, bit for bit, for any number of threads: every
+// floating-point sum is taken in the order of the sequential computation.
 #pragma once
 
 #include <cmath>
+#include <condition_variable>
 #include <cstdint>
+#include <mutex>
+#include <thread>
 #include <vector>
 
+#include "detail/parallel.hpp"
+#include "interrupt.hpp"
 #include "store.hpp"
 
 namespace tarvel {
@@ -23,19 +32,21 @@ std::vector<double> degreeCentrality(const GraphView<T, W>& g) {
     return scores;
 }
 
-// 1 / (sum of hop distances from the node to the nodes it reaches, along
-// stored entries), 0.0 when it reaches none. Unreached nodes add nothing.
-// Errors: none. Cost: O(V × (V + E)) time (one breadth-first search per
-// node), O(V) memory.
+namespace detail {
+
+// One breadth-first search from a node for closeness; the working arrays
+// are reused from search to search.
 template <class T, class W>
-std::vector<double> closenessCentrality(const GraphView<T, W>& g) {
-    const std::size_t n = g.nodeCount();
-    std::vector<double> scores(n, 0.0);
-    std::vector<std::size_t> distance(n);
-    std::vector<NodeIndex> seenBy(n, NoNode);  // seenBy[v] == i: v reached from i
-    std::vector<NodeIndex> queue;
-    queue.reserve(n);
-    for (NodeIndex i = 0; i < n; ++i) {
+class ClosenessSearch {
+public:
+    explicit ClosenessSearch(const GraphView<T, W>& graph)
+        : g(graph), distance(graph.nodeCount()), seenBy(graph.nodeCount(), NoNode) {
+        queue.reserve(graph.nodeCount());
+    }
+
+    // 1 / (sum of hop distances to the nodes `i` reaches), 0.0 when none.
+    template <class Tick>
+    double score(NodeIndex i, Tick&& tick) {
         queue.assign(1, i);
         seenBy[i] = i;
         distance[i] = 0;
@@ -43,7 +54,9 @@ std::vector<double> closenessCentrality(const GraphView<T, W>& g) {
         for (std::size_t head = 0; head < queue.size(); ++head) {
             const NodeIndex u = queue[head];
             sum += distance[u];
-            for (const auto& entry : g.neighbors(u)) {
+            const Span<AdjacencyEntry<W>> entries = g.neighbors(u);
+            tick(entries.size() + 1);
+            for (const auto& entry : entries) {
                 const NodeIndex v = entry.target;
                 if (seenBy[v] == i) continue;
                 seenBy[v] = i;
@@ -52,41 +65,40 @@ std::vector<double> closenessCentrality(const GraphView<T, W>& g) {
             }
         }
         const auto total = static_cast<double>(sum);
-        scores[i] = total > 0.0 ? 1.0 / total : 0.0;
+        return total > 0.0 ? 1.0 / total : 0.0;
     }
-    return scores;
-}
 
-// Unnormalised betweenness over hop-count shortest paths by dependency
-// accumulation, one breadth-first search per source in index order, the
-// dependencies added in that order. Parallel edges are distinct shortest
-// paths; in an undirected graph every pair counts from both ends (twice the
-// usual value); the ends of a path get no credit for it.
-// Errors: none. Cost: O(V × (V + E)) time, O(V + E) memory.
+private:
+    const GraphView<T, W>& g;
+    std::vector<std::size_t> distance;
+    std::vector<NodeIndex> seenBy;  // seenBy[v] == i: v reached from i
+    std::vector<NodeIndex> queue;
+};
+
+// One source of betweenness: the breadth-first search counting shortest
+// paths, then the accumulation of dependencies. Working arrays are reset
+// only where a search touched them.
 template <class T, class W>
-std::vector<double> betweennessCentrality(const GraphView<T, W>& g) {
-    constexpr std::size_t None = NoNode;
-    const std::size_t n = g.nodeCount();
-    std::vector<double> scores(n, 0.0);
-    std::vector<double> pathCount(n, 0.0);
-    std::vector<double> dependency(n, 0.0);
-    std::vector<std::int64_t> distance(n, -1);
-    std::vector<NodeIndex> order;  // breadth-first order, read backwards afterwards
-    order.reserve(n);
-    // Predecessor lists as singly linked lists in flat arrays. The order
-    // within one list does not matter: each predecessor's update from w uses
-    // only values fixed before w is processed.
-    std::vector<std::size_t> firstPred(n, None);
-    std::vector<NodeIndex> predNode;
-    std::vector<std::size_t> nextPred;
+class DependencySearch {
+public:
+    explicit DependencySearch(const GraphView<T, W>& graph)
+        : g(graph), pathCount(graph.nodeCount(), 0.0), distance(graph.nodeCount(), -1),
+          firstPred(graph.nodeCount(), None) {
+        order.reserve(graph.nodeCount());
+    }
 
-    for (NodeIndex s = 0; s < n; ++s) {
+    // Fills dependency[w] for every node w that `s` reaches (the others are
+    // left alone); `order` lists them. Then dependency[s] must be ignored.
+    template <class Tick>
+    void run(NodeIndex s, std::vector<double>& dependency, Tick&& tick) {
         order.assign(1, s);
         distance[s] = 0;
         pathCount[s] = 1.0;
         for (std::size_t head = 0; head < order.size(); ++head) {
             const NodeIndex v = order[head];
-            for (const auto& entry : g.neighbors(v)) {
+            const Span<AdjacencyEntry<W>> entries = g.neighbors(v);
+            tick(entries.size() + 1);
+            for (const auto& entry : entries) {
                 const NodeIndex w = entry.target;
                 if (distance[w] < 0) {
                     order.push_back(w);
@@ -100,23 +112,189 @@ std::vector<double> betweennessCentrality(const GraphView<T, W>& g) {
                 }
             }
         }
+        for (const NodeIndex v : order) dependency[v] = 0.0;
+        // Predecessor lists are singly linked lists in flat arrays; their
+        // order does not matter, as each predecessor's update from w uses
+        // only values fixed before w is processed.
         for (std::size_t k = order.size(); k-- > 0;) {
             const NodeIndex w = order[k];
             for (std::size_t p = firstPred[w]; p != None; p = nextPred[p]) {
                 const NodeIndex v = predNode[p];
                 dependency[v] = pathCount[v] / pathCount[w] * (1.0 + dependency[w]) + dependency[v];
             }
-            if (w != s) scores[w] += dependency[w];
         }
         for (const NodeIndex v : order) {
             distance[v] = -1;
             pathCount[v] = 0.0;
-            dependency[v] = 0.0;
             firstPred[v] = None;
         }
         predNode.clear();
         nextPred.clear();
     }
+
+    std::vector<NodeIndex> order;  // the nodes the last source reached, in breadth-first order
+
+private:
+    static constexpr std::size_t None = NoNode;
+    const GraphView<T, W>& g;
+    std::vector<double> pathCount;
+    std::vector<std::int64_t> distance;
+    std::vector<std::size_t> firstPred;
+    std::vector<NodeIndex> predNode;
+    std::vector<std::size_t> nextPred;
+};
+
+// Work of an all-pairs search, in adjacency entries, below which one thread
+// does it all.
+inline constexpr std::size_t SourceGrain = 1 << 16;
+
+template <class T, class W>
+std::size_t entryCount(const GraphView<T, W>& g) {
+    std::size_t entries = 0;
+    for (NodeIndex i = 0; i < g.nodeCount(); ++i) entries += g.neighbors(i).size();
+    return entries;
+}
+
+}  // namespace detail
+
+// 1 / (sum of hop distances from the node to the nodes it reaches, along
+// stored entries), 0.0 when it reaches none. Unreached nodes add nothing.
+// options: threads (each node's score is its own search) and progress
+// (nodes done of V).
+// Errors: whatever the thread's interrupt check or the progress callback
+// throws. Cost: O(V × (V + E)) time (one breadth-first search per node),
+// O(V) memory per thread.
+template <class T, class W>
+std::vector<double> closenessCentrality(const GraphView<T, W>& g, const RunOptions& options = {}) {
+    const std::size_t n = g.nodeCount();
+    std::vector<double> scores(n, 0.0);
+    const unsigned threads = detail::threadsFor(options.threads, n * (detail::entryCount(g) + n), detail::SourceGrain);
+    std::atomic<std::size_t> next{0}, done{0};
+    detail::runThreads(threads, [&](unsigned t, const std::atomic<bool>& stop) {
+        detail::ClosenessSearch<T, W> search(g);
+        detail::Checkpoint checkpoint;
+        detail::ProgressReport report(options.progress);
+        const auto tick = [&](std::size_t units) {
+            if (t == 0) {
+                checkpoint(units);
+            } else if (stop.load(std::memory_order_relaxed)) {
+                throw Interrupted();
+            }
+        };
+        for (std::size_t i; !stop.load(std::memory_order_relaxed) && (i = next++) < n;) {
+            scores[i] = search.score(i, tick);
+            const std::size_t finished = ++done;
+            if (t == 0) report(finished, n);
+        }
+        if (t == 0 && !stop.load()) {
+            // The others' last searches, then the end.
+            while (done.load() < n && !stop.load()) {
+                checkpoint.now();
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            }
+            if (!stop.load()) report.finished(n, n);
+        }
+    });
+    return scores;
+}
+
+// Unnormalised betweenness over hop-count shortest paths by dependency
+// accumulation, one breadth-first search per source in index order, the
+// dependencies added in that order. Parallel edges are distinct shortest
+// paths; in an undirected graph every pair counts from both ends (twice the
+// usual value); the ends of a path get no credit for it.
+// options: threads (sources run ahead on other threads; their dependencies
+// are added in source order, with at most two sources per thread waiting)
+// and progress (sources done of V).
+// Errors: whatever the thread's interrupt check or the progress callback
+// throws. Cost: O(V × (V + E)) time, O(V + E) memory per thread.
+template <class T, class W>
+std::vector<double> betweennessCentrality(const GraphView<T, W>& g, const RunOptions& options = {}) {
+    const std::size_t n = g.nodeCount();
+    std::vector<double> scores(n, 0.0);
+    const unsigned threads = detail::threadsFor(options.threads, n * (detail::entryCount(g) + n), detail::SourceGrain);
+
+    // A source's dependencies wait in a slot until every earlier source's
+    // have been added.
+    struct Slot {
+        std::vector<double> dependency;
+        std::vector<NodeIndex> order;
+        bool ready = false;
+    };
+    const std::size_t slotCount = threads == 1 ? 1 : 2 * static_cast<std::size_t>(threads);
+    std::vector<Slot> slots(slotCount);
+    for (Slot& slot : slots) slot.dependency.assign(n, 0.0);
+    std::mutex lock;
+    std::condition_variable changed;
+    std::size_t next = 0;   // the next source to search
+    std::size_t added = 0;  // the sources whose dependencies are in `scores`
+
+    const auto addReady = [&] {  // under `lock`
+        while (added < n && slots[added % slotCount].ready) {
+            Slot& slot = slots[added % slotCount];
+            for (const NodeIndex w : slot.order)
+                if (w != added) scores[w] += slot.dependency[w];
+            slot.ready = false;
+            ++added;
+        }
+    };
+
+    detail::runThreads(threads, [&](unsigned t, const std::atomic<bool>& stop) {
+        detail::DependencySearch<T, W> search(g);
+        detail::Checkpoint checkpoint;
+        detail::ProgressReport report(options.progress);
+        const auto tick = [&](std::size_t units) {
+            if (t == 0) {
+                checkpoint(units);
+            } else if (stop.load(std::memory_order_relaxed)) {
+                throw Interrupted();
+            }
+        };
+        for (;;) {
+            std::size_t s;
+            {
+                std::unique_lock<std::mutex> guard(lock);
+                // The thread making calls must keep making them while it waits.
+                while (!stop.load() && next < n && next >= added + slotCount) {
+                    changed.wait_for(guard, std::chrono::milliseconds(2));
+                    if (t == 0) {
+                        const std::size_t sofar = added;
+                        guard.unlock();
+                        checkpoint.now();
+                        report(sofar, n);
+                        guard.lock();
+                    }
+                }
+                if (stop.load() || next >= n) break;
+                s = next++;
+            }
+            Slot& slot = slots[s % slotCount];
+            search.run(s, slot.dependency, tick);
+            std::size_t sofar;
+            {
+                std::lock_guard<std::mutex> guard(lock);
+                slot.order.swap(search.order);
+                slot.ready = true;
+                addReady();
+                sofar = added;
+            }
+            changed.notify_all();
+            if (t == 0) report(sofar, n);
+        }
+        if (t == 0 && !stop.load()) {
+            std::unique_lock<std::mutex> guard(lock);
+            while (added < n && !stop.load()) {
+                changed.wait_for(guard, std::chrono::milliseconds(2));
+                const std::size_t sofar = added;
+                guard.unlock();
+                checkpoint.now();
+                report(sofar, n);
+                guard.lock();
+            }
+            guard.unlock();
+            if (!stop.load()) report.finished(n, n);
+        }
+    });
     return scores;
 }
 
@@ -126,32 +304,107 @@ std::vector<double> betweennessCentrality(const GraphView<T, W>& g) {
 // the first step whose L1 change is below `tolerance`, or after
 // `maxIterations` steps (none when it is 0 or less). No argument is
 // validated: a step whose scores are all 0 gives NaN everywhere.
-// Errors: none. Cost: O(steps × (V + E)) time, O(V) memory.
+// options: threads (each step's per-node sums; the sums across nodes, the
+// length and the change, stay in node order on one thread) and progress
+// (steps done of maxIterations).
+// Errors: whatever the thread's interrupt check or the progress callback
+// throws. Cost: O(steps × (V + E)) time, O(V) memory.
 template <class T, class W>
 std::vector<double> katzCentrality(const GraphView<T, W>& g, double alpha = 0.1, double beta = 1.0,
-                                   int maxIterations = 1000, double tolerance = 1e-6) {
+                                   int maxIterations = 1000, double tolerance = 1e-6,
+                                   const RunOptions& options = {}) {
     const std::size_t n = g.nodeCount();
     std::vector<double> scores(n, 1.0 / static_cast<double>(n));
     std::vector<double> previous(n, 0.0);
     if (maxIterations <= 0) return scores;
-    for (int iteration = 0;;) {
-        previous = scores;
-        if (n > 0) {
-            double total = 0.0;
-            for (NodeIndex j = 0; j < n; ++j) {
-                double sum = 0.0;
-                for (const auto& entry : g.neighbors(j)) sum += previous[entry.target];
-                scores[j] = sum * alpha + beta;
-                total += scores[j] * scores[j];
-            }
-            const double norm = std::sqrt(total);
-            for (double& score : scores) score /= norm;
+    const auto steps = static_cast<std::size_t>(maxIterations);
+    const unsigned threads = detail::threadsFor(options.threads, detail::entryCount(g) + n, 1 << 15);
+
+    // Node j's new raw score, for the nodes of one thread's share.
+    const auto sums = [&](std::size_t from, std::size_t to, const std::atomic<bool>& stop) {
+        for (NodeIndex j = from; j < to; ++j) {
+            if ((j & 1023) == 0 && stop.load(std::memory_order_relaxed)) throw Interrupted();
+            double sum = 0.0;
+            for (const auto& entry : g.neighbors(j)) sum += previous[entry.target];
+            scores[j] = sum * alpha + beta;
         }
-        double change = 0.0;
-        for (NodeIndex j = 0; j < n; ++j) change += std::fabs(scores[j] - previous[j]);
-        if (tolerance > change) break;
-        if (++iteration == maxIterations) break;
-    }
+    };
+
+    // The threads meet twice a step: when the sums are to be made, and when
+    // they are made.
+    std::mutex lock;
+    std::condition_variable changed;
+    std::size_t round = 0, finished = 0;
+    bool over = false;
+
+    detail::runThreads(threads, [&](unsigned t, const std::atomic<bool>& stop) {
+        const std::size_t from = n * t / threads, to = n * (t + 1) / threads;
+        if (t != 0) {
+            for (std::size_t seen = 0;;) {
+                {
+                    std::unique_lock<std::mutex> guard(lock);
+                    changed.wait(guard, [&] { return round != seen || over || stop.load(); });
+                    if (over || stop.load()) return;
+                    seen = round;
+                }
+                sums(from, to, stop);
+                {
+                    std::lock_guard<std::mutex> guard(lock);
+                    ++finished;
+                }
+                changed.notify_all();
+            }
+        }
+        detail::Checkpoint checkpoint;
+        detail::ProgressReport report(options.progress);
+        const auto finish = [&] {
+            {
+                std::lock_guard<std::mutex> guard(lock);
+                over = true;
+            }
+            changed.notify_all();
+        };
+        std::size_t iteration = 0;
+        try {
+            for (;;) {
+                previous = scores;
+                if (n > 0) {
+                    {
+                        std::lock_guard<std::mutex> guard(lock);
+                        ++round;
+                        finished = 0;
+                    }
+                    changed.notify_all();
+                    sums(from, to, stop);
+                    {
+                        std::unique_lock<std::mutex> guard(lock);
+                        while (finished + 1 < threads && !stop.load()) {
+                            changed.wait_for(guard, std::chrono::milliseconds(2));
+                            guard.unlock();
+                            checkpoint.now();
+                            guard.lock();
+                        }
+                    }
+                    if (stop.load()) throw Interrupted();
+                    double total = 0.0;
+                    for (NodeIndex j = 0; j < n; ++j) total += scores[j] * scores[j];
+                    const double norm = std::sqrt(total);
+                    for (double& score : scores) score /= norm;
+                }
+                checkpoint(n + 1);
+                double change = 0.0;
+                for (NodeIndex j = 0; j < n; ++j) change += std::fabs(scores[j] - previous[j]);
+                ++iteration;
+                if (tolerance > change || iteration == steps) break;
+                report(iteration, steps);
+            }
+            report.finished(iteration, steps);
+        } catch (...) {
+            finish();
+            throw;
+        }
+        finish();
+    });
     return scores;
 }
 

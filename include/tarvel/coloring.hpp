@@ -9,6 +9,7 @@
 
 #include "detail/hash_table.hpp"
 #include "detail/undirected_lists.hpp"
+#include "interrupt.hpp"
 #include "store.hpp"
 
 namespace tarvel {
@@ -25,7 +26,9 @@ std::vector<int> greedyNodeColors(const GraphView<T, W>& g) {
     std::vector<int> colors(n, -1);
     // usedBy[c] == i marks color c as taken by a neighbor of node i.
     std::vector<NodeIndex> usedBy(n + 1, NoNode);
+    detail::Checkpoint checkpoint;
     for (NodeIndex i = 0; i < n; ++i) {
+        checkpoint(g.neighbors(i).size() + 1);
         for (const auto& entry : g.neighbors(i)) {
             const int c = colors[entry.target];
             if (c != -1) usedBy[static_cast<std::size_t>(c)] = i;
@@ -50,12 +53,14 @@ bool isBipartite(const GraphView<T, W>& g) {
     std::vector<NodeIndex> queue;
     queue.reserve(n);
     bool ok = true;
+    detail::Checkpoint checkpoint;
     for (NodeIndex s = 0; s < n && ok; ++s) {
         if (side[s] >= 0) continue;
         side[s] = 0;
         queue.assign(1, s);
         for (std::size_t head = 0; head < queue.size() && ok; ++head) {
             const NodeIndex u = queue[head];
+            checkpoint(g.neighbors(u).size() + 1);
             lists.forEach(u, [&](NodeIndex v, const W&, bool) {
                 if (side[v] < 0) {
                     side[v] = static_cast<std::int8_t>(1 - side[u]);
@@ -146,8 +151,11 @@ std::vector<EdgeColor> edgeColors(const GraphView<T, W>& g) {
     const std::size_t n = g.nodeCount();
     // How many entries of u's list lead to v, for every ordered pair.
     detail::PairTable<std::uint32_t> entries;
-    for (NodeIndex u = 0; u < n; ++u)
+    detail::Checkpoint checkpoint;
+    for (NodeIndex u = 0; u < n; ++u) {
+        checkpoint(g.neighbors(u).size() + 1);
         for (const auto& entry : g.neighbors(u)) ++*entries.insert(u, entry.target, 0).first;
+    }
     const auto entriesOf = [&](NodeIndex u, NodeIndex v) {
         const std::uint32_t* count = entries.find(u, v);
         return count == nullptr ? 0u : *count;
@@ -161,6 +169,7 @@ std::vector<EdgeColor> edgeColors(const GraphView<T, W>& g) {
         for (const auto& entry : g.neighbors(i)) {
             const NodeIndex b = entry.target;
             if (!g.isDirected() && b < i) continue;
+            checkpoint(8);
             const std::uint32_t color = around.smallestFree(i, b);
             // The entries i -> b always show the key (i, b); the entries
             // b -> i show it unless (b, i) is a key of its own.

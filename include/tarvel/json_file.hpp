@@ -16,6 +16,7 @@
 #include "detail/document_reader.hpp"
 #include "detail/file_io.hpp"
 #include "detail/json_text.hpp"
+#include "interrupt.hpp"
 #include "store.hpp"
 
 namespace tarvel {
@@ -35,8 +36,15 @@ std::optional<GraphStore<std::string, W>> readDirect(std::string_view text) {
     GraphText<W> found;
     if (!GraphTextReader<W>(text).read(found)) return std::nullopt;
     GraphStore<std::string, W> graph(found.directed);
-    for (const std::string_view name : found.nodes) graph.addNode(std::string(name));
-    for (const auto& edge : found.edges) graph.addEdge(edge.src, edge.dest, edge.weight);
+    Checkpoint checkpoint;
+    for (const std::string_view name : found.nodes) {
+        checkpoint();
+        graph.addNode(std::string(name));
+    }
+    for (const auto& edge : found.edges) {
+        checkpoint();
+        graph.addEdge(edge.src, edge.dest, edge.weight);
+    }
     return graph;
 }
 

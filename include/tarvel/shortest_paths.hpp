@@ -25,6 +25,7 @@
 #include "detail/binary_heap.hpp"
 #include "detail/describe.hpp"
 #include "detail/indexed_heap.hpp"
+#include "interrupt.hpp"
 #include "store.hpp"
 #include "weights.hpp"
 
@@ -83,8 +84,10 @@ IndexPath forwardBfs(const GraphView<T, W>& g, NodeIndex start, NodeIndex goal) 
     std::vector<bool> visited(n, false);
     std::vector<NodeIndex> queue{start};
     visited[start] = true;
+    Checkpoint checkpoint;
     for (std::size_t head = 0; head < queue.size(); ++head) {
         const NodeIndex u = queue[head];
+        checkpoint(g.neighbors(u).size() + 1);
         for (const auto& entry : g.neighbors(u)) {
             const NodeIndex v = entry.target;
             if (visited[v]) continue;
@@ -117,6 +120,7 @@ IndexPath twoSidedBfs(const GraphView<T, W>& g, NodeIndex start, NodeIndex goal)
     fromGoal[goal] = 0;
     std::vector<NodeIndex> startFront{start}, goalFront{goal}, next, meet;
     std::int32_t startLevel = 0, goalLevel = 0;
+    Checkpoint checkpoint;
     while (meet.empty()) {
         if (startFront.empty() || goalFront.empty()) return {};
         const bool forward = startFront.size() <= goalFront.size();
@@ -126,6 +130,7 @@ IndexPath twoSidedBfs(const GraphView<T, W>& g, NodeIndex start, NodeIndex goal)
         const std::int32_t level = (forward ? ++startLevel : ++goalLevel);
         next.clear();
         for (const NodeIndex u : front) {
+            checkpoint(g.neighbors(u).size() + 1);
             for (const auto& entry : g.neighbors(u)) {
                 if (mine[entry.target] >= 0) continue;
                 mine[entry.target] = level;
@@ -221,10 +226,12 @@ IndexPath dijkstra(const GraphView<T, W>& g, NodeIndex start, NodeIndex goal) {
     detail::IndexedHeap<D, decltype(before)> heap(n, before);
     heap.push(static_cast<std::uint32_t>(start), D{0});
     dist[start] = D{0};
+    detail::Checkpoint checkpoint;
     while (!heap.empty()) {
         const auto top = heap.pop();
         const std::uint32_t baseHops = hops[top.node];  // a self-loop may change it below
         const Span<AdjacencyEntry<W>> entries = g.neighbors(top.node);
+        checkpoint(entries.size() + 1);
         // The neighbors' distances are random places in memory: ask for all
         // of them before reading any.
         for (const auto& entry : entries) __builtin_prefetch(&dist[entry.target]);
@@ -262,10 +269,12 @@ IndexPath uniformCostSearch(const GraphView<T, W>& g, NodeIndex start, NodeIndex
     detail::IndexedHeap<D, decltype(before)> heap(n, before);
     heap.push(static_cast<std::uint32_t>(start), D{0});
     dist[start] = D{0};
+    detail::Checkpoint checkpoint;
     while (!heap.empty()) {
         const auto top = heap.pop();
         if (top.node == goal) break;
         const std::uint32_t baseHops = hops[top.node];
+        checkpoint(g.neighbors(top.node).size() + 1);
         for (const auto& entry : g.neighbors(top.node)) {
             const NodeIndex v = entry.target;
             const D nd = detail::extend<W>(top.key, entry.weight);
@@ -318,8 +327,10 @@ IndexPath aStar(const GraphView<T, W>& g, NodeIndex start, NodeIndex goal, Heuri
         D distance;
     };
     std::vector<Improvement> improved;
+    detail::Checkpoint checkpoint;
     while (!heap.empty()) {
         const NodeIndex u = heap.pop().node;
+        checkpoint(g.neighbors(u).size() + 1);
         const D base = dist[u];  // both may change below, through a self-loop
         const std::uint32_t baseHops = hops[u];
         const Span<AdjacencyEntry<W>> entries = g.neighbors(u);
@@ -392,9 +403,11 @@ IndexPath bellmanFord(const GraphView<T, W>& g, NodeIndex start, NodeIndex goal)
         return result;
     };
     bool changed = true;
+    detail::Checkpoint checkpoint;
     for (std::size_t pass = 1; pass < n && changed; ++pass) {
         changed = false;
         for (NodeIndex i = 0; i < n; ++i) {
+            checkpoint(g.neighbors(i).size() + 1);
             if (dist[i] == Unreached<W>) continue;  // cannot improve anything
             for (const auto& entry : g.neighbors(i)) {
                 const D nd = sum(dist[i], entry.weight);

@@ -16,6 +16,7 @@
 #include "detail/radix_sort.hpp"
 #include "detail/undirected_lists.hpp"
 #include "detail/union_find.hpp"
+#include "interrupt.hpp"
 #include "store.hpp"
 #include "traversal.hpp"
 
@@ -52,7 +53,9 @@ std::vector<TreeEdge<W>> kruskal(const GraphView<T, W>& g) {
     std::size_t entries = 0;
     for (NodeIndex i = 0; i < n; ++i) entries += g.neighbors(i).size();
     candidates.reserve(g.isDirected() ? entries : entries / 2 + 1);
+    detail::Checkpoint checkpoint;
     for (NodeIndex i = 0; i < n; ++i) {
+        checkpoint(g.neighbors(i).size() + 1);
         const std::size_t first = candidates.size();
         for (const auto& entry : g.neighbors(i)) {
             if (entry.target == i || (!g.isDirected() && entry.target < i)) continue;
@@ -77,6 +80,7 @@ std::vector<TreeEdge<W>> kruskal(const GraphView<T, W>& g) {
     result.reserve(complete);
     for (const Candidate& c : candidates) {
         if (result.size() == complete) break;
+        checkpoint(4);
         if (sets.unite(static_cast<std::int32_t>(c.source), static_cast<std::int32_t>(c.target))) {
             result.push_back({c.source, c.target, c.weight});
         }
@@ -115,7 +119,9 @@ std::vector<TreeEdge<W>> prim(const GraphView<T, W>& g) {
     const detail::UndirectedNeighbors<T, W> lists(g);
     std::vector<Node> nodes(n);
     std::vector<Entry> heap{{0, W{}}};
+    detail::Checkpoint checkpoint;
     while (!heap.empty()) {
+        checkpoint(8);
         detail::popHeap(heap, less);
         const NodeIndex u = heap.back().node;
         heap.pop_back();
@@ -209,6 +215,7 @@ std::vector<TreeEdge<W>> boruvka(const GraphView<T, W>& g) {
         return count;
     };
     std::vector<std::pair<Index, Index>> picks;
+    detail::Checkpoint checkpoint;
 
     // ---- scanning phases
     std::size_t scanningPhases = 8;
@@ -219,7 +226,9 @@ std::vector<TreeEdge<W>> boruvka(const GraphView<T, W>& g) {
         if (result.size() >= n - 1) return result;
         for (NodeIndex i = 0; i < n; ++i) root[i] = rootOf(static_cast<Index>(i));
         Index kept = 0;
+        checkpoint.now();
         for (std::size_t e = 0; e < candidates.size(); ++e) {
+            if ((e & 0xffff) == 0) checkpoint(0x10000);
             const Candidate c = candidates[e];
             const Index ri = root[ownerOf(c)];
             if (ri == root[c.target]) continue;  // internal from now on
@@ -258,6 +267,7 @@ std::vector<TreeEdge<W>> boruvka(const GraphView<T, W>& g) {
     };
     while (result.size() < n - 1) {
         picks.clear();
+        checkpoint(live.size() + 1);
         for (const Index r : live) {
             Index& best = top[r];
             while (best != None && rootOf(candidates[best].target) == r) best = heaps.pop(best);

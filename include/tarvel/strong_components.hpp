@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "interrupt.hpp"
 #include "store.hpp"
 
 namespace tarvel {
@@ -36,10 +37,12 @@ std::vector<IndexPath> tarjanComponents(const GraphView<T, W>& g) {
         calls.emplace_back(u, 0);
     };
 
+    detail::Checkpoint checkpoint;
     for (NodeIndex i = 0; i < n; ++i) {
         if (disc[i] != Undiscovered) continue;
         discover(i);
         while (!calls.empty()) {
+            checkpoint();
             const NodeIndex u = calls.back().first;
             const std::size_t position = calls.back().second;
             const Span<AdjacencyEntry<W>> entries = g.neighbors(u);
@@ -88,11 +91,13 @@ std::vector<IndexPath> kosarajuComponents(const GraphView<T, W>& g) {
     std::vector<NodeIndex> finishStack;
     std::vector<std::pair<NodeIndex, std::size_t>> calls;
 
+    detail::Checkpoint checkpoint;
     for (NodeIndex i = 0; i < n; ++i) {
         if (visited[i]) continue;
         visited[i] = true;
         calls.emplace_back(i, 0);
         while (!calls.empty()) {
+            checkpoint();
             const NodeIndex u = calls.back().first;
             const std::size_t position = calls.back().second;
             const Span<AdjacencyEntry<W>> entries = g.neighbors(u);
@@ -133,6 +138,7 @@ std::vector<IndexPath> kosarajuComponents(const GraphView<T, W>& g) {
         visited[root] = true;
         calls.emplace_back(root, offset[root]);
         while (!calls.empty()) {
+            checkpoint();
             const NodeIndex u = calls.back().first;
             const std::size_t position = calls.back().second;
             if (position == offset[u + 1]) {

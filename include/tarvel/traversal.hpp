@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "interrupt.hpp"
 #include "store.hpp"
 
 namespace tarvel {
@@ -23,10 +24,12 @@ IndexPath depthFirstOrder(const GraphView<T, W>& g, NodeIndex start) {
     std::vector<NodeIndex> stack{start};
     visited[start] = true;
     IndexPath order;
+    detail::Checkpoint checkpoint;
     while (!stack.empty()) {
         const NodeIndex u = stack.back();
         stack.pop_back();
         order.push_back(u);
+        checkpoint(g.neighbors(u).size() + 1);
         for (const auto& entry : g.neighbors(u)) {
             if (!visited[entry.target]) {
                 visited[entry.target] = true;
@@ -53,11 +56,13 @@ Groups connectedComponents(const GraphView<T, W>& g) {
     groups.nodes.resize(n);
     groups.offsets.reserve(n + 1);
     std::size_t tail = 0;
+    detail::Checkpoint checkpoint;
     for (NodeIndex i = 0; i < n; ++i) {
         if (visited[i]) continue;
         visited[i] = true;
         groups.nodes[tail++] = i;
         for (std::size_t head = tail - 1; head < tail; ++head) {
+            checkpoint(g.neighbors(groups.nodes[head]).size() + 1);
             for (const auto& entry : g.neighbors(groups.nodes[head])) {
                 if (!visited[entry.target]) {
                     visited[entry.target] = true;
@@ -88,11 +93,13 @@ bool hasCycle(const GraphView<T, W>& g) {
     std::vector<bool> visited(n, false);
     std::vector<bool> onPath(n, false);
     std::vector<std::pair<NodeIndex, std::size_t>> stack;  // (node, next entry)
+    detail::Checkpoint checkpoint;
     for (NodeIndex i = 0; i < n; ++i) {
         if (visited[i]) continue;
         visited[i] = onPath[i] = true;
         stack.emplace_back(i, 0);
         while (!stack.empty()) {
+            checkpoint();
             const NodeIndex u = stack.back().first;
             const std::size_t position = stack.back().second;
             const Span<AdjacencyEntry<W>> entries = g.neighbors(u);

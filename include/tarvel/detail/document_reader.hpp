@@ -22,6 +22,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "../interrupt.hpp"
 #include "../store.hpp"
 #include "value_tape.hpp"
 
@@ -154,6 +155,7 @@ private:
     }
 
     bool value(JsonType type, std::uint64_t bits, std::string_view text) {
+        checkpoint(text.size() + 1);
         switch (slot()) {
             case Slot::Top: top = type; break;
             case Slot::Directed: directed = Scalar{type, bits, {}}; break;
@@ -188,6 +190,7 @@ private:
         return true;
     }
 
+    Checkpoint checkpoint;
     std::size_t depth = 0;     // containers open around the next event
     Member member = Member::Other;  // of the top-level object, at depth 1
     Tape* list = nullptr;      // the "nodes" or "edges" container open at depth 1

@@ -15,6 +15,8 @@
 #include <type_traits>
 #include <vector>
 
+#include "../interrupt.hpp"
+
 namespace tarvel::detail {
 
 // Length of the well-formed UTF-8 sequence at `p` (1 for ASCII), or 0.
@@ -92,7 +94,9 @@ std::string graphText(const View& g, const std::vector<bool>& recorded) {
     out.reserve(64 + n * 16 + edges.size() * 96);
     out += g.isDirected() ? "{\n    \"directed\": true,\n" : "{\n    \"directed\": false,\n";
     bool first = true;
+    Checkpoint checkpoint;
     for (std::size_t k = 0; k < edges.size(); ++k) {
+        checkpoint();
         if (!recorded[k]) continue;
         out += first ? "    \"edges\": [\n" : ",\n";
         first = false;
@@ -110,6 +114,7 @@ std::string graphText(const View& g, const std::vector<bool>& recorded) {
     } else {
         out += "    \"nodes\": [\n";
         for (std::size_t k = 0; k < n; ++k) {
+            checkpoint();
             out += "        ";
             appendQuoted(out, g.name(k));
             out += k + 1 < n ? ",\n" : "\n";
@@ -244,6 +249,7 @@ private:
         if (!consume('[')) return false;
         if (consume(']')) return true;
         do {
+            checkpoint();
             std::string_view name;
             if (!string(name)) return false;
             out.push_back(name);
@@ -255,6 +261,7 @@ private:
         if (!consume('[')) return false;
         if (consume(']')) return true;
         do {
+            checkpoint(4);
             typename GraphText<W>::EdgeText edge{};
             bool src = false, dest = false, weight = false;
             if (!consume('{')) return false;
@@ -282,6 +289,7 @@ private:
 
     const char* p;
     const char* end;
+    Checkpoint checkpoint;
 };
 
 }  // namespace tarvel::detail

@@ -1,0 +1,124 @@
+"""How soon Ctrl-C stops each long operation.
+
+    python benchmarks/interrupts.py            # the sizes of the README's table
+    python benchmarks/interrupts.py --small    # quicker, for the tests
+
+Each operation starts on a graph big enough to run for seconds; a timer
+thread sends this process SIGINT shortly after, and the time from the signal
+to the KeyboardInterrupt that ends the operation is the latency. Afterwards
+the graph must answer as it did before. Prints one JSON object: operation ->
+latency in seconds (null when the operation ended before the signal).
+"""
+import json
+import os
+import random
+import signal
+import sys
+import tempfile
+import threading
+import time
+
+import tarvel
+
+
+def build(directed, n, m, seed, weights=(1, 100), dag=False):
+    rng = random.Random(seed)
+    names = ["n%d" % i for i in range(n)]
+    g = tarvel.Graph(directed)
+    g.addNodes(names)
+    edges = []
+    for _ in range(m):
+        a, b = rng.randrange(n), rng.randrange(n)
+        if dag:
+            if a == b:
+                continue
+            a, b = min(a, b), max(a, b)
+        edges.append((names[a], names[b], rng.randint(*weights)))
+    g.addEdges(edges)
+    return g
+
+
+def fingerprint(g):
+    degrees = g.degreeCentrality()
+    first, last = next(iter(degrees)), list(degrees)[-1]
+    return len(degrees), sum(degrees.values()), g.shortestPath(first, last, tarvel.BFS, None)
+
+
+def latency(call, delay):
+    sent = {}
+
+    def fire():
+        sent["at"] = time.perf_counter()
+        os.kill(os.getpid(), signal.SIGINT)
+
+    timer = threading.Timer(delay, fire)
+    timer.start()
+    try:
+        call()
+    except KeyboardInterrupt:
+        caught = time.perf_counter()
+        timer.join()
+        return caught - sent["at"]
+    timer.cancel()
+    timer.join()
+    if "at" in sent:  # the signal came just after the end: take it here
+        try:
+            time.sleep(1.0)
+        except KeyboardInterrupt:
+            pass
+    return None
+
+
+def main(small):
+    scale = 0.2 if small else 1.0
+    n = int(200_000 * scale)
+    big = build(False, n, 6 * n, 1)
+    trees = big if not small else build(False, 200_000, 1_200_000, 4)
+    # Negative weights make Dijkstra expand nodes again: here every a_i
+    # improves b_1 once more, and the whole chain after it is expanded again.
+    steps = int(3000 * scale ** 0.5)
+    negative = tarvel.Graph(True)
+    negative.addNodes(["s"] + ["a%d" % i for i in range(steps)] + ["b%d" % i for i in range(steps)])
+    negative.addEdges([("s", "a%d" % i, i) for i in range(steps)] +
+                      [("a%d" % i, "b0", -2 * i) for i in range(steps)] +
+                      [("b%d" % i, "b%d" % (i + 1), 0) for i in range(steps - 1)])
+    chain = tarvel.Graph(True)  # Bellman-Ford needs one pass per node on a chain listed backwards
+    length = int(40_000 * scale)
+    names = ["c%d" % i for i in range(length)]
+    chain.addNodes(names)
+    chain.addEdges([(names[i + 1], names[i], 1) for i in range(length - 1)])
+    star = tarvel.Graph(False)
+    leaves = ["l%d" % i for i in range(int(3_000_000 * scale))]
+    star.addNodes(["hub"] + leaves)
+    star.addEdges([("hub", leaf, 1) for leaf in leaves])
+    folder = tempfile.mkdtemp()
+    saved = os.path.join(folder, "big.json")
+    big.save(saved)
+    far = fingerprint(big)[2][-1] if len(fingerprint(big)[2]) > 1 else "n1"
+    operations = [
+        ("closenessCentrality", big, lambda: big.closenessCentrality()),
+        ("betweennessCentrality", big, lambda: big.betweennessCentrality()),
+        ("katzCentrality (no end)", big, lambda: big.katzCentrality(0.5, 1.0, 2 ** 31 - 1, -1.0)),
+        ("shortestPath BELLMAN_FORD", chain, lambda: chain.shortestPath(names[-1], names[0], tarvel.BELLMAN_FORD, None)),
+        ("shortestPath DIJKSTRA, negative weights", negative,
+         lambda: negative.shortestPath("s", "b%d" % (steps - 1), tarvel.DIJKSTRA, None)),
+        ("shortestPath A_STAR, Python heuristic", big, lambda: big.shortestPath("n0", far, tarvel.A_STAR,
+                                                                              lambda a, b: 0.0)),
+        ("edgeColoring", star, lambda: star.edgeColoring()),
+        ("minimumSpanningTree KRUSKAL", trees, lambda: trees.minimumSpanningTree(tarvel.KRUSKAL)),
+        ("minimumSpanningTree PRIM", trees, lambda: trees.minimumSpanningTree(tarvel.PRIM)),
+        ("minimumSpanningTree BORUVKA", trees, lambda: trees.minimumSpanningTree(tarvel.BORUVKA)),
+        ("save", big, lambda: big.save(os.path.join(folder, "again.json"))),
+        ("load", big, lambda: tarvel.Graph.load(saved)),
+    ]
+    results = {}
+    for name, graph, call in operations:
+        before = fingerprint(graph)
+        results[name] = latency(call, 0.02)
+        if fingerprint(graph) != before:
+            raise SystemExit("%s: the graph changed" % name)
+    print(json.dumps(results))
+
+
+if __name__ == "__main__":
+    main("--small" in sys.argv)

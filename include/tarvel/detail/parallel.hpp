@@ -1,0 +1,63 @@
+// Running one computation on several threads: the calling thread is one of
+// them, and the first exception of any thread stops the others and reaches
+// the caller.
+#pragma once
+
+#include <algorithm>
+#include <atomic>
+#include <exception>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include <sched.h>
+
+namespace tarvel::detail {
+
+// The threads a computation asking for `requested` (0: as many as there are
+// cores this process may run on) uses for `work` units of work: a thread
+// for less than `grain` units costs more than it gives.
+inline unsigned threadsFor(unsigned requested, std::size_t work, std::size_t grain) {
+    unsigned usable = requested;
+    if (usable == 0) {
+        cpu_set_t set;
+        usable = sched_getaffinity(0, sizeof set, &set) == 0 ? static_cast<unsigned>(CPU_COUNT(&set))
+                                                             : std::max(1u, std::thread::hardware_concurrency());
+    }
+    const std::size_t useful = std::max<std::size_t>(1, work / grain);
+    return static_cast<unsigned>(std::max<std::size_t>(1, std::min<std::size_t>(usable, useful)));
+}
+
+// Runs work(t, stop) for t = 0 .. threads - 1, t = 0 on the calling thread.
+// `stop` turns true when a thread throws; work should look at it often and
+// return (or throw). The first exception thrown is rethrown: the others
+// are the threads giving up because of it.
+template <class Work>
+void runThreads(unsigned threads, Work&& work) {
+    std::atomic<bool> stop{false};
+    std::mutex lock;
+    std::exception_ptr first;
+    const auto guarded = [&](unsigned t) {
+        try {
+            work(t, stop);
+        } catch (...) {
+            std::lock_guard<std::mutex> guard(lock);
+            if (!first) first = std::current_exception();
+            stop.store(true);
+        }
+    };
+    std::vector<std::thread> workers;
+    workers.reserve(threads - 1);
+    try {
+        for (unsigned t = 1; t < threads; ++t) workers.emplace_back(guarded, t);
+    } catch (...) {
+        stop.store(true);
+        for (std::thread& w : workers) w.join();
+        throw;
+    }
+    guarded(0);
+    for (std::thread& w : workers) w.join();
+    if (first) std::rethrow_exception(first);
+}
+
+}  // namespace tarvel::detail
