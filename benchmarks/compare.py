@@ -29,8 +29,10 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import tarvel  # noqa: E402
 from peers import LIBRARIES, Prepared  # noqa: E402
 
-os.environ.setdefault("OMP_NUM_THREADS", "1")
-os.environ.setdefault("RAYON_NUM_THREADS", "1")
+if os.environ.get("TARVEL_BENCH_THREADS", "one") == "one":
+    os.environ.setdefault("OMP_NUM_THREADS", "1")
+    os.environ.setdefault("RAYON_NUM_THREADS", "1")
+PARALLEL = ["closeness", "betweenness", "katz"]  # also compared at each library's default threading
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 WORMNET = "/usr/share/doc/networkx-2.8.8/examples/algorithms/WormNet.v3.benchmark.txt"
@@ -181,7 +183,7 @@ def _out_lists(p):
     return [out[n] for n in p.nodes]
 
 
-def run(tiny, only):
+def run(tiny, only, ops_only=None):
     budget = 0.05 if tiny else 2.0
     libraries = []
     for cls in LIBRARIES:
@@ -200,6 +202,8 @@ def run(tiny, only):
             for lib in libraries:
                 fn = lib.build(p)
                 built[lib.name] = fn()
+                if ops_only is not None:
+                    continue
                 rows.append(record(p, "build", lib.name, median_time(fn, budget), True))
                 if hasattr(lib, "build_calls"):
                     rows.append(record(p, "build_calls", lib.name, median_time(lib.build_calls(p), budget), True))
@@ -217,7 +221,7 @@ def run(tiny, only):
                 random_target = lib.ops(built[lib.name], p, s, t_random, alpha)
                 ops[lib.name].update({op + "_random": random_target[op] for op in PATHS if op in random_target})
             for op in op_names:
-                if op not in ops["tarvel"]:
+                if op not in ops["tarvel"] or (ops_only is not None and op not in ops_only):
                     continue
                 if (op in ("scc_tarjan", "scc_kosaraju", "has_cycle") and not p.directed) or \
                         (op in ("components", "node_coloring") or op.startswith("mst")) and p.directed:
@@ -239,7 +243,7 @@ def run(tiny, only):
                     if op == "katz":
                         ok = ok and ranking(got) == ranking(expected)
                     rows.append(record(p, op, lib.name, median_time(call, budget, prepare) if ok else None, ok))
-                if op in NAMED:
+                if op in NAMED and ops_only is None:
                     rows.append(record(p, op + " (first call)", "tarvel", first_call(p, op, s, t, budget), True))
     return rows
 
@@ -402,13 +406,37 @@ def update_readme(text):
         f.write(head + BEGIN + text + "\n" + END + tail)
 
 
+def all_cores_rows(tiny, only):
+    """The parallel computations at each library's default threading, from a
+    process of their own (thread pools are sized when first used)."""
+    env = {k: v for k, v in os.environ.items() if k not in ("OMP_NUM_THREADS", "RAYON_NUM_THREADS")}
+    env["TARVEL_BENCH_THREADS"] = "all"
+    with tempfile.TemporaryDirectory() as folder:
+        out = os.path.join(folder, "rows.json")
+        command = [sys.executable, __file__, "--parallel-rows", out] + (["--tiny"] if tiny else [])
+        for graph in only or []:
+            command += ["--graph", graph]
+        subprocess.run(command, env=env, check=True)
+        with open(out) as f:
+            rows = json.load(f)
+    for row in rows:
+        row["op"] += " (all cores)"
+    return rows
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--tiny", action="store_true", help="small graphs, one quick pass")
     parser.add_argument("--graph", action="append", help="only this graph (repeatable)")
     parser.add_argument("--out", default=os.path.join(HERE, "results"), help="folder for the results")
+    parser.add_argument("--parallel-rows", help=argparse.SUPPRESS)  # the all-cores pass writes its rows here
     args = parser.parse_args()
+    if args.parallel_rows:
+        with open(args.parallel_rows, "w") as f:
+            json.dump(run(args.tiny, args.graph, PARALLEL), f)
+        return
     rows = run(args.tiny, args.graph)
+    rows += all_cores_rows(args.tiny, args.graph)
     memory = peak_memory(args.tiny)
     table, ratios = summarise(rows, memory, args.tiny)
     machine = "%s, %s, %d cores, Python %s" % (platform.machine(), platform.platform(), os.cpu_count(),

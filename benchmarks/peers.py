@@ -16,8 +16,14 @@ answer from a cache filled by an earlier call):
 A method that a library has no counterpart for is absent (None).
 """
 import math
+import os
 
 import tarvel
+
+# One thread per library (the default of a run), or each library's own
+# default threading ("all"), for the rows that compare parallel computations.
+ONE_THREAD = os.environ.get("TARVEL_BENCH_THREADS", "one") == "one"
+THREADS = 1 if ONE_THREAD else None
 
 
 def partition(groups):
@@ -94,9 +100,9 @@ class Tarvel:
             "mst_boruvka": tree(tarvel.BORUVKA),
             "degree": (g.degreeCentrality, scores),
             "degree_named": (g.degreeCentrality, scores),
-            "closeness": (g.closenessCentrality, scores),
-            "betweenness": (g.betweennessCentrality, scores),
-            "katz": (lambda: g.katzCentrality(alpha, 1.0, 10000, 1e-12), scores),
+            "closeness": (lambda: g.closenessCentrality(threads=THREADS), scores),
+            "betweenness": (lambda: g.betweennessCentrality(threads=THREADS), scores),
+            "katz": (lambda: g.katzCentrality(alpha, 1.0, 10000, 1e-12, threads=THREADS), scores),
         }
 
 
@@ -291,7 +297,8 @@ class NetworKit:
 
     def __init__(self):
         import networkit
-        networkit.setNumberOfThreads(1)
+        if ONE_THREAD:
+            networkit.setNumberOfThreads(1)
         networkit.engineering.setLogLevel("ERROR")
         self.nk = networkit
 
