@@ -20,8 +20,9 @@ class CallHeuristic {
 public:
     CallHeuristic(const PyGraph& graph, PyObject* callable) : g(graph), function(callable) {}
 
-    // Fetches the name object of `node` into the cache ahead of its call.
-    void prefetch(tarvel::NodeIndex node) const { g.prefetchName(node); }
+    // Fetches the name of `node` ahead of its call: the cache's slot
+    // (step 0), then the object it holds (step 1).
+    void prefetch(tarvel::NodeIndex node, int step) const { g.prefetchName(node, step); }
 
     double operator()(tarvel::NodeIndex u, tarvel::NodeIndex v) const {
         PyObject* args[2] = {g.name(u), nullptr};

@@ -62,9 +62,15 @@ public:
         return decoded;
     }
 
-    // Asks for the cached object of `node` to be brought into the cache.
-    void prefetchName(tarvel::NodeIndex node) const {
-        if (node < names.size() && names[node]) __builtin_prefetch(names[node].ptr(), 1);
+    // Asks for the cached object of `node` to be brought into the cache:
+    // step 0 its slot, step 1 (once the slot is there) the object.
+    void prefetchName(tarvel::NodeIndex node, int step) const {
+        if (node >= names.size()) return;
+        if (step == 0) {
+            __builtin_prefetch(&names[node]);
+        } else if (names[node]) {
+            __builtin_prefetch(names[node].ptr(), 1);
+        }
     }
 
 private:

@@ -12,9 +12,22 @@
 
 namespace tarvel_python {
 
+// Big results take a while to build: Ctrl-C is heard meanwhile too.
+class SignalPoll {
+public:
+    void operator()() {
+        if (++count % 65536 == 0 && PyErr_CheckSignals() != 0) throw py::error_already_set();
+    }
+
+private:
+    std::size_t count = 0;
+};
+
 inline py::list nameList(const PyGraph& g, const tarvel::IndexPath& nodes) {
     py::list out(nodes.size());
+    SignalPoll poll;
     for (std::size_t k = 0; k < nodes.size(); ++k) {
+        poll();
         PyList_SET_ITEM(out.ptr(), static_cast<Py_ssize_t>(k), g.name(nodes[k]));
     }
     return out;
@@ -30,12 +43,14 @@ inline py::list nameLists(const PyGraph& g, const std::vector<tarvel::IndexPath>
 
 inline py::list nameLists(const PyGraph& g, const tarvel::Groups& groups) {
     py::list out(groups.size());
+    SignalPoll poll;
     for (std::size_t k = 0; k < groups.size(); ++k) {
         const tarvel::Span<tarvel::NodeIndex> group = groups[k];
         PyObject* list = PyList_New(static_cast<Py_ssize_t>(group.size()));
         if (list == nullptr) throw py::error_already_set();
         PyList_SET_ITEM(out.ptr(), static_cast<Py_ssize_t>(k), list);
         for (std::size_t j = 0; j < group.size(); ++j) {
+            poll();
             PyList_SET_ITEM(list, static_cast<Py_ssize_t>(j), g.name(group[j]));
         }
     }
@@ -50,7 +65,9 @@ template <class Value>
 py::dict byName(const PyGraph& g, const std::vector<Value>& values) {
     auto out = py::reinterpret_steal<py::dict>(_PyDict_NewPresized(static_cast<Py_ssize_t>(values.size())));
     if (!out) throw py::error_already_set();
+    SignalPoll poll;
     for (tarvel::NodeIndex i = 0; i < values.size(); ++i) {
+        poll();
         const auto key = py::reinterpret_steal<py::object>(g.name(i));
         const auto value = py::reinterpret_steal<py::object>(number(values[i]));
         if (!value || PyDict_SetItem(out.ptr(), key.ptr(), value.ptr()) != 0) throw py::error_already_set();
@@ -60,7 +77,9 @@ py::dict byName(const PyGraph& g, const std::vector<Value>& values) {
 
 inline py::dict edgeColors(const PyGraph& g, const std::vector<tarvel::EdgeColor>& colors) {
     py::dict out;
+    SignalPoll poll;
     for (const tarvel::EdgeColor& item : colors) {
+        poll();
         const auto key = py::reinterpret_steal<py::tuple>(PyTuple_New(2));
         PyTuple_SET_ITEM(key.ptr(), 0, g.name(item.source));
         PyTuple_SET_ITEM(key.ptr(), 1, g.name(item.target));
@@ -73,7 +92,9 @@ inline py::dict edgeColors(const PyGraph& g, const std::vector<tarvel::EdgeColor
 // that is not UTF-8 fails only when an Edge's getter reads it.
 inline py::list edgeList(const PyGraph& g, const std::vector<tarvel::TreeEdge<int>>& tree) {
     py::list out(tree.size());
+    SignalPoll poll;
     for (std::size_t k = 0; k < tree.size(); ++k) {
+        poll();
         PyObject* source = g.cachedName(tree[k].source);
         PyObject* target = source == nullptr ? nullptr : g.cachedName(tree[k].target);
         PyObject* edge = target == nullptr ? nullptr : newEdge(source, target, tree[k].weight);

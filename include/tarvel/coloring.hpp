@@ -153,8 +153,10 @@ std::vector<EdgeColor> edgeColors(const GraphView<T, W>& g) {
     detail::PairTable<std::uint32_t> entries;
     detail::Checkpoint checkpoint;
     for (NodeIndex u = 0; u < n; ++u) {
-        checkpoint(g.neighbors(u).size() + 1);
-        for (const auto& entry : g.neighbors(u)) ++*entries.insert(u, entry.target, 0).first;
+        for (const auto& entry : g.neighbors(u)) {
+            checkpoint(4);
+            ++*entries.insert(u, entry.target, 0).first;
+        }
     }
     const auto entriesOf = [&](NodeIndex u, NodeIndex v) {
         const std::uint32_t* count = entries.find(u, v);

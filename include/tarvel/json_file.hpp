@@ -73,7 +73,9 @@ std::string graphFileText(const GraphView<T, W>& g) {
         // writes them: each edge's "dest" and "src", then the nodes.
         const Span<EdgeRecord<W>> edges = g.edges();
         const std::vector<bool> recorded = g.fileRecords();
+        detail::Checkpoint checkpoint;
         for (std::size_t k = 0; k < edges.size(); ++k) {
+            checkpoint();
             if (!recorded[k]) continue;
             for (const NodeIndex end : {edges[k].target, edges[k].source}) {
                 if (!detail::validUtf8(g.name(end))) nlohmann::json(g.name(end)).dump();  // raises 316

@@ -55,12 +55,13 @@ inline void checkSearch(std::size_t nodeCount, NodeIndex start, NodeIndex goal) 
     }
 }
 
-// Whether a heuristic can be told which node it will be called for soon
-// (h.prefetch(v)), so that it can fetch what it reads.
+// Whether a heuristic can be told which node it will be called for soon,
+// in two steps (h.prefetch(v, 0), later h.prefetch(v, 1)), so that it can
+// fetch what it reads, and what that points to.
 template <class H, class = void>
 struct HasPrefetch : std::false_type {};
 template <class H>
-struct HasPrefetch<H, std::void_t<decltype(std::declval<H&>().prefetch(NodeIndex{}))>> : std::true_type {};
+struct HasPrefetch<H, std::void_t<decltype(std::declval<H&>().prefetch(NodeIndex{}, 0))>> : std::true_type {};
 
 // A*'s priority: the distance so far plus the heuristic's estimate. It only
 // orders the heap, so it is the one place where a distance is rounded to a
@@ -348,12 +349,13 @@ IndexPath aStar(const GraphView<T, W>& g, NodeIndex start, NodeIndex goal, Heuri
                     break;
                 }
                 improved.push_back({entry.target, nd});
+                if constexpr (detail::HasPrefetch<Heuristic>::value) heuristic.prefetch(entry.target, 0);
             }
         }
+        if constexpr (detail::HasPrefetch<Heuristic>::value) {
+            for (const Improvement& i : improved) heuristic.prefetch(i.node, 1);
+        }
         for (std::size_t k = 0; k < improved.size(); ++k) {
-            if constexpr (detail::HasPrefetch<Heuristic>::value) {
-                if (k + 4 < improved.size()) heuristic.prefetch(improved[k + 4].node);
-            }
             const NodeIndex v = improved[k].node;
             const double h = heuristic(u, v);
             // The heuristic may have run arbitrary code: the graph must still

@@ -22,6 +22,7 @@
 
 #include "detail/describe.hpp"
 #include "detail/hash_table.hpp"
+#include "interrupt.hpp"
 #include "types.hpp"
 #include "weights.hpp"
 
@@ -178,7 +179,9 @@ public:
         if (isDirected()) return recorded;
         detail::PairSet pairs;
         pairs.reserve(all.size());
+        detail::Checkpoint checkpoint;
         for (std::size_t k = 0; k < all.size(); ++k) {
+            checkpoint(4);
             const auto [a, b] = std::minmax(all[k].source, all[k].target);
             recorded[k] = pairs.insert(a, b);
         }

@@ -1,15 +1,19 @@
 // Whole-file reading and replacement, for the graph file.
 #pragma once
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include "../interrupt.hpp"
 
 namespace tarvel::detail {
 
@@ -44,12 +48,19 @@ private:
     int fd;
 };
 
-// Writes all of `text`; returns 0 or the error.
+// A megabyte at a time, so that the thread's interrupt check is heard while
+// a big file is read or written.
+inline constexpr std::size_t IoChunk = std::size_t{1} << 20;
+
+// Writes all of `text`; returns 0 or the error. Throws what the thread's
+// interrupt check throws.
 inline int writeAll(int fd, const std::string& text) {
     const char* data = text.data();
     std::size_t left = text.size();
+    Checkpoint checkpoint;
     while (left > 0) {
-        const ssize_t written = ::write(fd, data, left);
+        checkpoint.now();
+        const ssize_t written = ::write(fd, data, std::min(left, IoChunk));
         if (written < 0 && errno == EINTR) continue;
         if (written < 0) return errno;
         if (written == 0) return EIO;  // no progress: never loop forever
@@ -126,7 +137,14 @@ inline void replaceFile(const std::string& filename, const std::string& text) {
         ::umask(mask);
         mode = 0666 & ~mask;
     }
-    int error = writeAll(fd.get(), text);
+    int error;
+    try {
+        error = writeAll(fd.get(), text);
+    } catch (...) {  // interrupted: leave nothing behind
+        fd.close();
+        ::unlink(temporary.c_str());
+        throw;
+    }
     if (error == 0 && ::fchmod(fd.get(), mode) != 0) error = errno;
     if (error == 0 && ::fsync(fd.get()) != 0) error = errno;
     const int closeError = fd.close();
@@ -139,27 +157,25 @@ inline void replaceFile(const std::string& filename, const std::string& text) {
 }
 
 // The whole contents of `filename`; "" for a file that cannot be opened or
-// read (a missing file, a directory). The text is read into one buffer
-// sized from the file's length, so that it is held exactly once.
+// read (a missing file, a directory). A regular file's text is gathered into
+// one buffer reserved from its length, a megabyte at a time.
 inline std::string readFile(const std::string& filename) {
     checkFileName(filename);
     Descriptor fd(::open(filename.c_str(), O_RDONLY | O_CLOEXEC));
     if (fd.get() < 0) return std::string();
     struct stat info;
-    const bool regular = ::fstat(fd.get(), &info) == 0 && S_ISREG(info.st_mode);
-    // One byte beyond a regular file's length lets the read that finds its
-    // end happen without growing the buffer.
-    std::string text(regular ? static_cast<std::size_t>(info.st_size) + 1 : 65536, '\0');
-    std::size_t used = 0;
+    std::string text;
+    if (::fstat(fd.get(), &info) == 0 && S_ISREG(info.st_mode)) text.reserve(static_cast<std::size_t>(info.st_size));
+    std::vector<char> chunk(IoChunk);
+    Checkpoint checkpoint;
     for (;;) {
-        if (used == text.size()) text.resize(2 * text.size());  // a pipe, a device, or a file that grew
-        const ssize_t got = ::read(fd.get(), &text[used], text.size() - used);
+        checkpoint.now();
+        const ssize_t got = ::read(fd.get(), chunk.data(), chunk.size());
         if (got < 0 && errno == EINTR) continue;
         if (got < 0) return std::string();
         if (got == 0) break;
-        used += static_cast<std::size_t>(got);
+        text.append(chunk.data(), static_cast<std::size_t>(got));
     }
-    text.resize(used);
     return text;
 }
 
