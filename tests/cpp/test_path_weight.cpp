@@ -1,0 +1,98 @@
+// Path weights: the searches' paths priced against distances from a plain
+// all-pairs procedure, parallel edges, direction and the errors.
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <optional>
+
+#include "support.hpp"
+
+using namespace testing_support;
+using tarvel::ShortestPathAlgo;
+
+namespace {
+
+// Floyd-Warshall over the adjacency lists: the least path weight for every
+// pair, nothing where no path leads.
+std::vector<std::vector<std::optional<long long>>> allDistances(View g) {
+    const std::size_t n = g.nodeCount();
+    std::vector<std::vector<std::optional<long long>>> d(n, std::vector<std::optional<long long>>(n));
+    for (std::size_t u = 0; u < n; ++u) {
+        d[u][u] = 0;
+        for (const auto& e : g.neighbors(u))
+            if (!d[u][e.target] || e.weight < *d[u][e.target]) d[u][e.target] = e.weight;
+    }
+    for (std::size_t k = 0; k < n; ++k)
+        for (std::size_t i = 0; i < n; ++i)
+            for (std::size_t j = 0; j < n; ++j)
+                if (d[i][k] && d[k][j] && (!d[i][j] || *d[i][k] + *d[k][j] < *d[i][j])) d[i][j] = *d[i][k] + *d[k][j];
+    return d;
+}
+
+std::string errorOf(const G& g, const G::NameList& path) {
+    try {
+        g.pathWeight(path);
+    } catch (const std::exception& e) {
+        return e.what();
+    }
+    return "";
+}
+
+}  // namespace
+
+TEST(PathWeight, SearchPathsWeighTheLeastDistance) {
+    std::mt19937 rng(41);
+    for (int round = 0; round < 120; ++round) {
+        const G g = randomGraph(rng, round % 2 == 0, 2 + round % 9, round % 25, 0, 9);
+        const auto distance = allDistances(g.view());
+        for (std::size_t s = 0; s < g.nodeCount(); ++s) {
+            for (std::size_t t = 0; t < g.nodeCount(); ++t) {
+                for (auto method : {ShortestPathAlgo::DIJKSTRA, ShortestPathAlgo::BELLMAN_FORD}) {
+                    const tarvel::IndexPath path = tarvel::shortestPath(g.view(), s, t, method, nullptr);
+                    ASSERT_EQ(path.empty(), !distance[s][t]);
+                    if (!path.empty()) {
+                        EXPECT_EQ(tarvel::pathWeight(g.view(), path), *distance[s][t]);
+                    }
+                }
+            }
+        }
+    }
+}
+
+TEST(PathWeight, LeastParallelEdgeSelfLoopsAndShortPaths) {
+    G g(true);
+    for (const char* n : {"a", "b", "c"}) g.addNode(n);
+    g.addEdge("a", "b", 7);
+    g.addEdge("a", "b", -2);
+    g.addEdge("a", "b", 4);
+    g.addEdge("b", "b", 3);
+    g.addEdge("b", "c", 1);
+    EXPECT_EQ(g.pathWeight({"a", "b", "b", "c"}), -2 + 3 + 1);
+    EXPECT_EQ(g.pathWeight({"c"}), 0);
+    EXPECT_EQ(g.pathWeight({}), 0);
+}
+
+TEST(PathWeight, MissingEdgesAndUnknownNamesAreNamed) {
+    G directed(true), undirected(false);
+    for (G* g : {&directed, &undirected}) {
+        for (const char* n : {"a", "b", "c"}) g->addNode(n);
+        g->addEdge("a", "b", 2);
+        g->addEdge("c", "b", 5);
+    }
+    EXPECT_EQ(undirected.pathWeight({"a", "b", "c", "b", "a"}), 14);
+    EXPECT_EQ(errorOf(directed, {"a", "b", "c"}), "item 1: no edge from b to c");
+    EXPECT_EQ(errorOf(undirected, {"a", "b", "a", "c"}), "item 2: no edge between a and c");
+    EXPECT_EQ(errorOf(undirected, {"a", "c", "zz"}), "unknown node: zz");
+    EXPECT_THROW(directed.pathWeight({"b", "a"}), std::invalid_argument);
+    EXPECT_THROW(tarvel::pathWeight(directed.view(), {0, 3}), std::out_of_range);
+}
+
+TEST(PathWeight, WideSumsAreExactOrRefused) {
+    tarvel::Graph<int, long long> g(true);
+    for (int i : {1, 2, 3}) g.addNode(i);
+    g.addEdge(1, 2, LLONG_MAX / 2 + 1);
+    g.addEdge(2, 3, LLONG_MAX / 2 + 1);
+    g.addEdge(2, 1, -(LLONG_MAX / 2));
+    EXPECT_EQ(g.pathWeight({1, 2, 1}), 1);
+    EXPECT_THROW(g.pathWeight({1, 2, 3}), std::overflow_error);
+}
