@@ -1,5 +1,5 @@
 // Path weights: the searches' paths priced against distances from a plain
-// all-pairs procedure, parallel edges, direction and the errors.
+// all-pairs procedure, parallel edges, direction, errors and wide sums.
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -29,15 +29,6 @@ std::vector<std::vector<std::optional<long long>>> allDistances(View g) {
     return d;
 }
 
-std::string errorOf(const G& g, const G::NameList& path) {
-    try {
-        g.pathWeight(path);
-    } catch (const std::exception& e) {
-        return e.what();
-    }
-    return "";
-}
-
 }  // namespace
 
 TEST(PathWeight, SearchPathsWeighTheLeastDistance) {
@@ -59,32 +50,21 @@ TEST(PathWeight, SearchPathsWeighTheLeastDistance) {
     }
 }
 
-TEST(PathWeight, LeastParallelEdgeSelfLoopsAndShortPaths) {
+TEST(PathWeight, LeastParallelEdgeDirectionAndNames) {
     G g(true);
     for (const char* n : {"a", "b", "c"}) g.addNode(n);
-    g.addEdge("a", "b", 7);
-    g.addEdge("a", "b", -2);
-    g.addEdge("a", "b", 4);
+    for (int w : {7, -2, 4}) g.addEdge("a", "b", w);
     g.addEdge("b", "b", 3);
-    g.addEdge("b", "c", 1);
-    EXPECT_EQ(g.pathWeight({"a", "b", "b", "c"}), -2 + 3 + 1);
-    EXPECT_EQ(g.pathWeight({"c"}), 0);
+    EXPECT_EQ(g.pathWeight({"a", "b", "b"}), 1);
     EXPECT_EQ(g.pathWeight({}), 0);
-}
-
-TEST(PathWeight, MissingEdgesAndUnknownNamesAreNamed) {
-    G directed(true), undirected(false);
-    for (G* g : {&directed, &undirected}) {
-        for (const char* n : {"a", "b", "c"}) g->addNode(n);
-        g->addEdge("a", "b", 2);
-        g->addEdge("c", "b", 5);
+    try {
+        g.pathWeight({"a", "b", "a"});
+        FAIL() << "no exception";
+    } catch (const std::invalid_argument& e) {
+        EXPECT_STREQ(e.what(), "item 1: no edge from b to a");
     }
-    EXPECT_EQ(undirected.pathWeight({"a", "b", "c", "b", "a"}), 14);
-    EXPECT_EQ(errorOf(directed, {"a", "b", "c"}), "item 1: no edge from b to c");
-    EXPECT_EQ(errorOf(undirected, {"a", "b", "a", "c"}), "item 2: no edge between a and c");
-    EXPECT_EQ(errorOf(undirected, {"a", "c", "zz"}), "unknown node: zz");
-    EXPECT_THROW(directed.pathWeight({"b", "a"}), std::invalid_argument);
-    EXPECT_THROW(tarvel::pathWeight(directed.view(), {0, 3}), std::out_of_range);
+    EXPECT_THROW(g.pathWeight({"a", "c", "zz"}), std::out_of_range);  // names before pairs
+    EXPECT_THROW(tarvel::pathWeight(g.view(), {0, 3}), std::out_of_range);
 }
 
 TEST(PathWeight, WideSumsAreExactOrRefused) {

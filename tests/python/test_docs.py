@@ -25,11 +25,13 @@ def readme_costs():
 
 
 def documented_members():
-    """Member name -> its docstring, for Edge and Graph (constructors by class name)."""
+    """Member name -> its docstring, for Edge and Graph (constructors by class name;
+    special methods when their docstring states a cost)."""
     members = {}
     for cls in (tarvel.Edge, tarvel.Graph):
         for name in vars(cls):
-            if name.startswith("_") and name != "__init__":
+            costed = COST.search(getattr(cls, name).__doc__ or "")
+            if name.startswith("_") and name != "__init__" and not (name.startswith("__") and costed):
                 continue
             if name == "__init__":  # a C-level class documents its constructor on the class
                 members[cls.__name__] = (cls.__init__.__doc__ or "") + (cls.__doc__ or "")
