@@ -222,7 +222,7 @@ PYBIND11_MODULE(tarvel, m) {
         .def("edgeCount", [](const PyGraph& g) { return g.edgeCount(); },
              "The number of successful addEdge calls, parallel edges and self-loops included. O(1).")
         .def("pathWeight", [](const PyGraph& g, const std::vector<std::string>& path) { return g.pathWeight(path); },
-             "The total weight along a path given as a list of names: for each pair of consecutive names the "
+             "The total weight along a path given as a list of L names: for each pair of consecutive names the "
              "least weight of the edges joining them (in a directed graph, leading the path's way); 0 for "
              "fewer than two names.\n\n"
              "Raises IndexError for a name that is not a node (every name is looked up first), ValueError "

@@ -12,15 +12,18 @@ SELECTED_BY = {**{m: "shortestPath" for m in tarvel.ShortestPathAlgo.__members__
 
 
 def readme_costs():
-    """Member name -> the costs its README table rows state."""
+    """Member name -> the costs its rows in the README's Python API reference state."""
     costs = {}
     with open(os.path.join(ROOT, "README.md"), encoding="utf-8") as f:
-        for line in f:
-            cells = [cell.strip() for cell in line.strip().strip("|").split("|")]
-            if not line.startswith("| `") or not COST.search(cells[-1]):
-                continue
-            for name in re.findall(r"`(?:Graph\.)?(\w+)", cells[0]):
-                costs.setdefault(SELECTED_BY.get(name, name), set()).update(COST.findall(cells[-1]))
+        text = f.read()
+    reference = text[text.index("## API reference\n"):]
+    reference = reference[:reference.index("\n## ", 1)]
+    for line in reference.splitlines():
+        cells = [cell.strip() for cell in line.strip().strip("|").split("|")]
+        if not line.startswith("| `") or not COST.search(cells[-1]):
+            continue
+        for name in re.findall(r"`(?:Graph\.)?(\w+)", cells[0]):
+            costs.setdefault(SELECTED_BY.get(name, name), set()).update(COST.findall(cells[-1]))
     return costs
 
 
