@@ -68,10 +68,14 @@ inline PyGraph fromNetworkx(py::handle source, py::handle weight, py::handle fal
         py::object name = rename.is_none() ? py::reinterpret_borrow<py::object>(node) : rename(node);
         std::string_view text;
         if (!PyUnicode_Check(name.ptr()) && !PyBytes_Check(name.ptr())) {
-            if (rename.is_none()) raise(PyExc_TypeError, "node %R is not str or bytes: name= can convert it", node.ptr());
+            if (rename.is_none()) {
+                raise(PyExc_TypeError, "node %R is not str or bytes: name= can convert it", node.ptr());
+            }
             raise(PyExc_TypeError, "name(%R) returned %R, which is not str or bytes", node.ptr(), name.ptr());
         }
-        if (!nameArgument(name.ptr(), text)) raise(PyExc_TypeError, "node %R is not encodable as UTF-8", name.ptr());
+        if (!nameArgument(name.ptr(), text)) {
+            raise(PyExc_TypeError, "the name %R of node %R is not encodable as UTF-8", name.ptr(), node.ptr());
+        }
         try {
             graph.addNode(std::string(text));
         } catch (const std::runtime_error&) {
