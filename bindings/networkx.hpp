@@ -49,6 +49,12 @@ inline int weightOf(PyObject* weight, PyObject* edge) {
     return static_cast<int>(value);
 }
 
+inline bool truth(const py::object& value) {
+    const int result = PyObject_IsTrue(value.ptr());
+    if (result < 0) throw py::error_already_set();
+    return result == 1;
+}
+
 }  // namespace networkx_detail
 
 // A new graph with the nodes of `source` in its order and one edge per edge
@@ -57,8 +63,8 @@ inline int weightOf(PyObject* weight, PyObject* edge) {
 // None). `rename`, unless None, turns each node into its name.
 inline PyGraph fromNetworkx(py::handle source, py::handle weight, py::handle fallback, py::handle rename) {
     using networkx_detail::raise;
-    Graph graph(PyObject_IsTrue(source.attr("is_directed")().ptr()) == 1);
-    const bool multigraph = PyObject_IsTrue(source.attr("is_multigraph")().ptr()) == 1;
+    Graph graph(networkx_detail::truth(source.attr("is_directed")()));
+    const bool multigraph = networkx_detail::truth(source.attr("is_multigraph")());
 
     std::vector<py::object> nodes;         // as networkx holds them, for messages
     std::vector<py::object> nameObjects;   // keep the views below valid
@@ -94,12 +100,13 @@ inline PyGraph fromNetworkx(py::handle source, py::handle weight, py::handle fal
     const py::object edges = multigraph ? source.attr("edges")(py::arg("keys") = true, py::arg("data") = true)
                                         : source.attr("edges")(py::arg("data") = true);
     for (py::handle item : py::reinterpret_borrow<py::iterable>(edges)) {
-        if (!PyTuple_Check(item.ptr()) || PyTuple_GET_SIZE(item.ptr()) < 3) {
+        const Py_ssize_t last = PyTuple_Check(item.ptr()) ? PyTuple_GET_SIZE(item.ptr()) - 1 : 0;  // the data
+        if (last < 2 || !PyDict_Check(PyTuple_GET_ITEM(item.ptr(), last))) {
             raise(PyExc_TypeError, "edges(data=True) gave %R, not a tuple ending with a dict", item.ptr());
         }
         const auto fields = py::reinterpret_borrow<py::tuple>(item);
-        const Py_ssize_t last = PyTuple_GET_SIZE(fields.ptr()) - 1;  // the data dict
         const auto edge = py::reinterpret_steal<py::tuple>(PyTuple_GetSlice(fields.ptr(), 0, last));
+        if (!edge) throw py::error_already_set();
         py::handle given = fallback;
         if (!weight.is_none()) {
             PyObject* found = PyDict_GetItemWithError(PyTuple_GET_ITEM(fields.ptr(), last), weight.ptr());
