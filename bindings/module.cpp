@@ -16,6 +16,8 @@
 #include "engine.hpp"
 #include "errors.hpp"
 #include "heuristic.hpp"
+#include "inspection.hpp"
+#include "networkx.hpp"
 #include "python_graph.hpp"
 #include "results.hpp"
 
@@ -246,4 +248,38 @@ PYBIND11_MODULE(tarvel, m) {
             building::addMethod(graph, *method);
         }
     }
+    graph.def("nodes", &nodeNames, "The names of the nodes in node order (the order they were added). O(V).")
+        .def("edges", &edgeObjects,
+             "One Edge per successful addEdge call, in call order and in the direction of the call: parallel "
+             "edges and self-loops included, an undirected edge once.\n\nO(E).")
+        .def("neighbors", &neighborPairs,
+             "The adjacency list of a node as (name, weight) pairs in insertion order: its out-edges in a "
+             "directed graph; in an undirected one every edge at the node, a self-loop twice.\n\n"
+             "Raises IndexError when the name is not a node. O(degree).")
+        .def("nodeCount", [](const PyGraph& g) { return g.nodeCount(); }, "The number of nodes. O(1).")
+        .def("edgeCount", [](const PyGraph& g) { return g.edgeCount(); },
+             "The number of successful addEdge calls, parallel edges and self-loops included. O(1).")
+        .def("pathWeight", [](const PyGraph& g, const std::vector<std::string>& path) { return g.pathWeight(path); },
+             "The total weight along a path given as a list of L names: for each pair of consecutive names the "
+             "least weight of the edges joining them (in a directed graph, leading the path's way); 0 for "
+             "fewer than two names.\n\n"
+             "Raises IndexError for a name that is not a node (every name is looked up first), ValueError "
+             "'item K: no edge from A to B' ('between A and B' when undirected) for the first pair that no edge "
+             "joins. O(L + the degrees of the path's nodes).")
+        .def("__contains__", &containsName,
+             "name in graph: True when the name is a node, as hasNode; False for an object that cannot be a "
+             "name. O(1).")
+        .def("__repr__", &graphRepr, "<tarvel.Graph directed, 3 nodes, 2 edges>. O(1).")
+        .def_static("fromNetworkx", &fromNetworkx, py::arg("g"), py::arg("weight") = "weight",
+                    py::arg("default") = 1, py::arg("name") = py::none(),
+                    "A new Graph from a networkx graph: its nodes in networkx's order, one edge per edge of "
+                    "g.edges() in that order, directed when g is.\n\n"
+                    "An edge's weight is its attribute `weight`, else `default` (for every edge when weight is "
+                    "None): an integer in the 32-bit range or a float of integral value, else TypeError or "
+                    "OverflowError naming the edge. A node that is not str or bytes raises TypeError unless "
+                    "name(node) makes it one; two nodes of one name raise RuntimeError 'duplicate nodes are not "
+                    "allowed'. O(V + E).")
+        .def("toNetworkx", &toNetworkx,
+             "A new networkx MultiGraph (MultiDiGraph when directed): the nodes in node order, then one edge "
+             "per addEdge call in call order with its 'weight'. Imports networkx. O(V + E).");
 }

@@ -21,6 +21,9 @@ def summary(g: tarvel.Graph) -> Tuple[List[str], Dict[str, float], List[Tuple[st
     colors: Dict[Tuple[str, str], int] = g.edgeColoring()
     assert len(colors) == 2
     tree = [(e.getSource(), e.getDestination(), e.getWeight()) for e in g.minimumSpanningTree(tarvel.PRIM)]
+    length: int = g.pathWeight(path)
+    roads: List[Tuple[str, int]] = g.neighbors("Brook")
+    assert "Cliffe" in g and g.nodes() == ["Ashford", "Brook", "Cliffe"] and len(roads) == 2 and length == 17
     return path, scores, tree
 
 

@@ -8,14 +8,14 @@ ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 VENV="$ROOT/.venv-bench"
 VERSION=3.11
 
-# The system packages of the test environment (compiler, JSON headers), and
-# the WormNet edge list that comes with Debian's python3-networkx.
-bash "$ROOT/scripts/setup.sh" >/dev/null
-if ! dpkg-query -W -f='${Status}' python3-networkx 2>/dev/null | grep -q "ok installed"; then
-    sudo=""
-    [ "$(id -u)" -ne 0 ] && sudo=sudo
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq python3-networkx >/dev/null
-fi
+# The compiler, and for a full run the WormNet edge list that comes with
+# Debian's python3-networkx (the list alone is read: none of its
+# recommendations; a tiny run reads no list).
+bash "$ROOT/scripts/apt-install.sh" g++
+case " $* " in
+    *" --tiny "*) ;;
+    *) bash "$ROOT/scripts/apt-install.sh" --no-install-recommends python3-networkx ;;
+esac
 
 python="$(bash "$ROOT/scripts/find-python.sh" "$VERSION")"
 [ -n "$python" ] || { echo "Python $VERSION not found" >&2; exit 1; }

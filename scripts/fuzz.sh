@@ -12,11 +12,8 @@ set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 SECONDS_TO_RUN="${1:-60}"
 OUT="$ROOT/build/fuzz"
-if ! command -v clang++ >/dev/null 2>&1; then
-    sudo=""
-    [ "$(id -u)" -ne 0 ] && sudo=sudo
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq clang >/dev/null
-fi
+# clang brings libFuzzer; the fuzzers include the JSON library's Debian headers.
+bash "$ROOT/scripts/apt-install.sh" clang nlohmann-json3-dev
 status=0
 for target in load_fuzzer readers_fuzzer; do
     mkdir -p "$OUT/$target-corpus"

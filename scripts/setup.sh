@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
 # Prepares what the tour and the tests need, on a fresh Debian machine too:
-# system packages, a Python 3.8 virtual environment in .venv, and the module
-# built from these sources and installed into it. Safe to run again.
+# the C++ compiler (with --cpp also GoogleTest and the JSON library's Debian
+# package, for the C++ tests, the consumer projects and the fuzzers), a
+# Python 3.8 virtual environment in .venv with requirements-dev.txt, and the
+# module built from these sources and installed into it. Safe to run again.
+#   bash scripts/setup.sh [--cpp]
 set -euo pipefail
 
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -9,18 +12,9 @@ VENV="$ROOT/.venv"
 PYTHON_VERSION="$(cat "$ROOT/.python-version")"
 
 # ---- system packages ---------------------------------------------------------
-packages=(g++ clang nlohmann-json3-dev libgtest-dev)
-missing=()
-for package in "${packages[@]}"; do
-    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "ok installed" || missing+=("$package")
-done
-if ((${#missing[@]})); then
-    sudo=""
-    [ "$(id -u)" -ne 0 ] && sudo=sudo
-    echo "installing ${missing[*]}"
-    $sudo apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}" >/dev/null
-fi
+packages=(g++)
+[ "${1:-}" = --cpp ] && packages+=(libgtest-dev nlohmann-json3-dev)
+bash "$ROOT/scripts/apt-install.sh" "${packages[@]}"
 
 # ---- Python 3.8 --------------------------------------------------------------
 python="$(bash "$ROOT/scripts/find-python.sh" "$PYTHON_VERSION")"

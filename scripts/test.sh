@@ -1,18 +1,22 @@
 #!/usr/bin/env bash
 # Runs every test:
-#   1. the C++ tests with ctest, plain, under AddressSanitizer +
-#      UndefinedBehaviorSanitizer (LeakSanitizer included), and under
-#      ThreadSanitizer;
+#   1. the C++ tests with ctest (the consumer projects included), plain,
+#      under AddressSanitizer + UndefinedBehaviorSanitizer (LeakSanitizer
+#      included), and under ThreadSanitizer;
 #   2. a bounded run of the two graph-file fuzzers (scripts/fuzz.sh);
-#   3. the Python tests with pytest, once against the module built with the
-#      standard library's assertions, then against the installed module;
-#   4. the benchmark comparison at a tiny size, so that it keeps working;
-#   5. readers and writers of one graph on several Python threads, against
-#      the module built with ThreadSanitizer.
+#   3. the benchmark comparison at a tiny size against networkx, in the test
+#      environment, so that it keeps working;
+#   4. the Python tests with pytest on CPython 3.8, once against the module
+#      built with the standard library's assertions, then against the
+#      installed module, and readers and writers of one graph on several
+#      threads against the module built with ThreadSanitizer;
+#   5. the module built from the source distribution on CPython 3.8 to 3.13
+#      in fresh environments, a smoke run on each and the Python tests on
+#      3.13 (scripts/test-pythons.sh).
 set -euo pipefail
 
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-bash "$ROOT/scripts/setup.sh"
+bash "$ROOT/scripts/setup.sh" --cpp
 export PATH="$ROOT/.venv/bin:$PATH"
 cd "$ROOT"
 
@@ -30,8 +34,11 @@ done
 
 bash scripts/fuzz.sh "${TARVEL_FUZZ_SECONDS:-60}"
 
-echo "== benchmark comparison, tiny size"
-bash scripts/bench.sh --tiny --out build/bench-tiny | tail -n 1
+echo "== benchmark comparison, tiny size, against networkx"
+python benchmarks/compare.py --tiny --out build/bench-tiny >build/bench-tiny.log 2>&1 ||
+    { tail -n 30 build/bench-tiny.log; exit 1; }
+tail -n 1 build/bench-tiny.log
+grep -q " 0 with a different answer$" build/bench-tiny.log || { echo "answers differ" >&2; exit 1; }
 
 echo "== Python tests against the module built with library assertions"
 rm -rf build/py-assertions
@@ -49,3 +56,5 @@ LD_PRELOAD="$(gcc -print-file-name=libtsan.so)" TSAN_OPTIONS="halt_on_error=1 ex
 
 echo "== Python tests"
 python -m pytest tests/python -q -p no:cacheprovider
+
+bash scripts/test-pythons.sh

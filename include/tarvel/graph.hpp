@@ -13,6 +13,7 @@
 #include "centrality.hpp"
 #include "coloring.hpp"
 #include "json_file.hpp"
+#include "path_weight.hpp"
 #include "shortest_paths.hpp"
 #include "spanning_trees.hpp"
 #include "store.hpp"
@@ -80,6 +81,16 @@ public:
         const GraphView<T, W> g = view();
         const auto estimate = [&](NodeIndex u, NodeIndex v) { return heuristic(g.name(u), g.name(v)); };
         return names(tarvel::shortestPath(g, from, to, method, estimate));
+    }
+
+    // See pathWeight (path_weight.hpp). Errors: std::out_of_range "unknown
+    // node: NAME" for the first name that is not a node (every name is looked
+    // up before any pair), then pathWeight's own.
+    Distance<W> pathWeight(const NameList& path) const {
+        IndexPath nodes;
+        nodes.reserve(path.size());
+        for (const T& node : path) nodes.push_back(this->indexOf(node));
+        return tarvel::pathWeight(view(), nodes);
     }
 
     // See minimumSpanningTree (spanning_trees.hpp): the same edges as named

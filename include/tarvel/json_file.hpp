@@ -112,6 +112,7 @@ std::string graphFileText(const GraphView<T, W>& g) {
 // Errors: std::invalid_argument for a name holding a NUL byte;
 // std::runtime_error naming the file when it cannot be written. On every
 // error a regular file is untouched and no temporary file is left.
+// Cost: O(size of the text).
 inline void writeGraphFile(const std::string& filename, const std::string& text) {
     detail::replaceFile(filename, text);
 }

@@ -46,6 +46,7 @@ int main() {
                    tarvel::ShortestPathAlgo::UNIFORM_COST_SEARCH, tarvel::ShortestPathAlgo::BELLMAN_FORD}) {
         ok &= check(paths.shortestPath(100, 300, m, none) == std::vector<long>{100, 200, 300}, "exact path");
     }
+    ok &= check(paths.pathWeight({100, 200, 300}) == 864691128455135331LL, "exact path weight");
 
     // Sums beyond 64 bits are refused, not wrapped.
     G far(true);

@@ -1,18 +1,24 @@
-# Installs the library into a scratch prefix, then configures, builds and
-# runs tests/consumer against it through find_package(tarvel).
-# Expects -DSOURCE_DIR=... -DBINARY_DIR=... -DWORK_DIR=...
+# Builds and runs tests/consumer by one route:
+#   package       installs the library from BINARY_DIR into a scratch prefix
+#                 and finds it there with find_package(tarvel);
+#   subdirectory  adds SOURCE_DIR with add_subdirectory;
+#   fetch         makes SOURCE_DIR available with FetchContent.
+# Expects -DROUTE=... -DSOURCE_DIR=... -DBINARY_DIR=... -DWORK_DIR=... -DGENERATOR=...
 file(REMOVE_RECURSE "${WORK_DIR}")
-foreach(step
-        "install;${BINARY_DIR};--prefix;${WORK_DIR}/prefix"
-        "configure"
-        "build")
-    if(step STREQUAL "configure")
-        set(command ${CMAKE_COMMAND} -S ${SOURCE_DIR}/tests/consumer -B ${WORK_DIR}/build
-            -DCMAKE_PREFIX_PATH=${WORK_DIR}/prefix -G ${GENERATOR})
-    elseif(step STREQUAL "build")
-        set(command ${CMAKE_COMMAND} --build ${WORK_DIR}/build)
+set(configure_command ${CMAKE_COMMAND} -S ${SOURCE_DIR}/tests/consumer -B ${WORK_DIR}/build -G ${GENERATOR}
+    -DTARVEL_ROUTE=${ROUTE} -DTARVEL_SOURCE_DIR=${SOURCE_DIR})
+set(steps configure build)
+if(ROUTE STREQUAL "package")
+    list(APPEND configure_command -DCMAKE_PREFIX_PATH=${WORK_DIR}/prefix)
+    set(steps install configure build)
+endif()
+foreach(step ${steps})
+    if(step STREQUAL "install")
+        set(command ${CMAKE_COMMAND} --install ${BINARY_DIR} --prefix ${WORK_DIR}/prefix)
+    elseif(step STREQUAL "configure")
+        set(command ${configure_command})
     else()
-        set(command ${CMAKE_COMMAND} --${step})
+        set(command ${CMAKE_COMMAND} --build ${WORK_DIR}/build)
     endif()
     execute_process(COMMAND ${command} RESULT_VARIABLE result)
     if(NOT result EQUAL 0)

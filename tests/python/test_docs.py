@@ -12,24 +12,29 @@ SELECTED_BY = {**{m: "shortestPath" for m in tarvel.ShortestPathAlgo.__members__
 
 
 def readme_costs():
-    """Member name -> the costs its README table rows state."""
+    """Member name -> the costs its rows in the README's Python API reference state."""
     costs = {}
     with open(os.path.join(ROOT, "README.md"), encoding="utf-8") as f:
-        for line in f:
-            cells = [cell.strip() for cell in line.strip().strip("|").split("|")]
-            if not line.startswith("| `") or not COST.search(cells[-1]):
-                continue
-            for name in re.findall(r"`(?:Graph\.)?(\w+)", cells[0]):
-                costs.setdefault(SELECTED_BY.get(name, name), set()).update(COST.findall(cells[-1]))
+        text = f.read()
+    reference = text[text.index("## API reference\n"):]
+    reference = reference[:reference.index("\n## ", 1)]
+    for line in reference.splitlines():
+        cells = [cell.strip() for cell in line.strip().strip("|").split("|")]
+        if not line.startswith("| `") or not COST.search(cells[-1]):
+            continue
+        for name in re.findall(r"`(?:Graph\.)?(\w+)", cells[0]):
+            costs.setdefault(SELECTED_BY.get(name, name), set()).update(COST.findall(cells[-1]))
     return costs
 
 
 def documented_members():
-    """Member name -> its docstring, for Edge and Graph (constructors by class name)."""
+    """Member name -> its docstring, for Edge and Graph (constructors by class name;
+    special methods when their docstring states a cost)."""
     members = {}
     for cls in (tarvel.Edge, tarvel.Graph):
         for name in vars(cls):
-            if name.startswith("_") and name != "__init__":
+            costed = COST.search(getattr(cls, name).__doc__ or "")
+            if name.startswith("_") and name != "__init__" and not (name.startswith("__") and costed):
                 continue
             if name == "__init__":  # a C-level class documents its constructor on the class
                 members[cls.__name__] = (cls.__init__.__doc__ or "") + (cls.__doc__ or "")

@@ -14,16 +14,19 @@ GRAPH_CALLS = {
     "hasCycle": (), "nodeColoring": (), "edgeColoring": (), "isBipartite": (), "connectedComponents": (),
     "katzCentrality": (), "degreeCentrality": (), "closenessCentrality": (), "betweennessCentrality": (),
     "minimumSpanningTree": (), "iterativeDFS": ("a",), "shortestPath": ("a", "b", tarvel.BFS, None),
-    "stronglyConnectedComponents": (), "save": ("never-written.json",),
+    "stronglyConnectedComponents": (), "save": ("never-written.json",), "nodes": (), "edges": (),
+    "neighbors": ("a",), "nodeCount": (), "edgeCount": (), "pathWeight": (["a"],), "toNetworkx": (),
 }
 
 
 def test_methods_of_uninitialised_objects_raise_type_error():
     blank = tarvel.Graph.__new__(tarvel.Graph)
-    assert set(GRAPH_CALLS) | {"load"} == {k for k in vars(tarvel.Graph) if not k.startswith("_")}
+    assert set(GRAPH_CALLS) | {"load", "fromNetworkx"} == {k for k in vars(tarvel.Graph) if not k.startswith("_")}
     for name, args in GRAPH_CALLS.items():
         with pytest.raises(TypeError, match="not initialized"):
             getattr(blank, name)(*args)
+    with pytest.raises(TypeError, match="not initialized"):
+        "a" in blank
     edge = tarvel.Edge.__new__(tarvel.Edge)
     for getter in (edge.getSource, edge.getDestination, edge.getWeight):
         with pytest.raises(TypeError, match="not initialized"):
