@@ -75,6 +75,14 @@ double priorityOf(D distance, double estimate) {
 
 namespace detail {
 
+// Asks for the lists of the nodes a few places further along a queue: the
+// searches read them in that order, and each is a random place in memory.
+template <class View>
+void prefetchAhead(const View& g, const std::vector<NodeIndex>& queue, std::size_t head) {
+    if (head + 8 < queue.size()) g.prefetch(queue[head + 8], 0);
+    if (head + 4 < queue.size()) g.prefetch(queue[head + 4], 1);
+}
+
 // The forward breadth-first search: each node's predecessor is fixed when
 // the node is queued, so the path to a node is its predecessor's path plus
 // the node; the path to the goal is complete as soon as the goal is queued.
@@ -88,6 +96,7 @@ IndexPath forwardBfs(const GraphView<T, W>& g, NodeIndex start, NodeIndex goal) 
     Checkpoint checkpoint;
     for (std::size_t head = 0; head < queue.size(); ++head) {
         const NodeIndex u = queue[head];
+        prefetchAhead(g, queue, head);
         checkpoint(g.neighbors(u).size() + 1);
         for (const auto& entry : g.neighbors(u)) {
             const NodeIndex v = entry.target;
@@ -230,12 +239,14 @@ IndexPath dijkstra(const GraphView<T, W>& g, NodeIndex start, NodeIndex goal) {
     detail::Checkpoint checkpoint;
     while (!heap.empty()) {
         const auto top = heap.pop();
+        if (!heap.empty()) g.prefetch(heap.peek(), 0);  // most likely the next one out
         const std::uint32_t baseHops = hops[top.node];  // a self-loop may change it below
         const Span<AdjacencyEntry<W>> entries = g.neighbors(top.node);
         checkpoint(entries.size() + 1);
         // The neighbors' distances are random places in memory: ask for all
         // of them before reading any.
         for (const auto& entry : entries) __builtin_prefetch(&dist[entry.target]);
+        if (!heap.empty()) g.prefetch(heap.peek(), 1);
         for (const auto& entry : entries) {
             const NodeIndex v = entry.target;
             const D nd = detail::extend<W>(top.key, entry.weight);
@@ -274,6 +285,7 @@ IndexPath uniformCostSearch(const GraphView<T, W>& g, NodeIndex start, NodeIndex
     while (!heap.empty()) {
         const auto top = heap.pop();
         if (top.node == goal) break;
+        if (!heap.empty()) g.prefetch(heap.peek(), 0);  // most likely the next one out
         const std::uint32_t baseHops = hops[top.node];
         checkpoint(g.neighbors(top.node).size() + 1);
         for (const auto& entry : g.neighbors(top.node)) {
@@ -331,11 +343,13 @@ IndexPath aStar(const GraphView<T, W>& g, NodeIndex start, NodeIndex goal, Heuri
     detail::Checkpoint checkpoint;
     while (!heap.empty()) {
         const NodeIndex u = heap.pop().node;
+        if (!heap.empty()) g.prefetch(heap.peek(), 0);  // most likely the next one out
         checkpoint(g.neighbors(u).size() + 1);
         const D base = dist[u];  // both may change below, through a self-loop
         const std::uint32_t baseHops = hops[u];
         const Span<AdjacencyEntry<W>> entries = g.neighbors(u);
         for (const auto& entry : entries) __builtin_prefetch(&dist[entry.target]);
+        if (!heap.empty()) g.prefetch(heap.peek(), 1);
         improved.clear();
         bool cycle = false;
         for (const auto& entry : entries) {

@@ -125,6 +125,11 @@ std::vector<TreeEdge<W>> prim(const GraphView<T, W>& g) {
         detail::popHeap(heap, less);
         const NodeIndex u = heap.back().node;
         heap.pop_back();
+        // The next node out is most likely the one now on top.
+        if (!heap.empty()) {
+            __builtin_prefetch(&nodes[heap.front().node]);
+            g.prefetch(heap.front().node, 0);
+        }
         Node& joining = nodes[u];
         if (joining.inTree) continue;
         joining.inTree = true;
@@ -134,6 +139,7 @@ std::vector<TreeEdge<W>> prim(const GraphView<T, W>& g) {
         }
         // The neighbors are random places in memory: fetch all before using any.
         for (const auto& entry : g.neighbors(u)) __builtin_prefetch(&nodes[entry.target]);
+        if (!heap.empty()) g.prefetch(heap.front().node, 1);
         lists.forEach(u, [&](NodeIndex v, const W& weight, bool isReversed) {
             Node& offered = nodes[v];
             if (offered.inTree || (offered.prev != detail::NoPrev && !(weight < offered.key))) return;
@@ -221,7 +227,13 @@ std::vector<TreeEdge<W>> boruvka(const GraphView<T, W>& g) {
     std::size_t scanningPhases = 8;
     for (std::size_t k = n; k > 1; k /= 2) scanningPhases += 2;
     std::vector<Index> root(n);
-    std::vector<Index> slot(n, None);
+    // Each component's pick so far, with its weight beside it: the scan
+    // compares against it for every entry.
+    struct Pick {
+        Index entry;
+        W weight;
+    };
+    std::vector<Pick> slot(n, Pick{None, W{}});
     for (std::size_t phase = 0; phase < scanningPhases; ++phase) {
         if (result.size() >= n - 1) return result;
         for (NodeIndex i = 0; i < n; ++i) root[i] = rootOf(static_cast<Index>(i));
@@ -233,17 +245,17 @@ std::vector<TreeEdge<W>> boruvka(const GraphView<T, W>& g) {
             const Index ri = root[ownerOf(c)];
             if (ri == root[c.target]) continue;  // internal from now on
             candidates[kept] = c;
-            Index& best = slot[ri];
-            if (best == None || candidates[best].weight > c.weight) best = kept;
+            Pick& best = slot[ri];
+            if (best.entry == None || best.weight > c.weight) best = {kept, c.weight};
             ++kept;
         }
         candidates.resize(kept);
         // The picks in the order of their components' roots.
         picks.clear();
         for (Index r = 0; r < n; ++r) {
-            if (slot[r] == None) continue;
-            picks.emplace_back(r, slot[r]);
-            slot[r] = None;
+            if (slot[r].entry == None) continue;
+            picks.emplace_back(r, slot[r].entry);
+            slot[r].entry = None;
         }
         if (join(picks, [](Index, Index, Index) {}) == 0) return result;
     }

@@ -62,6 +62,8 @@ Groups connectedComponents(const GraphView<T, W>& g) {
         visited[i] = true;
         groups.nodes[tail++] = i;
         for (std::size_t head = tail - 1; head < tail; ++head) {
+            if (head + 8 < tail) g.prefetch(groups.nodes[head + 8], 0);
+            if (head + 4 < tail) g.prefetch(groups.nodes[head + 4], 1);
             checkpoint(g.neighbors(groups.nodes[head]).size() + 1);
             for (const auto& entry : g.neighbors(groups.nodes[head])) {
                 if (!visited[entry.target]) {

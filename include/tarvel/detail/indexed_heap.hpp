@@ -26,6 +26,9 @@ public:
 
     bool empty() const noexcept { return heap.empty(); }
 
+    // The node that would leave next; precondition: not empty.
+    std::uint32_t peek() const noexcept { return heap.front().node; }
+
     // Puts `node` in the heap with `key`, or gives it `key` if it is there
     // already.
     void push(std::uint32_t node, Key key) {
