@@ -84,7 +84,7 @@ def operations(g, names, directed):
 def shapes(small):
     sizes = {  # (path, star, complete) node counts per cost class
         LINEAR: (10_000, 10_000, 100) if small else (1_000_000, 1_000_000, 1_000),
-        COLOURING: (10_000, 1_000, 60) if small else (1_000_000, 20_000, 300),
+        COLOURING: (10_000, 10_000, 60) if small else (1_000_000, 1_000_000, 300),
         ALL_PAIRS: (500, 500, 40) if small else (5_000, 5_000, 150),
     }
     for directed in (True, False):

@@ -207,7 +207,7 @@ PYBIND11_MODULE(tarvel, m) {
              "None for the other methods. Distances are exact. Raises IndexError for a name that is not a "
              "node, RuntimeError 'Negative cycle detected' for a reachable cycle of negative weight and "
              "ValueError when the heuristic returns NaN. BFS O(V + E); DIJKSTRA, A_STAR, "
-             "UNIFORM_COST_SEARCH O(E log E) without negative edges; BELLMAN_FORD O(V × E).")
+             "UNIFORM_COST_SEARCH O(E log V) without negative edges; BELLMAN_FORD O(V × E).")
         .def("stronglyConnectedComponents",
              [](const PyGraph& g, tarvel::SCCAlgo method) {
                  return nameLists(
