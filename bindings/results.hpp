@@ -5,6 +5,7 @@
 
 #include <pybind11/pybind11.h>
 
+#include <cmath>
 #include <vector>
 
 #include "edge_type.hpp"
@@ -57,7 +58,23 @@ inline py::list nameLists(const PyGraph& g, const tarvel::Groups& groups) {
     return out;
 }
 
-inline PyObject* number(double value) { return PyFloat_FromDouble(value); }
+// Scores are often small whole numbers (every degree, many betweenness
+// scores of 0.0): those share one float object each instead of a new one
+// per node. The objects live as long as the process.
+inline PyObject* number(double value) {
+    constexpr int Cached = 1024;
+    static PyObject* small[Cached] = {};
+    if (value >= 0.0 && value < Cached && !std::signbit(value)) {
+        const int whole = static_cast<int>(value);
+        if (whole == value) {
+            PyObject*& cached = small[whole];
+            if (cached == nullptr) cached = PyFloat_FromDouble(value);
+            Py_XINCREF(cached);
+            return cached;
+        }
+    }
+    return PyFloat_FromDouble(value);
+}
 inline PyObject* number(int value) { return PyLong_FromLong(value); }
 
 // Per-node values as a dict keyed by name, in node order.

@@ -112,26 +112,28 @@ IndexPath forwardBfs(const GraphView<T, W>& g, NodeIndex start, NodeIndex goal) 
 
 // The forward search's path found from both ends, for undirected graphs.
 //
-// Searching level by level from the side with the smaller frontier, the two
-// searches meet at the level of the start side that holds every node of
-// every shortest path there. From those nodes the shortest-path subgraph is
-// collected towards both ends: a neighbor one level closer to an end of a
-// node on a shortest path is on one too. The forward search orders each
-// level by (order of the discoverer, first position in its list), and a
-// node's discoverer, its first neighbor one level closer in that order, is
-// on a shortest path whenever the node is; so the forward search's choices
-// among the subgraph's nodes are made again from the subgraph alone, and
-// give the same chain from the goal back to the start.
+// The two searches go level by level, each time on the side with the
+// smaller frontier. The start side is exactly the forward search for its
+// levels 0 .. a, so it records the forward search's first discoverers there.
+// The searches meet at the start side's level a, where they hold every node
+// of every shortest path at that level; the goal is a + b edges away. The
+// forward search goes on from there, over the nodes of shortest paths only:
+// a node one level on is on a shortest path exactly when its distance to the
+// goal is b - 1 less, and the neighbors one level closer of such a node are
+// all on shortest paths, so among them the forward search's order decides
+// its discoverer just as in the whole graph.
 template <class T, class W>
 IndexPath twoSidedBfs(const GraphView<T, W>& g, NodeIndex start, NodeIndex goal) {
     const std::size_t n = g.nodeCount();
     std::vector<std::int32_t> fromStart(n, -1), fromGoal(n, -1);
+    std::vector<NodeIndex> prev(n, NoNode);
     fromStart[start] = 0;
     fromGoal[goal] = 0;
-    std::vector<NodeIndex> startFront{start}, goalFront{goal}, next, meet;
+    std::vector<NodeIndex> startFront{start}, goalFront{goal}, next;
     std::int32_t startLevel = 0, goalLevel = 0;
+    bool met = false;
     Checkpoint checkpoint;
-    while (meet.empty()) {
+    while (!met) {
         if (startFront.empty() || goalFront.empty()) return {};
         const bool forward = startFront.size() <= goalFront.size();
         std::vector<NodeIndex>& front = forward ? startFront : goalFront;
@@ -139,52 +141,37 @@ IndexPath twoSidedBfs(const GraphView<T, W>& g, NodeIndex start, NodeIndex goal)
         const std::vector<std::int32_t>& other = forward ? fromGoal : fromStart;
         const std::int32_t level = (forward ? ++startLevel : ++goalLevel);
         next.clear();
-        for (const NodeIndex u : front) {
+        for (std::size_t k = 0; k < front.size(); ++k) {
+            const NodeIndex u = front[k];
+            prefetchAhead(g, front, k);
             checkpoint(g.neighbors(u).size() + 1);
             for (const auto& entry : g.neighbors(u)) {
                 if (mine[entry.target] >= 0) continue;
                 mine[entry.target] = level;
+                if (forward) prev[entry.target] = u;
                 next.push_back(entry.target);
-                if (other[entry.target] >= 0) meet.push_back(entry.target);
+                met = met || other[entry.target] >= 0;
             }
         }
         front.swap(next);
     }
-    // meet = the subgraph's nodes at startLevel; the goal is startLevel +
-    // goalLevel edges away. Collect the subgraph by level towards both ends.
-    const auto length = static_cast<std::size_t>(startLevel + goalLevel);
-    std::vector<std::vector<NodeIndex>> levels(length + 1);
-    std::vector<std::int32_t> levelOf(n, -1);
-    levels[static_cast<std::size_t>(startLevel)] = meet;
-    for (const NodeIndex v : meet) levelOf[v] = startLevel;
-    for (std::int32_t k = startLevel; k > 0; --k) {
-        for (const NodeIndex v : levels[static_cast<std::size_t>(k)]) {
-            for (const auto& entry : g.neighbors(v)) {
-                if (fromStart[entry.target] != k - 1 || levelOf[entry.target] >= 0) continue;
-                levelOf[entry.target] = k - 1;
-                levels[static_cast<std::size_t>(k - 1)].push_back(entry.target);
-            }
-        }
-    }
-    for (std::int32_t k = startLevel; k < static_cast<std::int32_t>(length); ++k) {
-        const std::int32_t wanted = static_cast<std::int32_t>(length) - k - 1;  // distance from the goal
-        for (const NodeIndex v : levels[static_cast<std::size_t>(k)]) {
-            for (const auto& entry : g.neighbors(v)) {
-                if (fromGoal[entry.target] != wanted || levelOf[entry.target] >= 0) continue;
-                levelOf[entry.target] = k + 1;
-                levels[static_cast<std::size_t>(k + 1)].push_back(entry.target);
-            }
-        }
-    }
-    // The forward search over the subgraph alone, in its own order.
-    std::vector<NodeIndex> prev(n, NoNode);
-    std::vector<NodeIndex> order{start}, following;
-    for (std::int32_t k = 0; k < static_cast<std::int32_t>(length); ++k) {
+    if (fromStart[goal] >= 0) return reconstruct(prev, goal);
+    // The start side's last level, in its order, kept to the nodes of
+    // shortest paths; then the forward search over those nodes only.
+    const std::int32_t length = startLevel + goalLevel;
+    std::vector<NodeIndex> order, following;
+    for (const NodeIndex v : startFront)
+        if (fromGoal[v] == goalLevel) order.push_back(v);
+    for (std::int32_t k = startLevel; k < length; ++k) {
+        const std::int32_t wanted = length - k - 1;  // the next level's distance from the goal
         following.clear();
-        for (const NodeIndex u : order) {
+        for (std::size_t i = 0; i < order.size(); ++i) {
+            const NodeIndex u = order[i];
+            prefetchAhead(g, order, i);
+            checkpoint(g.neighbors(u).size() + 1);
             for (const auto& entry : g.neighbors(u)) {
                 const NodeIndex v = entry.target;
-                if (levelOf[v] != k + 1 || prev[v] != NoNode) continue;
+                if (fromGoal[v] != wanted || prev[v] != NoNode) continue;
                 prev[v] = u;
                 if (v == goal) return reconstruct(prev, goal);
                 following.push_back(v);
