@@ -10,6 +10,7 @@
 #include "arguments.hpp"
 #include "edge_type.hpp"
 #include "python_graph.hpp"
+#include "results.hpp"
 
 namespace tarvel_python {
 
@@ -21,20 +22,8 @@ inline py::list nodeNames(const PyGraph& g) {
     return out;
 }
 
-// Edge objects sharing the graph's name objects, as tree edges do: a name
-// that is not UTF-8 fails only when an Edge's getter reads it.
-inline py::list edgeObjects(const PyGraph& g) {
-    const tarvel::Span<tarvel::EdgeRecord<int>> records = g.view().edges();
-    py::list out(records.size());
-    for (std::size_t k = 0; k < records.size(); ++k) {
-        PyObject* source = g.cachedName(records[k].source);
-        PyObject* target = source == nullptr ? nullptr : g.cachedName(records[k].target);
-        PyObject* edge = target == nullptr ? nullptr : newEdge(source, target, records[k].weight);
-        if (edge == nullptr) throw py::error_already_set();
-        PyList_SET_ITEM(out.ptr(), static_cast<Py_ssize_t>(k), edge);
-    }
-    return out;
-}
+// One Edge per addEdge call, in call order.
+inline py::list edgeObjects(const PyGraph& g) { return edgeList(g, g.view().edges()); }
 
 inline py::list neighborPairs(const PyGraph& g, const std::string& name) {
     const tarvel::Span<tarvel::AdjacencyEntry<int>> entries = g.view().neighbors(g.indexOf(name));

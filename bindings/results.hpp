@@ -105,9 +105,11 @@ inline py::dict edgeColors(const PyGraph& g, const std::vector<tarvel::EdgeColor
     return out;
 }
 
-// Tree edges as new Edge objects sharing the graph's name objects; a name
-// that is not UTF-8 fails only when an Edge's getter reads it.
-inline py::list edgeList(const PyGraph& g, const std::vector<tarvel::TreeEdge<int>>& tree) {
+// Edge records (tree edges, the graph's own) as new Edge objects sharing the
+// graph's name objects; a name that is not UTF-8 fails only when an Edge's
+// getter reads it.
+template <class Records>
+py::list edgeList(const PyGraph& g, const Records& tree) {
     py::list out(tree.size());
     SignalPoll poll;
     for (std::size_t k = 0; k < tree.size(); ++k) {

@@ -182,15 +182,8 @@ std::vector<double> closenessCentrality(const GraphView<T, W>& g, const RunOptio
     std::atomic<std::size_t> next{0}, done{0};
     detail::runThreads(threads, [&](unsigned t, const std::atomic<bool>& stop) {
         detail::ClosenessSearch<T, W> search(g);
-        detail::Checkpoint checkpoint;
+        detail::WorkerCheck tick(t, stop);
         detail::ProgressReport report(options.progress);
-        const auto tick = [&](std::size_t units) {
-            if (t == 0) {
-                checkpoint(units);
-            } else if (stop.load(std::memory_order_relaxed)) {
-                throw Interrupted();
-            }
-        };
         for (std::size_t i; !stop.load(std::memory_order_relaxed) && (i = next++) < n;) {
             scores[i] = search.score(i, tick);
             const std::size_t finished = ++done;
@@ -199,7 +192,7 @@ std::vector<double> closenessCentrality(const GraphView<T, W>& g, const RunOptio
         if (t == 0 && !stop.load()) {
             // The others' last searches, then the end.
             while (done.load() < n && !stop.load()) {
-                checkpoint.now();
+                tick.now();
                 std::this_thread::sleep_for(std::chrono::milliseconds(1));
             }
             if (!stop.load()) report.finished(n, n);
@@ -251,15 +244,8 @@ std::vector<double> betweennessCentrality(const GraphView<T, W>& g, const RunOpt
 
     detail::runThreads(threads, [&](unsigned t, const std::atomic<bool>& stop) {
         detail::DependencySearch<T, W> search(g);
-        detail::Checkpoint checkpoint;
+        detail::WorkerCheck tick(t, stop);
         detail::ProgressReport report(options.progress);
-        const auto tick = [&](std::size_t units) {
-            if (t == 0) {
-                checkpoint(units);
-            } else if (stop.load(std::memory_order_relaxed)) {
-                throw Interrupted();
-            }
-        };
         for (;;) {
             std::size_t s;
             {
@@ -270,7 +256,7 @@ std::vector<double> betweennessCentrality(const GraphView<T, W>& g, const RunOpt
                     if (t == 0) {
                         const std::size_t sofar = added;
                         guard.unlock();
-                        checkpoint.now();
+                        tick.now();
                         report(sofar, n);
                         guard.lock();
                     }
@@ -297,7 +283,7 @@ std::vector<double> betweennessCentrality(const GraphView<T, W>& g, const RunOpt
                 changed.wait_for(guard, std::chrono::milliseconds(2));
                 const std::size_t sofar = added;
                 guard.unlock();
-                checkpoint.now();
+                tick.now();
                 report(sofar, n);
                 guard.lock();
             }

@@ -12,6 +12,8 @@
 
 #include <sched.h>
 
+#include "../interrupt.hpp"
+
 namespace tarvel::detail {
 
 // The threads a computation asking for `requested` (0: as many as there are
@@ -59,5 +61,32 @@ void runThreads(unsigned threads, Work&& work) {
     for (std::thread& w : workers) w.join();
     if (first) std::rethrow_exception(first);
 }
+
+// What a worker of runThreads calls as it goes: on the calling thread
+// (t = 0), where the interrupt check belongs, that check, counted in units
+// of work; on the others a look at `stop`, so that they give up once any
+// thread has failed.
+class WorkerCheck {
+public:
+    WorkerCheck(unsigned t, const std::atomic<bool>& stop) : calling(t == 0), stopped(stop) {}
+
+    void operator()(std::size_t units) {
+        if (calling) {
+            checkpoint(units);
+        } else if (stopped.load(std::memory_order_relaxed)) {
+            throw Interrupted();
+        }
+    }
+
+    // The interrupt check at once, for the calling thread while it waits.
+    void now() const {
+        if (calling) checkpoint.now();
+    }
+
+private:
+    bool calling;
+    const std::atomic<bool>& stopped;
+    Checkpoint checkpoint;
+};
 
 }  // namespace tarvel::detail
