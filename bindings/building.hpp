@@ -7,13 +7,14 @@
 
 #include <Python.h>
 
-#include <deque>
+#include <forward_list>
 #include <exception>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "arguments.hpp"
+#include "engine.hpp"
 #include "errors.hpp"
 #include "python_graph.hpp"
 
@@ -50,6 +51,32 @@ inline const char* const AddEdgeSignature =
 
 inline bool noKeywords(PyObject* kwnames) { return kwnames == nullptr || PyTuple_GET_SIZE(kwnames) == 0; }
 
+// Names held as views into immutable objects (str, bytes), or copied
+// (bytearray): a write may run other code before it is done (signal
+// handlers, other threads while it copies), which may resize a bytearray.
+class NameViews {
+public:
+    bool add(PyObject* object, std::string_view& name) {
+        if (!nameArgument(object, name)) return false;
+        if (PyByteArray_Check(object)) {
+            copies.emplace_front(name);
+            name = copies.front();
+        }
+        return true;
+    }
+
+private:
+    std::forward_list<std::string> copies;  // stable addresses, nothing allocated while empty
+};
+
+// Makes a change to `g` (shared_graph.hpp's write), hearing Ctrl-C while it
+// is prepared and while a version held by reads is copied.
+template <class Prepare, class Apply>
+void change(PyGraph& g, Prepare&& prepare, Apply&& apply) {
+    SignalScope signals;
+    write(g, std::forward<Prepare>(prepare), std::forward<Apply>(apply));
+}
+
 inline PyObject* addNode(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
     PyGraph* g = graphOf(self);
     if (g == nullptr) return nullptr;
@@ -59,8 +86,10 @@ inline PyObject* addNode(PyObject* self, PyObject* const* args, Py_ssize_t nargs
         return nullptr;
     }
     try {
-        g->lock().beginWrite();
-        g->addNode(std::string(name));
+        const std::string copy(name);
+        change(
+            *g, [&](const Graph& now) { return now.prepareNode(copy); },
+            [&](Graph& now, const Graph::PreparedNode& node) { now.apply(copy, node); });
     } catch (...) {
         raiseCurrent();
         return nullptr;
@@ -76,13 +105,13 @@ inline PyObject* hasNode(PyObject* self, PyObject* const* args, Py_ssize_t nargs
         raiseIncompatible(HasNodeSignature, self, args, nargs, kwnames);
         return nullptr;
     }
-    return PyBool_FromLong(g->hasNode(name));
+    return PyBool_FromLong(contents(*g).hasNode(name));
 }
 
 // src, dest and weight from positional and keyword arguments, as
-// addEdge(src, dest, weight=0) takes them.
-inline bool edgeArguments(PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames, std::string_view& src,
-                          std::string_view& dest, int& weight) {
+// addEdge(src, dest, weight=0) takes them; the names through `views`.
+inline bool edgeArguments(PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames, NameViews& views,
+                          std::string_view& src, std::string_view& dest, int& weight) {
     if (nargs > 3) return false;
     PyObject* given[3] = {nullptr, nullptr, nullptr};
     for (Py_ssize_t k = 0; k < nargs; ++k) given[k] = args[k];
@@ -97,22 +126,24 @@ inline bool edgeArguments(PyObject* const* args, Py_ssize_t nargs, PyObject* kwn
         given[slot] = args[nargs + k];
     }
     weight = 0;
-    return given[0] != nullptr && given[1] != nullptr && nameArgument(given[0], src) &&
-           nameArgument(given[1], dest) && (given[2] == nullptr || intArgument(given[2], weight));
+    return given[0] != nullptr && given[1] != nullptr && views.add(given[0], src) && views.add(given[1], dest) &&
+           (given[2] == nullptr || intArgument(given[2], weight));
 }
 
 inline PyObject* addEdge(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
     PyGraph* g = graphOf(self);
     if (g == nullptr) return nullptr;
-    std::string_view src, dest;
-    int weight = 0;
-    if (!edgeArguments(args, nargs, kwnames, src, dest, weight)) {
-        raiseIncompatible(AddEdgeSignature, self, args, nargs, kwnames);
-        return nullptr;
-    }
     try {
-        g->lock().beginWrite();
-        g->addEdge(src, dest, weight);
+        NameViews views;
+        std::string_view src, dest;
+        int weight = 0;
+        if (!edgeArguments(args, nargs, kwnames, views, src, dest, weight)) {
+            raiseIncompatible(AddEdgeSignature, self, args, nargs, kwnames);
+            return nullptr;
+        }
+        change(
+            *g, [&](const Graph& now) { return now.prepareEdge(src, dest, weight); },
+            [](Graph& now, const Graph::PreparedEdge& edge) { now.apply(edge); });
     } catch (...) {
         raiseCurrent();
         return nullptr;
@@ -145,22 +176,6 @@ inline py::tuple itemsOf(PyObject* iterable) {
     return py::reinterpret_steal<py::tuple>(items);
 }
 
-// Names held as views into immutable objects, or copied (bytearray).
-class NameViews {
-public:
-    bool add(PyObject* object, std::string_view& name) {
-        if (!nameArgument(object, name)) return false;
-        if (PyByteArray_Check(object)) {
-            copies.emplace_back(name);
-            name = copies.back();
-        }
-        return true;
-    }
-
-private:
-    std::deque<std::string> copies;  // stable addresses
-};
-
 inline PyObject* addNodes(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
     PyGraph* g = graphOf(self);
     if (g == nullptr) return nullptr;
@@ -173,7 +188,9 @@ inline PyObject* addNodes(PyObject* self, PyObject* const* args, Py_ssize_t narg
         const auto count = static_cast<std::size_t>(PyTuple_GET_SIZE(given.ptr()));
         std::vector<std::string> batch;
         batch.reserve(count);
+        SignalPoll poll;
         for (std::size_t k = 0; k < count; ++k) {
+            poll();
             PyObject* item = PyTuple_GET_ITEM(given.ptr(), static_cast<Py_ssize_t>(k));
             std::string_view name;
             if (!nameArgument(item, name)) {
@@ -183,8 +200,9 @@ inline PyObject* addNodes(PyObject* self, PyObject* const* args, Py_ssize_t narg
             }
             batch.emplace_back(name);
         }
-        g->lock().beginWrite();
-        g->addNodes(std::move(batch));
+        change(
+            *g, [&](const Graph& now) { return now.prepareNodes(batch); },
+            [&](Graph& now, const Graph::PreparedNodes& nodes) { now.apply(std::move(batch), nodes); });
     } catch (...) {
         raiseCurrent();
         return nullptr;
@@ -207,7 +225,9 @@ inline PyObject* addEdges(PyObject* self, PyObject* const* args, Py_ssize_t narg
         batch.reserve(count);
         NameViews views;
         std::vector<py::object> kept;  // tuples made of items that are other sequences
+        SignalPoll poll;
         for (std::size_t k = 0; k < count; ++k) {
+            poll();
             // The names of a batch are objects all over memory: touch the
             // ones a few items ahead before they are needed.
             if (k + 8 < count) {
@@ -242,8 +262,9 @@ inline PyObject* addEdges(PyObject* self, PyObject* const* args, Py_ssize_t narg
             }
             batch.push_back({src, dest, weight});
         }
-        g->lock().beginWrite();
-        g->addEdges(batch);
+        change(
+            *g, [&](const Graph& now) { return now.prepareEdges(batch); },
+            [](Graph& now, const Graph::PreparedEdges& edges) { now.apply(edges); });
     } catch (...) {
         raiseCurrent();
         return nullptr;

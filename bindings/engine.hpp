@@ -1,7 +1,9 @@
-// How an operation runs: as a read of its graph (graph_lock.hpp), with the
-// interpreter lock released while the library computes, stoppable by Ctrl-C
-// on the main thread (where Python handles signals), and for the long
-// centralities on several threads with a progress callback.
+// How an operation computes: with the interpreter lock released while the
+// library works (or held, when the work calls back into Python), stoppable
+// by Ctrl-C on the main thread (where Python handles signals), and for the
+// long centralities on several threads with a progress callback. The
+// operation itself holds a read of its graph (shared_graph.hpp) around all
+// of this and around making its result.
 #pragma once
 
 #include <pybind11/pybind11.h>
@@ -11,9 +13,9 @@
 
 #include <tarvel/interrupt.hpp>
 
-#include "python_graph.hpp"
-
 namespace tarvel_python {
+
+namespace py = pybind11;
 
 // The main thread's identity, taken when the module is imported.
 inline unsigned long mainThread = 0;
@@ -27,26 +29,46 @@ inline void checkSignals() {
     if (PyErr_CheckSignals() != 0) throw py::error_already_set();
 }
 
-// Runs `compute`, which touches no Python object, as a read of `g` with the
-// interpreter lock released.
-template <class Compute>
-auto released(const PyGraph& g, Compute&& compute) -> decltype(compute()) {
-    ReadScope read(g.lock());
+// Ctrl-C heard by the library's checks for the length of a scope, on the
+// main thread.
+class SignalScope {
+public:
+    SignalScope() {
+        if (onMainThread()) interrupts.emplace(&checkSignals);
+    }
+
+private:
     std::optional<tarvel::InterruptScope> interrupts;
-    if (onMainThread()) interrupts.emplace(&checkSignals);
+};
+
+// Loops over many Python objects (making a big result, reading a big batch)
+// hear Ctrl-C too: a pending signal raises every few thousand items.
+class SignalPoll {
+public:
+    void operator()() {
+        if (++count % 8192 == 0 && PyErr_CheckSignals() != 0) throw py::error_already_set();
+    }
+
+private:
+    std::size_t count = 0;
+};
+
+// Runs `compute`, which touches no Python object, with the interpreter lock
+// released.
+template <class Compute>
+auto released(Compute&& compute) -> decltype(compute()) {
+    SignalScope signals;
     py::gil_scoped_release release;
     return compute();
 }
 
-// Runs `compute`, which calls back into Python, as a read of `g` holding
-// the interpreter lock.
+// Runs `compute`, which calls back into Python, holding the interpreter lock.
 template <class Compute>
-auto held(const PyGraph& g, Compute&& compute) -> decltype(compute()) {
-    ReadScope read(g.lock());
-    std::optional<tarvel::InterruptScope> interrupts;
-    if (onMainThread()) interrupts.emplace(&checkSignals);
+auto held(Compute&& compute) -> decltype(compute()) {
+    SignalScope signals;
     return compute();
 }
+
 
 // The keyword arguments threads and progress of the long centralities.
 inline tarvel::RunOptions runOptions(const std::optional<int>& threads, const py::object& progress) {

@@ -5,7 +5,7 @@
 
 #include <pybind11/pybind11.h>
 
-#include "python_graph.hpp"
+#include "shared_graph.hpp"
 
 namespace tarvel_python {
 
@@ -16,9 +16,10 @@ struct Heuristic {
 // Calls the heuristic for nodes u, v: the names as str, the result as a
 // double (float, int, or anything with __float__); a result that is not a
 // number raises RuntimeError, an exception of the callable passes through.
+template <class W>
 class CallHeuristic {
 public:
-    CallHeuristic(const PyGraph& graph, PyObject* callable) : g(graph), function(callable) {}
+    CallHeuristic(const Read<W>& graph, PyObject* callable) : g(graph), function(callable) {}
 
     // Fetches the name of `node` ahead of its call: the cache's slot
     // (step 0), then the object it holds (step 1).
@@ -64,7 +65,7 @@ private:
         return value;
     }
 
-    const PyGraph& g;
+    const Read<W>& g;
     PyObject* function;
 };
 

@@ -14,7 +14,8 @@
 
 namespace tarvel_python {
 
-inline py::list nodeNames(const PyGraph& g) {
+inline py::list nodeNames(const PyGraph& graph) {
+    const GraphRead g(graph);
     py::list out(g.nodeCount());
     for (tarvel::NodeIndex i = 0; i < g.nodeCount(); ++i) {
         PyList_SET_ITEM(out.ptr(), static_cast<Py_ssize_t>(i), g.name(i));
@@ -23,10 +24,16 @@ inline py::list nodeNames(const PyGraph& g) {
 }
 
 // One Edge per addEdge call, in call order.
-inline py::list edgeObjects(const PyGraph& g) { return edgeList(g, g.view().edges()); }
+inline py::list edgeObjects(const PyGraph& graph) {
+    const GraphRead g(graph);
+    return edgeList(g, g.view().edges());
+}
 
-inline py::list neighborPairs(const PyGraph& g, const std::string& name) {
-    const tarvel::Span<tarvel::AdjacencyEntry<int>> entries = g.view().neighbors(g.indexOf(name));
+// The pairs are made while the read holds the list: making them may run a
+// garbage collection, whose finalizers may let other threads write.
+inline py::list neighborPairs(const PyGraph& graph, const std::string& name) {
+    const GraphRead g(graph);
+    const tarvel::Span<tarvel::AdjacencyEntry<int>> entries = g.view().neighbors(g.graph().indexOf(name));
     py::list out(entries.size());
     for (std::size_t k = 0; k < entries.size(); ++k) {
         PyObject* pair = PyTuple_New(2);
@@ -55,15 +62,18 @@ inline py::str graphRepr(py::handle self) {
     const auto count = [](std::size_t n, const char* what) {
         return std::to_string(n) + " " + what + (n == 1 ? "" : "s");
     };
-    return py::str("<tarvel.Graph " + std::string(g->isDirected() ? "directed" : "undirected") + ", " +
-                   count(g->nodeCount(), "node") + ", " + count(g->edgeCount(), "edge") + ">");
+    // Read holding the interpreter lock, with no Python code in between: no
+    // write can come between the three numbers.
+    const Graph& now = contents(*g);
+    return py::str("<tarvel.Graph " + std::string(now.isDirected() ? "directed" : "undirected") + ", " +
+                   count(now.nodeCount(), "node") + ", " + count(now.edgeCount(), "edge") + ">");
 }
 
 // `x in graph`: false for an object that cannot be a name, as a set of
 // strings answers for an int.
 inline bool containsName(const PyGraph& g, py::handle name) {
     std::string_view text;
-    return nameArgument(name.ptr(), text) && g.hasNode(text);
+    return nameArgument(name.ptr(), text) && contents(g).hasNode(text);
 }
 
 }  // namespace tarvel_python

@@ -57,7 +57,7 @@ PyMethodDef graphInitMethod = {
     "__init__", reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(graphInit)), METH_VARARGS | METH_KEYWORDS,
     "__init__($self, arg0, /)\n--\n\nGraph(directed): a new empty graph; True for a directed graph. O(1)."};
 
-py::list shortestPath(const PyGraph& g, const std::string& start, const std::string& goal,
+py::list shortestPath(const PyGraph& graph, const std::string& start, const std::string& goal,
                       tarvel::ShortestPathAlgo method, const Heuristic& heuristic) {
     if (start == goal) {
         py::list out(1);
@@ -67,15 +67,16 @@ py::list shortestPath(const PyGraph& g, const std::string& start, const std::str
     if (static_cast<unsigned>(method) > static_cast<unsigned>(tarvel::ShortestPathAlgo::BELLMAN_FORD)) {
         throw std::runtime_error("wrong method name!!");
     }
-    const tarvel::NodeIndex to = g.indexOf(goal);
-    const tarvel::NodeIndex from = g.indexOf(start);
+    const GraphRead g(graph);
+    const tarvel::NodeIndex to = g.graph().indexOf(goal);
+    const tarvel::NodeIndex from = g.graph().indexOf(start);
     if (method == tarvel::ShortestPathAlgo::A_STAR && !heuristic.function.is_none()) {
         // Every heuristic call needs the interpreter: the search keeps it.
-        return nameList(g, held(g, [&] {
-                            return tarvel::aStar(g.view(), from, to, CallHeuristic(g, heuristic.function.ptr()));
+        return nameList(g, held([&] {
+                            return tarvel::aStar(g.view(), from, to, CallHeuristic<int>(g, heuristic.function.ptr()));
                         }));
     }
-    return nameList(g, released(g, [&] { return tarvel::shortestPath(g.view(), from, to, method, nullptr); }));
+    return nameList(g, released([&] { return tarvel::shortestPath(g.view(), from, to, method, nullptr); }));
 }
 
 }  // namespace
@@ -116,33 +117,35 @@ PYBIND11_MODULE(tarvel, m) {
             building::addMethod(graph, *method);
         }
     }
-    graph.def("hasCycle", [](const PyGraph& g) { return released(g, [&] { return tarvel::hasCycle(g.view()); }); },
+    graph.def("hasCycle", [](const PyGraph& graph) { const GraphRead g(graph); return released([&] { return tarvel::hasCycle(g.view()); }); },
              "True when a depth-first search meets an edge back to a node on its path.\n\n"
              "An undirected edge counts as a cycle of two. O(V + E).")
         .def("nodeColoring",
-             [](const PyGraph& g) { return byName(g, released(g, [&] { return tarvel::greedyNodeColors(g.view()); })); },
+             [](const PyGraph& graph) { const GraphRead g(graph); return byName(g, released([&] { return tarvel::greedyNodeColors(g.view()); })); },
              "Greedy first-fit colors 0, 1, ... in node order, each node avoiding its colored neighbors.\n\n"
              "Returns a dict in node order. O(V + E).")
         .def("edgeColoring",
-             [](const PyGraph& g) { return edgeColors(g, released(g, [&] { return tarvel::edgeColors(g.view()); })); },
+             [](const PyGraph& graph) { const GraphRead g(graph); return edgeColors(g, released([&] { return tarvel::edgeColors(g.view()); })); },
              "Greedy first-fit edge colors 1, 2, ..., keyed by (name, name) in node-index order for "
              "undirected edges.\n\nReturns a dict in the order the edges were first colored. "
              "O(E × largest degree).")
-        .def("isBipartite", [](const PyGraph& g) { return released(g, [&] { return tarvel::isBipartite(g.view()); }); },
+        .def("isBipartite", [](const PyGraph& graph) { const GraphRead g(graph); return released([&] { return tarvel::isBipartite(g.view()); }); },
              "True when the graph, taken as undirected, has no cycle of odd length (a self-loop is one). "
              "O(V + E).")
         .def("connectedComponents",
-             [](const PyGraph& g) {
-                 return nameLists(g, released(g, [&] { return tarvel::connectedComponents(g.view()); }));
+             [](const PyGraph& graph) {
+                 const GraphRead g(graph);
+                 return nameLists(g, released([&] { return tarvel::connectedComponents(g.view()); }));
              },
              "Groups found by breadth-first searches from the lowest-numbered unplaced node, following "
              "edge direction.\n\nReturns a list of lists in that order. O(V + E).")
         .def(
             "katzCentrality",
-            [](const PyGraph& g, double alpha, double beta, int maxIterations, double tolerance,
+            [](const PyGraph& graph, double alpha, double beta, int maxIterations, double tolerance,
                std::optional<int> threads, py::object progress) {
+                const GraphRead g(graph);
                 const tarvel::RunOptions options = runOptions(threads, progress);
-                return byName(g, released(g, [&] {
+                return byName(g, released([&] {
                                   return tarvel::katzCentrality(g.view(), alpha, beta, maxIterations, tolerance, options);
                               }));
             },
@@ -156,14 +159,15 @@ PYBIND11_MODULE(tarvel, m) {
             "times a second with the steps done and max_iterations; what it raises stops the computation. "
             "O(steps × (V + E)).")
         .def("degreeCentrality",
-             [](const PyGraph& g) { return byName(g, released(g, [&] { return tarvel::degreeCentrality(g.view()); })); },
+             [](const PyGraph& graph) { const GraphRead g(graph); return byName(g, released([&] { return tarvel::degreeCentrality(g.view()); })); },
              "Number of adjacency entries per node (out-degree; edge ends when undirected).\n\n"
              "Returns a dict in node order. O(V).")
         .def(
             "closenessCentrality",
-            [](const PyGraph& g, std::optional<int> threads, py::object progress) {
+            [](const PyGraph& graph, std::optional<int> threads, py::object progress) {
+                const GraphRead g(graph);
                 const tarvel::RunOptions options = runOptions(threads, progress);
-                return byName(g, released(g, [&] { return tarvel::closenessCentrality(g.view(), options); }));
+                return byName(g, released([&] { return tarvel::closenessCentrality(g.view(), options); }));
             },
             py::kw_only(), py::arg("threads") = py::none(), py::arg("progress") = py::none(),
             "1 / (sum of hop distances to the nodes a node reaches), 0.0 when it reaches none.\n\n"
@@ -172,9 +176,10 @@ PYBIND11_MODULE(tarvel, m) {
             "the nodes done and the node count; what it raises stops the computation. O(V × (V + E)).")
         .def(
             "betweennessCentrality",
-            [](const PyGraph& g, std::optional<int> threads, py::object progress) {
+            [](const PyGraph& graph, std::optional<int> threads, py::object progress) {
+                const GraphRead g(graph);
                 const tarvel::RunOptions options = runOptions(threads, progress);
-                return byName(g, released(g, [&] { return tarvel::betweennessCentrality(g.view(), options); }));
+                return byName(g, released([&] { return tarvel::betweennessCentrality(g.view(), options); }));
             },
             py::kw_only(), py::arg("threads") = py::none(), py::arg("progress") = py::none(),
             "Unnormalised betweenness over hop-count shortest paths; parallel edges are distinct paths "
@@ -184,8 +189,9 @@ PYBIND11_MODULE(tarvel, m) {
             "count; what it raises stops the computation. O(V × (V + E)).")
         .def(
             "minimumSpanningTree",
-            [](const PyGraph& g, tarvel::MSTAlgo method) {
-                return edgeList(g, released(g, [&] { return tarvel::minimumSpanningTree(g.view(), method); }));
+            [](const PyGraph& graph, tarvel::MSTAlgo method) {
+                const GraphRead g(graph);
+                return edgeList(g, released([&] { return tarvel::minimumSpanningTree(g.view(), method); }));
             },
             py::arg("method") = tarvel::MSTAlgo::KRUSKAL,
              "A minimum spanning forest as a list of new Edge objects.\n\n"
@@ -193,9 +199,10 @@ PYBIND11_MODULE(tarvel, m) {
              "KRUSKAL: ascending (weight, source, target), every component. PRIM: the tree of the first "
              "node's component, in joining order. BORUVKA: every component, phase by phase. O(E log E).")
         .def("iterativeDFS",
-             [](const PyGraph& g, const std::string& start) {
-                 const tarvel::NodeIndex first = g.indexOf(start);
-                 return nameList(g, released(g, [&] { return tarvel::depthFirstOrder(g.view(), first); }));
+             [](const PyGraph& graph, const std::string& start) {
+                const GraphRead g(graph);
+                 const tarvel::NodeIndex first = g.graph().indexOf(start);
+                 return nameList(g, released([&] { return tarvel::depthFirstOrder(g.view(), first); }));
              },
              "Nodes reachable from start, in the order an explicit stack releases them (neighbors pushed "
              "in insertion order).\n\nRaises IndexError when start is not a node. O(V + E).")
@@ -209,19 +216,21 @@ PYBIND11_MODULE(tarvel, m) {
              "ValueError when the heuristic returns NaN. BFS O(V + E); DIJKSTRA, A_STAR, "
              "UNIFORM_COST_SEARCH O(E log V) without negative edges; BELLMAN_FORD O(V × E).")
         .def("stronglyConnectedComponents",
-             [](const PyGraph& g, tarvel::SCCAlgo method) {
+             [](const PyGraph& graph, tarvel::SCCAlgo method) {
+                const GraphRead g(graph);
                  return nameLists(
-                     g, released(g, [&] { return tarvel::stronglyConnectedComponents(g.view(), method); }));
+                     g, released([&] { return tarvel::stronglyConnectedComponents(g.view(), method); }));
              },
              py::arg("method") = tarvel::SCCAlgo::TARJAN,
              "Strongly connected components of a directed graph: TARJAN in reverse topological order, "
              "KOSARAJU in topological order.\n\nRaises RuntimeError 'implemented only for directed graph' "
              "for an undirected graph. O(V + E).")
         .def("save",
-             [](const PyGraph& g, const std::string& filename) {
+             [](const PyGraph& graph, const std::string& filename) {
+                const GraphRead g(graph);
                  // Other threads run while the file is written: a FIFO's
                  // reader may be one of them.
-                 released(g, [&] { tarvel::writeGraphFile(filename, tarvel::graphFileText(g.view())); });
+                 released([&] { tarvel::writeGraphFile(filename, tarvel::graphFileText(g.view())); });
              },
              "Write the graph to a JSON file, replacing it atomically (through symbolic links, which stay "
              "links; a device or FIFO is written into).\n\nRaises RuntimeError when the file cannot be "
@@ -230,14 +239,7 @@ PYBIND11_MODULE(tarvel, m) {
         .def_static("load",
                     [](const std::string& filename) {
                         // The new graph is no Python object yet: no other thread can see it.
-                        std::optional<Graph> loaded;
-                        {
-                            std::optional<tarvel::InterruptScope> interrupts;
-                            if (onMainThread()) interrupts.emplace(&checkSignals);
-                            py::gil_scoped_release release;
-                            loaded.emplace(Graph::load(filename));
-                        }
-                        return PyGraph(std::move(*loaded));
+                        return PyGraph(released([&] { return Graph::load(filename); }));
                     },
                     "Read a graph written by save and return it as a new Graph.\n\nRaises RuntimeError with "
                     "the JSON error for malformed files (a missing or unreadable file is an empty one), "
@@ -256,10 +258,13 @@ PYBIND11_MODULE(tarvel, m) {
              "The adjacency list of a node as (name, weight) pairs in insertion order: its out-edges in a "
              "directed graph; in an undirected one every edge at the node, a self-loop twice.\n\n"
              "Raises IndexError when the name is not a node. O(degree).")
-        .def("nodeCount", [](const PyGraph& g) { return g.nodeCount(); }, "The number of nodes. O(1).")
-        .def("edgeCount", [](const PyGraph& g) { return g.edgeCount(); },
+        .def("nodeCount", [](const PyGraph& g) { return contents(g).nodeCount(); }, "The number of nodes. O(1).")
+        .def("edgeCount", [](const PyGraph& g) { return contents(g).edgeCount(); },
              "The number of successful addEdge calls, parallel edges and self-loops included. O(1).")
-        .def("pathWeight", [](const PyGraph& g, const std::vector<std::string>& path) { return g.pathWeight(path); },
+        .def("pathWeight", [](const PyGraph& graph, const std::vector<std::string>& path) {
+                 const GraphRead g(graph);
+                 return g.graph().pathWeight(path);
+             },
              "The total weight along a path given as a list of L names: for each pair of consecutive names the "
              "least weight of the edges joining them (in a directed graph, leading the path's way); 0 for "
              "fewer than two names.\n\n"

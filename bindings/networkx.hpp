@@ -123,9 +123,10 @@ inline PyGraph fromNetworkx(py::handle source, py::handle weight, py::handle fal
 
 // A networkx MultiGraph or MultiDiGraph with the nodes in node order and one
 // edge per addEdge call, in call order, each with its "weight".
-inline py::object toNetworkx(const PyGraph& g) {
+inline py::object toNetworkx(const PyGraph& graph) {
     const py::module_ networkx = py::module_::import("networkx");
-    py::object out = networkx.attr(g.isDirected() ? "MultiDiGraph" : "MultiGraph")();
+    const GraphRead g(graph);
+    py::object out = networkx.attr(g.graph().isDirected() ? "MultiDiGraph" : "MultiGraph")();
     py::list nodes(g.nodeCount());
     for (tarvel::NodeIndex i = 0; i < g.nodeCount(); ++i) {
         PyObject* name = g.cachedName(i);
@@ -133,6 +134,7 @@ inline py::object toNetworkx(const PyGraph& g) {
         Py_INCREF(name);
         PyList_SET_ITEM(nodes.ptr(), static_cast<Py_ssize_t>(i), name);
     }
+    // The edge records stay held by the read while their tuples are made.
     const tarvel::Span<tarvel::EdgeRecord<int>> records = g.view().edges();
     py::list edges(records.size());
     for (std::size_t k = 0; k < records.size(); ++k) {

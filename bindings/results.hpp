@@ -9,22 +9,16 @@
 #include <vector>
 
 #include "edge_type.hpp"
-#include "python_graph.hpp"
+#include "engine.hpp"
+#include "shared_graph.hpp"
 
 namespace tarvel_python {
 
-// Big results take a while to build: Ctrl-C is heard meanwhile too.
-class SignalPoll {
-public:
-    void operator()() {
-        if (++count % 65536 == 0 && PyErr_CheckSignals() != 0) throw py::error_already_set();
-    }
+// Every function here takes the read of the graph that made the result: the
+// names come from the version that read holds.
 
-private:
-    std::size_t count = 0;
-};
-
-inline py::list nameList(const PyGraph& g, const tarvel::IndexPath& nodes) {
+template <class W>
+py::list nameList(const Read<W>& g, const tarvel::IndexPath& nodes) {
     py::list out(nodes.size());
     SignalPoll poll;
     for (std::size_t k = 0; k < nodes.size(); ++k) {
@@ -34,7 +28,8 @@ inline py::list nameList(const PyGraph& g, const tarvel::IndexPath& nodes) {
     return out;
 }
 
-inline py::list nameLists(const PyGraph& g, const std::vector<tarvel::IndexPath>& groups) {
+template <class W>
+py::list nameLists(const Read<W>& g, const std::vector<tarvel::IndexPath>& groups) {
     py::list out(groups.size());
     for (std::size_t k = 0; k < groups.size(); ++k) {
         PyList_SET_ITEM(out.ptr(), static_cast<Py_ssize_t>(k), nameList(g, groups[k]).release().ptr());
@@ -42,7 +37,8 @@ inline py::list nameLists(const PyGraph& g, const std::vector<tarvel::IndexPath>
     return out;
 }
 
-inline py::list nameLists(const PyGraph& g, const tarvel::Groups& groups) {
+template <class W>
+py::list nameLists(const Read<W>& g, const tarvel::Groups& groups) {
     py::list out(groups.size());
     SignalPoll poll;
     for (std::size_t k = 0; k < groups.size(); ++k) {
@@ -78,8 +74,8 @@ inline PyObject* number(double value) {
 inline PyObject* number(int value) { return PyLong_FromLong(value); }
 
 // Per-node values as a dict keyed by name, in node order.
-template <class Value>
-py::dict byName(const PyGraph& g, const std::vector<Value>& values) {
+template <class W, class Value>
+py::dict byName(const Read<W>& g, const std::vector<Value>& values) {
     auto out = py::reinterpret_steal<py::dict>(_PyDict_NewPresized(static_cast<Py_ssize_t>(values.size())));
     if (!out) throw py::error_already_set();
     SignalPoll poll;
@@ -92,7 +88,8 @@ py::dict byName(const PyGraph& g, const std::vector<Value>& values) {
     return out;
 }
 
-inline py::dict edgeColors(const PyGraph& g, const std::vector<tarvel::EdgeColor>& colors) {
+template <class W>
+py::dict edgeColors(const Read<W>& g, const std::vector<tarvel::EdgeColor>& colors) {
     py::dict out;
     SignalPoll poll;
     for (const tarvel::EdgeColor& item : colors) {
@@ -108,8 +105,8 @@ inline py::dict edgeColors(const PyGraph& g, const std::vector<tarvel::EdgeColor
 // Edge records (tree edges, the graph's own) as new Edge objects sharing the
 // graph's name objects; a name that is not UTF-8 fails only when an Edge's
 // getter reads it.
-template <class Records>
-py::list edgeList(const PyGraph& g, const Records& tree) {
+template <class W, class Records>
+py::list edgeList(const Read<W>& g, const Records& tree) {
     py::list out(tree.size());
     SignalPoll poll;
     for (std::size_t k = 0; k < tree.size(); ++k) {

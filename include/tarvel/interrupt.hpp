@@ -68,7 +68,9 @@ using ProgressCallback = std::function<void(std::size_t done, std::size_t total)
 // Options of the computations that can use several threads.
 struct RunOptions {
     // Threads to use: 0 for every core the process may run on, 1 for the
-    // sequential computation. Results are the same for any number.
+    // sequential computation; more than the cores the process may run on
+    // (its affinity mask) gives as many threads as there are such cores.
+    // Results are the same for any number.
     unsigned threads = 0;
     ProgressCallback progress;
 };

@@ -76,17 +76,29 @@ public:
     // A new empty graph; `directed` is fixed for its lifetime. O(1).
     explicit GraphStore(bool isDirected) : directed(isDirected) {}
 
+    // A copy of `other`: equal in every respect, sharing nothing with it.
+    // Copying a large graph takes a while, so the thread's interrupt check
+    // is called as it goes (what it throws leaves no copy).
+    // Cost: O(V + E).
+    GraphStore(const GraphStore& other);
+    GraphStore(GraphStore&&) noexcept = default;
+    GraphStore& operator=(const GraphStore& other) { return *this = GraphStore(other); }
+    GraphStore& operator=(GraphStore&&) noexcept = default;
+
     // Adds a node with the next index.
     // Errors: std::runtime_error "duplicate nodes are not allowed" for a name
     // already present; std::length_error "too many nodes" beyond MaxNodes.
     // The graph is unchanged on every error. Cost: amortised O(1).
-    void addNode(const T& name);
+    void addNode(const T& name) { apply(name, prepareNode(name)); }
 
     // Adds the names in order, all or none. A name already present or
     // repeated within the batch throws what addNode throws, its message
     // prefixed with "item K: " (K the name's position, counting from 0); the
     // graph is then unchanged. Cost: amortised O(1) per name.
-    void addNodes(std::vector<T> batch);
+    void addNodes(std::vector<T> batch) {
+        const PreparedNodes prepared = prepareNodes(batch);
+        apply(std::move(batch), prepared);
+    }
 
     // Whether `name` is a node. O(1).
     bool hasNode(Key name) const { return find(name) != NoNode; }
@@ -95,7 +107,7 @@ public:
     // Errors: std::out_of_range "unknown node: NAME" for a name that is not a
     // node (src looked up first); std::invalid_argument for a weight that is
     // not finite. The graph is unchanged on every error. Cost: amortised O(1).
-    void addEdge(Key src, Key dest, const W& weight);
+    void addEdge(Key src, Key dest, const W& weight) { apply(prepareEdge(src, dest, weight)); }
 
     // One edge of a batch for addEdges: names held as Key would be (string
     // names as views, which must outlive the call), others by value.
@@ -109,7 +121,43 @@ public:
     // refuse throws what addEdge throws, its message prefixed with "item K: "
     // (K counting from 0); the graph is then unchanged.
     // Cost: O(B log B) for a batch of B edges.
-    void addEdges(const std::vector<EdgeSpec>& batch);
+    void addEdges(const std::vector<EdgeSpec>& batch) { apply(prepareEdges(batch)); }
+
+    // ---- Changes in two steps ---------------------------------------------
+    // Each change above is a prepare step, which checks the change against
+    // the graph and throws what the change throws, and an apply step, which
+    // makes it. Callers that share a graph between threads use them apart:
+    // a change may be prepared on a graph and applied to that graph or to a
+    // copy of it, provided neither changed in between. A prepare step reads
+    // only, and calls the thread's interrupt check as it goes (for batches);
+    // an apply step calls no check and either makes the whole change or
+    // throws std::bad_alloc before making any.
+
+    // What adding nodes needs beside their names: the names' hashes.
+    struct PreparedNode {
+        std::uint64_t hash;
+    };
+    struct PreparedNodes {
+        std::vector<std::uint64_t> hashes;
+    };
+    struct PreparedEdge {
+        std::uint32_t source;
+        std::uint32_t target;
+        W weight;
+    };
+    struct PreparedEdges {
+        std::vector<std::uint32_t> ends;  // source and target of each edge
+        std::vector<W> weights;
+    };
+
+    PreparedNode prepareNode(const T& name) const;
+    PreparedNodes prepareNodes(const std::vector<T>& batch) const;
+    PreparedEdge prepareEdge(Key src, Key dest, const W& weight) const;
+    PreparedEdges prepareEdges(const std::vector<EdgeSpec>& batch) const;
+    void apply(const T& name, const PreparedNode& node);
+    void apply(std::vector<T>&& batch, const PreparedNodes& prepared);
+    void apply(const PreparedEdge& edge);
+    void apply(const PreparedEdges& edges);
 
     std::size_t nodeCount() const noexcept { return names.size(); }
     // Successful addEdge calls (parallel edges and self-loops included).
@@ -216,25 +264,19 @@ private:
 };
 
 template <class T, class W>
-void GraphStore<T, W>::addNode(const T& name) {
-    const std::uint64_t hash = nameIndex.hashOf(Key(name));
-    if (nameIndex.find(Key(name), hash, names) != NoNode) {
-        throw std::runtime_error("duplicate nodes are not allowed");
+GraphStore<T, W>::GraphStore(const GraphStore& other)
+    : nameIndex(other.nameIndex), edges(other.edges), directed(other.directed), revision(other.revision) {
+    detail::Checkpoint checkpoint;
+    names.reserve(other.names.size());
+    for (const T& name : other.names) {
+        checkpoint();
+        names.push_back(name);
     }
-    if (names.size() >= MaxNodes) throw std::length_error("too many nodes");
-    // Running out of memory part way must leave no trace of the node.
-    detail::makeRoom(adjacency, 1);
-    detail::makeRoom(names, 1);
-    names.push_back(name);     // cannot throw for lack of room; a throwing copy leaves nothing
-    adjacency.emplace_back();  // cannot throw: room was made
-    try {
-        nameIndex.insertNew(hash, names.size() - 1);
-    } catch (...) {
-        names.pop_back();
-        adjacency.pop_back();
-        throw;
+    adjacency.reserve(other.adjacency.size());
+    for (const auto& list : other.adjacency) {
+        checkpoint(list.size() + 1);
+        adjacency.push_back(list);
     }
-    ++revision;
 }
 
 namespace detail {
@@ -259,25 +301,57 @@ namespace detail {
 }  // namespace detail
 
 template <class T, class W>
-void GraphStore<T, W>::addNodes(std::vector<T> batch) {
-    std::vector<std::uint64_t> hashes(batch.size());
-    {
-        // Checked against the graph and against the batch before anything changes.
-        detail::NameIndex<T> seen;
-        seen.reserve(batch.size());
-        for (std::size_t k = 0; k < batch.size(); ++k) {
-            hashes[k] = nameIndex.hashOf(Key(batch[k]));
-            const bool duplicate = nameIndex.find(Key(batch[k]), hashes[k], names) != NoNode ||
-                                   seen.find(Key(batch[k]), hashes[k], batch) != NoNode;
-            try {
-                if (duplicate) throw std::runtime_error("duplicate nodes are not allowed");
-                if (names.size() + k >= MaxNodes) throw std::length_error("too many nodes");
-            } catch (...) {
-                detail::rethrowForItem(k);
-            }
-            seen.insertNew(hashes[k], k);
-        }
+typename GraphStore<T, W>::PreparedNode GraphStore<T, W>::prepareNode(const T& name) const {
+    const std::uint64_t hash = nameIndex.hashOf(Key(name));
+    if (nameIndex.find(Key(name), hash, names) != NoNode) {
+        throw std::runtime_error("duplicate nodes are not allowed");
     }
+    if (names.size() >= MaxNodes) throw std::length_error("too many nodes");
+    return {hash};
+}
+
+template <class T, class W>
+void GraphStore<T, W>::apply(const T& name, const PreparedNode& node) {
+    // Running out of memory part way must leave no trace of the node.
+    detail::makeRoom(adjacency, 1);
+    detail::makeRoom(names, 1);
+    names.push_back(name);     // cannot throw for lack of room; a throwing copy leaves nothing
+    adjacency.emplace_back();                // cannot throw: room was made
+    try {
+        nameIndex.insertNew(node.hash, names.size() - 1);
+    } catch (...) {
+        names.pop_back();
+        adjacency.pop_back();
+        throw;
+    }
+    ++revision;
+}
+
+template <class T, class W>
+typename GraphStore<T, W>::PreparedNodes GraphStore<T, W>::prepareNodes(const std::vector<T>& batch) const {
+    std::vector<std::uint64_t> hashes(batch.size());
+    // Checked against the graph and against the batch.
+    detail::NameIndex<T> seen;
+    seen.reserve(batch.size());
+    detail::Checkpoint checkpoint;
+    for (std::size_t k = 0; k < batch.size(); ++k) {
+        checkpoint();
+        hashes[k] = nameIndex.hashOf(Key(batch[k]));
+        const bool duplicate = nameIndex.find(Key(batch[k]), hashes[k], names) != NoNode ||
+                               seen.find(Key(batch[k]), hashes[k], batch) != NoNode;
+        try {
+            if (duplicate) throw std::runtime_error("duplicate nodes are not allowed");
+            if (names.size() + k >= MaxNodes) throw std::length_error("too many nodes");
+        } catch (...) {
+            detail::rethrowForItem(k);
+        }
+        seen.insertNew(hashes[k], k);
+    }
+    return {std::move(hashes)};
+}
+
+template <class T, class W>
+void GraphStore<T, W>::apply(std::vector<T>&& batch, const PreparedNodes& prepared) {
     if (batch.empty()) return;
     // Every allocation before the first change: the rest cannot fail.
     detail::makeRoom(names, batch.size());
@@ -286,52 +360,66 @@ void GraphStore<T, W>::addNodes(std::vector<T> batch) {
     for (std::size_t k = 0; k < batch.size(); ++k) {
         names.push_back(std::move(batch[k]));
         adjacency.emplace_back();
-        nameIndex.insertNew(hashes[k], names.size() - 1);
+        nameIndex.insertNew(prepared.hashes[k], names.size() - 1);
     }
     ++revision;
 }
 
 template <class T, class W>
-void GraphStore<T, W>::addEdges(const std::vector<EdgeSpec>& batch) {
-    std::vector<std::uint32_t> ends(2 * batch.size());
-    {
-        std::vector<std::remove_cv_t<std::remove_reference_t<Key>>> keys;
-        keys.reserve(ends.size());
-        for (const EdgeSpec& e : batch) {
-            keys.push_back(e.src);
-            keys.push_back(e.dest);
-        }
-        std::vector<NodeIndex> found(keys.size());
-        nameIndex.findMany(keys.data(), keys.size(), names, found.data());
-        for (std::size_t k = 0; k < batch.size(); ++k) {
-            try {
-                for (std::size_t end = 2 * k; end <= 2 * k + 1; ++end) {
-                    if (found[end] == NoNode) throw std::out_of_range("unknown node: " + detail::describe(keys[end]));
-                    ends[end] = static_cast<std::uint32_t>(found[end]);
-                }
-                detail::checkWeight(batch[k].weight);
-            } catch (...) {
-                detail::rethrowForItem(k);
-            }
-        }
+typename GraphStore<T, W>::PreparedEdges GraphStore<T, W>::prepareEdges(const std::vector<EdgeSpec>& batch) const {
+    PreparedEdges prepared;
+    prepared.ends.resize(2 * batch.size());
+    prepared.weights.reserve(batch.size());
+    std::vector<std::remove_cv_t<std::remove_reference_t<Key>>> keys;
+    keys.reserve(prepared.ends.size());
+    for (const EdgeSpec& e : batch) {
+        keys.push_back(e.src);
+        keys.push_back(e.dest);
     }
-    if (batch.empty()) return;
+    std::vector<NodeIndex> found(keys.size());
+    // Looked up a slice at a time, so that the interrupt check is heard.
+    constexpr std::size_t Slice = 1 << 14;
+    detail::Checkpoint checkpoint;
+    for (std::size_t first = 0; first < keys.size(); first += Slice) {
+        checkpoint(Slice);
+        nameIndex.findMany(keys.data() + first, std::min(Slice, keys.size() - first), names, found.data() + first);
+    }
+    for (std::size_t k = 0; k < batch.size(); ++k) {
+        try {
+            for (std::size_t end = 2 * k; end <= 2 * k + 1; ++end) {
+                if (found[end] == NoNode) throw std::out_of_range("unknown node: " + detail::describe(keys[end]));
+                prepared.ends[end] = static_cast<std::uint32_t>(found[end]);
+            }
+            detail::checkWeight(batch[k].weight);
+        } catch (...) {
+            detail::rethrowForItem(k);
+        }
+        prepared.weights.push_back(batch[k].weight);
+    }
+    return prepared;
+}
+
+template <class T, class W>
+void GraphStore<T, W>::apply(const PreparedEdges& prepared) {
+    const std::vector<std::uint32_t>& ends = prepared.ends;
+    const std::size_t count = prepared.weights.size();
+    if (count == 0) return;
     // Room in every list the batch grows, counted per node, before the first
     // change: with a count per node for a batch that is large against the
     // graph, by sorting the ends of a small one.
-    const auto makeRoomFor = [&](std::uint32_t node, std::size_t count) { detail::makeRoom(adjacency[node], count); };
-    if (batch.size() * 8 >= names.size()) {
-        std::vector<std::uint32_t> count(names.size(), 0);
-        for (std::size_t k = 0; k < batch.size(); ++k) {
-            ++count[ends[2 * k]];
-            if (!directed) ++count[ends[2 * k + 1]];
+    const auto makeRoomFor = [&](std::uint32_t node, std::size_t more) { detail::makeRoom(adjacency[node], more); };
+    if (count * 8 >= names.size()) {
+        std::vector<std::uint32_t> perNode(names.size(), 0);
+        for (std::size_t k = 0; k < count; ++k) {
+            ++perNode[ends[2 * k]];
+            if (!directed) ++perNode[ends[2 * k + 1]];
         }
-        for (std::size_t u = 0; u < count.size(); ++u)
-            if (count[u] != 0) makeRoomFor(static_cast<std::uint32_t>(u), count[u]);
+        for (std::size_t u = 0; u < perNode.size(); ++u)
+            if (perNode[u] != 0) makeRoomFor(static_cast<std::uint32_t>(u), perNode[u]);
     } else {
         std::vector<std::uint32_t> touched;
         touched.reserve(ends.size());
-        for (std::size_t k = 0; k < batch.size(); ++k) {
+        for (std::size_t k = 0; k < count; ++k) {
             touched.push_back(ends[2 * k]);
             if (!directed) touched.push_back(ends[2 * k + 1]);
         }
@@ -343,24 +431,24 @@ void GraphStore<T, W>::addEdges(const std::vector<EdgeSpec>& batch) {
             i = j;
         }
     }
-    detail::makeRoom(edges, batch.size());
+    detail::makeRoom(edges, count);
     // The lists and pair slots are random places in memory: fetch them a few
     // edges ahead.
     constexpr std::size_t Ahead = 8;
-    for (std::size_t k = 0; k < batch.size(); ++k) {
-        if (k + 2 * Ahead < batch.size()) {
+    for (std::size_t k = 0; k < count; ++k) {
+        if (k + 2 * Ahead < count) {
             __builtin_prefetch(&adjacency[ends[2 * (k + 2 * Ahead)]]);
             __builtin_prefetch(&adjacency[ends[2 * (k + 2 * Ahead) + 1]]);
         }
-        if (k + Ahead < batch.size()) {
+        if (k + Ahead < count) {
             const std::uint32_t a = ends[2 * (k + Ahead)], b = ends[2 * (k + Ahead) + 1];
             __builtin_prefetch(adjacency[a].data() + adjacency[a].size(), 1);
             if (!directed) __builtin_prefetch(adjacency[b].data() + adjacency[b].size(), 1);
         }
         const std::uint32_t u = ends[2 * k], v = ends[2 * k + 1];
-        adjacency[u].push_back({v, batch[k].weight});
-        if (!directed) adjacency[v].push_back({u, batch[k].weight});
-        edges.push_back({u, v, batch[k].weight});
+        adjacency[u].push_back({v, prepared.weights[k]});
+        if (!directed) adjacency[v].push_back({u, prepared.weights[k]});
+        edges.push_back({u, v, prepared.weights[k]});
     }
     ++revision;
 }
@@ -373,20 +461,24 @@ NodeIndex GraphStore<T, W>::indexOf(Key name) const {
 }
 
 template <class T, class W>
-void GraphStore<T, W>::addEdge(Key src, Key dest, const W& weight) {
+typename GraphStore<T, W>::PreparedEdge GraphStore<T, W>::prepareEdge(Key src, Key dest, const W& weight) const {
     const NodeIndex u = indexOf(src);
     const NodeIndex v = indexOf(dest);
     detail::checkWeight(weight);
+    return {static_cast<std::uint32_t>(u), static_cast<std::uint32_t>(v), weight};
+}
+
+template <class T, class W>
+void GraphStore<T, W>::apply(const PreparedEdge& edge) {
+    const std::uint32_t u = edge.source, v = edge.target;
     // Every allocation happens before the first change, so running out of
     // memory leaves the graph as it was.
     detail::makeRoom(adjacency[u], !directed && u == v ? 2 : 1);
     detail::makeRoom(adjacency[v], 1);
     detail::makeRoom(edges, 1);
-    const auto source = static_cast<std::uint32_t>(u);
-    const auto target = static_cast<std::uint32_t>(v);
-    adjacency[u].push_back({target, weight});
-    if (!directed) adjacency[v].push_back({source, weight});
-    edges.push_back({source, target, weight});
+    adjacency[u].push_back({v, edge.weight});
+    if (!directed) adjacency[v].push_back({u, edge.weight});
+    edges.push_back({u, v, edge.weight});
     ++revision;
 }
 

@@ -16,16 +16,20 @@
 
 namespace tarvel::detail {
 
+// The cores this process may run on (its affinity mask), at least 1.
+inline unsigned usableCores() {
+    cpu_set_t set;
+    if (sched_getaffinity(0, sizeof set, &set) == 0) return std::max(1u, static_cast<unsigned>(CPU_COUNT(&set)));
+    return std::max(1u, std::thread::hardware_concurrency());
+}
+
 // The threads a computation asking for `requested` (0: as many as there are
-// cores this process may run on) uses for `work` units of work: a thread
-// for less than `grain` units costs more than it gives.
+// usable cores) uses for `work` units of work: never more than the usable
+// cores (more would only share them, each with buffers of its own), and no
+// thread for less than `grain` units, which costs more than it gives.
 inline unsigned threadsFor(unsigned requested, std::size_t work, std::size_t grain) {
-    unsigned usable = requested;
-    if (usable == 0) {
-        cpu_set_t set;
-        usable = sched_getaffinity(0, sizeof set, &set) == 0 ? static_cast<unsigned>(CPU_COUNT(&set))
-                                                             : std::max(1u, std::thread::hardware_concurrency());
-    }
+    const unsigned cores = usableCores();
+    const unsigned usable = requested == 0 ? cores : std::min(requested, cores);
     const std::size_t useful = std::max<std::size_t>(1, work / grain);
     return static_cast<unsigned>(std::max<std::size_t>(1, std::min<std::size_t>(usable, useful)));
 }
