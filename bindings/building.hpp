@@ -69,12 +69,30 @@ private:
     std::forward_list<std::string> copies;  // stable addresses, nothing allocated while empty
 };
 
+// Whether Ctrl-C was pressed, for a batch being applied: asked holding the
+// interpreter lock, it runs no handler (which could run Python code in the
+// middle of the change) but takes the signal, which the caller gives back
+// once the change is taken back.
+inline bool ctrlCPressed() { return onMainThread() && PyOS_InterruptOccurred() != 0; }
+
 // Makes a change to `g` (shared_graph.hpp's write), hearing Ctrl-C while it
-// is prepared and while a version held by reads is copied.
+// is prepared, while a version held by reads is copied and, for a batch,
+// while it is applied: a batch whose apply step was stopped is taken back
+// and SIGINT handled as it would have been; when its handler raises
+// nothing, the change is made after all.
 template <class Prepare, class Apply>
 void change(PyGraph& g, Prepare&& prepare, Apply&& apply) {
     SignalScope signals;
-    write(g, std::forward<Prepare>(prepare), std::forward<Apply>(apply));
+    for (;;) {
+        try {
+            write(g, prepare, apply);
+            return;
+        } catch (const tarvel::Interrupted&) {
+            if (!onMainThread()) throw;  // a check's own, not Ctrl-C's
+            PyErr_SetInterrupt();
+            if (PyErr_CheckSignals() != 0) throw py::error_already_set();
+        }
+    }
 }
 
 inline PyObject* addNode(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
@@ -202,7 +220,7 @@ inline PyObject* addNodes(PyObject* self, PyObject* const* args, Py_ssize_t narg
         }
         change(
             *g, [&](const Graph& now) { return now.prepareNodes(batch); },
-            [&](Graph& now, const Graph::PreparedNodes& nodes) { now.apply(std::move(batch), nodes); });
+            [&](Graph& now, const Graph::PreparedNodes& nodes) { now.apply(batch, nodes, &ctrlCPressed); });
     } catch (...) {
         raiseCurrent();
         return nullptr;
@@ -264,7 +282,7 @@ inline PyObject* addEdges(PyObject* self, PyObject* const* args, Py_ssize_t narg
         }
         change(
             *g, [&](const Graph& now) { return now.prepareEdges(batch); },
-            [](Graph& now, const Graph::PreparedEdges& edges) { now.apply(edges); });
+            [](Graph& now, const Graph::PreparedEdges& edges) { now.apply(edges, &ctrlCPressed); });
     } catch (...) {
         raiseCurrent();
         return nullptr;

@@ -97,7 +97,7 @@ public:
     // graph is then unchanged. Cost: amortised O(1) per name.
     void addNodes(std::vector<T> batch) {
         const PreparedNodes prepared = prepareNodes(batch);
-        apply(std::move(batch), prepared);
+        apply(batch, prepared);
     }
 
     // Whether `name` is a node. O(1).
@@ -131,7 +131,16 @@ public:
     // copy of it, provided neither changed in between. A prepare step reads
     // only, and calls the thread's interrupt check as it goes (for batches);
     // an apply step calls no check and either makes the whole change or
-    // throws std::bad_alloc before making any.
+    // throws std::bad_alloc before making any. A batch's apply step takes
+    // `stop`, a callable returning bool that it asks every few thousand
+    // items (it must not change the graph): when it answers true, what was
+    // made is taken back, the batch of names is as it was given, and
+    // tarvel::Interrupted is thrown. Room made in the graph's containers
+    // may stay; nothing else does.
+
+    struct NeverStop {
+        bool operator()() const noexcept { return false; }
+    };
 
     // What adding nodes needs beside their names: the names' hashes.
     struct PreparedNode {
@@ -155,9 +164,12 @@ public:
     PreparedEdge prepareEdge(Key src, Key dest, const W& weight) const;
     PreparedEdges prepareEdges(const std::vector<EdgeSpec>& batch) const;
     void apply(const T& name, const PreparedNode& node);
-    void apply(std::vector<T>&& batch, const PreparedNodes& prepared);
     void apply(const PreparedEdge& edge);
-    void apply(const PreparedEdges& edges);
+    template <class Stop = NeverStop>
+    void apply(std::vector<T>& batch, const PreparedNodes& prepared, Stop&& stop = Stop());
+    template <class Stop = NeverStop>
+    void apply(const PreparedEdges& edges, Stop&& stop = Stop());
+
 
     std::size_t nodeCount() const noexcept { return names.size(); }
     // Successful addEdge calls (parallel edges and self-loops included).
@@ -350,14 +362,34 @@ typename GraphStore<T, W>::PreparedNodes GraphStore<T, W>::prepareNodes(const st
     return {std::move(hashes)};
 }
 
+namespace detail {
+
+// How often a batch's apply step asks whether to stop: rarely enough that
+// asking costs nothing, often enough to stop within a millisecond or so.
+inline constexpr std::size_t StopInterval = 4096;
+
+}  // namespace detail
+
 template <class T, class W>
-void GraphStore<T, W>::apply(std::vector<T>&& batch, const PreparedNodes& prepared) {
+template <class Stop>
+void GraphStore<T, W>::apply(std::vector<T>& batch, const PreparedNodes& prepared, Stop&& stop) {
     if (batch.empty()) return;
     // Every allocation before the first change: the rest cannot fail.
     detail::makeRoom(names, batch.size());
     detail::makeRoom(adjacency, batch.size());
     nameIndex.reserve(batch.size());
+    const std::size_t before = names.size();
     for (std::size_t k = 0; k < batch.size(); ++k) {
+        if (k % detail::StopInterval == detail::StopInterval - 1 && stop()) {
+            // Newest first, as the index allows, and the names back into the batch.
+            for (std::size_t j = k; j-- > 0;) {
+                nameIndex.takeBackNewest(prepared.hashes[j], before + j);
+                batch[j] = std::move(names.back());
+                names.pop_back();
+                adjacency.pop_back();
+            }
+            throw Interrupted();
+        }
         names.push_back(std::move(batch[k]));
         adjacency.emplace_back();
         nameIndex.insertNew(prepared.hashes[k], names.size() - 1);
@@ -400,13 +432,16 @@ typename GraphStore<T, W>::PreparedEdges GraphStore<T, W>::prepareEdges(const st
 }
 
 template <class T, class W>
-void GraphStore<T, W>::apply(const PreparedEdges& prepared) {
+template <class Stop>
+void GraphStore<T, W>::apply(const PreparedEdges& prepared, Stop&& stop) {
     const std::vector<std::uint32_t>& ends = prepared.ends;
     const std::size_t count = prepared.weights.size();
     if (count == 0) return;
+    const auto asked = [&](std::size_t k) { return k % detail::StopInterval == detail::StopInterval - 1 && stop(); };
     // Room in every list the batch grows, counted per node, before the first
     // change: with a count per node for a batch that is large against the
-    // graph, by sorting the ends of a small one.
+    // graph, by sorting the ends of a small one. Stopping here leaves only
+    // room behind.
     const auto makeRoomFor = [&](std::uint32_t node, std::size_t more) { detail::makeRoom(adjacency[node], more); };
     if (count * 8 >= names.size()) {
         std::vector<std::uint32_t> perNode(names.size(), 0);
@@ -414,8 +449,10 @@ void GraphStore<T, W>::apply(const PreparedEdges& prepared) {
             ++perNode[ends[2 * k]];
             if (!directed) ++perNode[ends[2 * k + 1]];
         }
-        for (std::size_t u = 0; u < perNode.size(); ++u)
+        for (std::size_t u = 0; u < perNode.size(); ++u) {
+            if (asked(u)) throw Interrupted();
             if (perNode[u] != 0) makeRoomFor(static_cast<std::uint32_t>(u), perNode[u]);
+        }
     } else {
         std::vector<std::uint32_t> touched;
         touched.reserve(ends.size());
@@ -425,6 +462,7 @@ void GraphStore<T, W>::apply(const PreparedEdges& prepared) {
         }
         std::sort(touched.begin(), touched.end());
         for (std::size_t i = 0; i < touched.size();) {
+            if (asked(i)) throw Interrupted();
             std::size_t j = i;
             while (j < touched.size() && touched[j] == touched[i]) ++j;
             makeRoomFor(touched[i], j - i);
@@ -432,10 +470,19 @@ void GraphStore<T, W>::apply(const PreparedEdges& prepared) {
         }
     }
     detail::makeRoom(edges, count);
+    const std::size_t edgesBefore = edges.size();
     // The lists and pair slots are random places in memory: fetch them a few
     // edges ahead.
     constexpr std::size_t Ahead = 8;
     for (std::size_t k = 0; k < count; ++k) {
+        if (asked(k)) {
+            for (std::size_t j = k; j-- > 0;) {
+                adjacency[ends[2 * j]].pop_back();
+                if (!directed) adjacency[ends[2 * j + 1]].pop_back();
+            }
+            edges.resize(edgesBefore);
+            throw Interrupted();
+        }
         if (k + 2 * Ahead < count) {
             __builtin_prefetch(&adjacency[ends[2 * (k + 2 * Ahead)]]);
             __builtin_prefetch(&adjacency[ends[2 * (k + 2 * Ahead) + 1]]);

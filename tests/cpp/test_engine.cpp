@@ -18,7 +18,24 @@ tarvel::RunOptions threads(unsigned count) {
 
 }  // namespace
 
+// Threads beyond the usable cores are never made: more would only share them.
+TEST(Engine, ThreadsAreCappedAtTheUsableCores) {
+    const unsigned cores = tarvel::detail::usableCores();
+    EXPECT_EQ(tarvel::detail::threadsFor(1000000, std::size_t{1} << 40, 1), cores);
+    EXPECT_EQ(tarvel::detail::threadsFor(0, std::size_t{1} << 40, 1), cores);
+    EXPECT_EQ(tarvel::detail::threadsFor(1, std::size_t{1} << 40, 1), 1u);
+    EXPECT_EQ(tarvel::detail::threadsFor(cores + 5, 3, 1), std::min(cores, 3u));
+}
+
+// Seven threads on any machine: the cap is lifted for the test.
+class ManyCores {
+public:
+    ManyCores() { tarvel::detail::assumedCores = 8; }
+    ~ManyCores() { tarvel::detail::assumedCores = 0; }
+};
+
 TEST(Engine, EveryThreadCountGivesTheSameBits) {
+    const ManyCores cores;
     std::mt19937 rng(99);
     for (int round = 0; round < 6; ++round) {
         const bool directed = round % 2 == 0;

@@ -2,6 +2,7 @@
 // sequences of addNode/addEdge.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <random>
 #include <set>
 #include <string>
@@ -175,4 +176,69 @@ TEST(Store, BatchesEqualSingleCallsAndFailWhole) {
         EXPECT_EQ(batched.view().revision(), before);
         EXPECT_FALSE(batched.hasNode(1000));
     }
+}
+
+// A batch whose apply step is told to stop takes back what it made: the
+// graph answers as before, the batch of names is whole again, and applying
+// it afterwards gives what an unstopped batch gives.
+TEST(Store, StoppedBatchesLeaveGraphAndBatchAsTheyWere) {
+    std::mt19937 rng(11);
+    for (int round = 0; round < 40; ++round) {
+        const bool directed = round % 2 == 0;
+        G g(directed), whole(directed);
+        std::vector<std::string> old, fresh;
+        for (int i = 0; i < 300; ++i) old.push_back("o" + std::to_string(i));
+        for (int i = 0; i < 12500 + round * 250; ++i) fresh.push_back("f" + std::to_string(i));
+        g.addNodes(old);
+        whole.addNodes(old);
+        std::vector<std::string> all = old;
+        all.insert(all.end(), fresh.begin(), fresh.end());
+        std::vector<G::EdgeSpec> edges;
+        for (int k = 0; k < 20000; ++k) {
+            edges.push_back({all[rng() % all.size()], all[rng() % old.size()], static_cast<int>(rng() % 7) - 3});
+        }
+        const std::size_t stopAt = 1 + rng() % 3;
+        std::size_t asked = 0;
+        const auto stopOnce = [&] { return ++asked == stopAt; };
+
+        std::vector<std::string> batch = fresh;
+        const auto preparedNodes = g.prepareNodes(batch);
+        EXPECT_THROW(g.apply(batch, preparedNodes, stopOnce), tarvel::Interrupted);
+        EXPECT_EQ(batch, fresh);
+        EXPECT_EQ(g.nodeCount(), old.size());
+        EXPECT_FALSE(g.hasNode(fresh[0]));
+        EXPECT_FALSE(g.hasNode(fresh[stopAt * 4096 - 2]));
+        EXPECT_EQ(g.indexOf(old.back()), old.size() - 1);
+        g.apply(batch, preparedNodes);
+        whole.addNodes(fresh);
+
+        const auto before = g.view().revision();
+        const auto preparedEdges = g.prepareEdges(edges);
+        asked = 0;
+        EXPECT_THROW(g.apply(preparedEdges, stopOnce), tarvel::Interrupted);
+        EXPECT_EQ(g.edgeCount(), 0u);
+        EXPECT_EQ(g.view().revision(), before);
+        for (std::size_t u = 0; u < g.nodeCount(); ++u) ASSERT_TRUE(g.view().neighbors(u).empty()) << u;
+        g.apply(preparedEdges);
+        whole.addEdges(edges);
+        for (std::size_t u = 0; u < g.nodeCount(); ++u) {
+            ASSERT_EQ(entries(g, u), entries(whole, u)) << round << " " << u;
+            ASSERT_EQ(g.nameOf(u), whole.nameOf(u));
+            ASSERT_EQ(g.indexOf(whole.nameOf(u)), u);
+        }
+        EXPECT_EQ(records(g), records(whole));
+    }
+}
+
+TEST(Store, CopyingHearsTheInterruptCheck) {
+    G g(false);
+    std::vector<std::string> names;
+    for (int i = 0; i < 50000; ++i) names.push_back(std::to_string(i));
+    g.addNodes(names);
+    std::atomic<bool> stop{true};
+    tarvel::InterruptScope scope(tarvel::stopWhen(stop));
+    EXPECT_THROW(G copy(g), tarvel::Interrupted);
+    stop = false;
+    const G copy(g);
+    EXPECT_EQ(copy.nodeCount(), g.nodeCount());
 }

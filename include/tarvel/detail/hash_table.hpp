@@ -67,6 +67,22 @@ public:
         return slot;
     }
 
+    // Takes back the newest insertNew, of the slot matching `matches` and
+    // probed for from `hash`. Only the newest insertions may be taken back,
+    // newest first and with no growth since: an older slot's probe never
+    // passed a slot that was empty when it was placed, so no look-up is
+    // cut short by the slot becoming empty again.
+    template <class Match>
+    void takeBackNewest(std::uint64_t hash, Match&& matches) {
+        for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
+            if (!Policy::isEmpty(slots[i]) && matches(slots[i])) {
+                slots[i] = Policy::empty();
+                --count;
+                return;
+            }
+        }
+    }
+
     // Makes room for `more` further slots, so that inserting them allocates
     // nothing (and so cannot fail).
     void reserve(std::size_t more) {
@@ -175,6 +191,11 @@ public:
     // `index` (below 2^32 - 1) must not be present yet.
     void insertNew(std::uint64_t hash, NodeIndex index) {
         table.insertNew(hash, {static_cast<std::uint32_t>(hash), static_cast<std::uint32_t>(index)});
+    }
+
+    // Takes back the newest insertNew (see ProbingTable::takeBackNewest).
+    void takeBackNewest(std::uint64_t hash, NodeIndex index) {
+        table.takeBackNewest(hash, [&](const NameSlot& s) { return s.index == index; });
     }
 
     std::size_t size() const noexcept { return table.size(); }
