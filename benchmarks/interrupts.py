@@ -15,7 +15,7 @@ import random
 import signal
 import sys
 import tempfile
-import threading
+import subprocess
 import time
 
 import tarvel
@@ -41,35 +41,58 @@ def build(directed, n, m, seed, weights=(1, 100), dag=False):
 def fingerprint(g):
     degrees = g.degreeCentrality()
     first, last = next(iter(degrees)), list(degrees)[-1]
-    return len(degrees), sum(degrees.values()), g.shortestPath(first, last, tarvel.BFS, None)
+    return len(degrees), sum(degrees.values()), g.edgeCount(), g.shortestPath(first, last, tarvel.BFS, None)
 
 
-def latency(call, delay):
-    sent = {}
+SENDER = """
+import os, signal, sys, time
+parent = int(sys.argv[1])
+for line in sys.stdin:
+    time.sleep(float(line))
+    sent = time.perf_counter()  # CLOCK_MONOTONIC: the same clock in both processes
+    os.kill(parent, signal.SIGINT)
+    print(repr(sent), flush=True)
+"""
 
-    def fire():
-        sent["at"] = time.perf_counter()
-        os.kill(os.getpid(), signal.SIGINT)
 
-    timer = threading.Timer(delay, fire)
-    timer.start()
+class Sender:
+    """Sends this process SIGINT from a small process of its own, as Ctrl-C
+    comes from outside: a thread of this process could not send it while
+    an operation holds the interpreter lock (the building calls do), and a
+    process forked from a big one would slow it down by sharing its pages."""
+
+    def __init__(self):
+        self.process = subprocess.Popen([sys.executable, "-c", SENDER, str(os.getpid())],
+                                        stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True)
+
+    def after(self, delay):
+        self.process.stdin.write("%r\n" % delay)
+        self.process.stdin.flush()
+
+    def sent(self):
+        return float(self.process.stdout.readline())
+
+
+def latency(sender, call, delay):
+    """Seconds from SIGINT to the KeyboardInterrupt that ends call(), or
+    None when call() ended first."""
+    sender.after(delay)
+    caught = None
     try:
         call()
     except KeyboardInterrupt:
         caught = time.perf_counter()
-        timer.join()
-        return caught - sent["at"]
-    timer.cancel()
-    timer.join()
-    if "at" in sent:  # the signal came just after the end: take it here
+    if caught is None:  # the signal comes after the end: take it here
         try:
-            time.sleep(1.0)
+            time.sleep(5.0)
         except KeyboardInterrupt:
             pass
-    return None
+    sent = sender.sent()
+    return None if caught is None else caught - sent
 
 
 def main(small):
+    sender = Sender()
     scale = 0.2 if small else 1.0
     n = int(200_000 * scale)
     big = build(False, n, 6 * n, 1)
@@ -91,6 +114,10 @@ def main(small):
     leaves = ["l%d" % i for i in range(int(3_000_000 * scale))]
     star.addNodes(["hub"] + leaves)
     star.addEdges([("hub", leaf, 1) for leaf in leaves])
+    # Bulk building: every name new, every edge between existing nodes.
+    fresh = ["f%d" % i for i in range(int(3_000_000 * scale))]
+    rng = random.Random(9)
+    bulk_edges = [("n%d" % rng.randrange(n), "n%d" % rng.randrange(n), 1) for _ in range(int(7_200_000 * scale))]
     folder = tempfile.mkdtemp()
     saved = os.path.join(folder, "big.json")
     big.save(saved)
@@ -109,11 +136,13 @@ def main(small):
         ("minimumSpanningTree BORUVKA", trees, lambda: trees.minimumSpanningTree(tarvel.BORUVKA)),
         ("save", big, lambda: big.save(os.path.join(folder, "again.json"))),
         ("load", big, lambda: tarvel.Graph.load(saved)),
+        ("addNodes", big, lambda: big.addNodes(fresh)),
+        ("addEdges", big, lambda: big.addEdges(bulk_edges)),
     ]
     results = {}
     for name, graph, call in operations:
         before = fingerprint(graph)
-        results[name] = latency(call, 0.02)
+        results[name] = latency(sender, call, 0.02)
         if fingerprint(graph) != before:
             raise SystemExit("%s: the graph changed" % name)
     print(json.dumps(results))

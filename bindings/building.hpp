@@ -144,8 +144,10 @@ inline bool edgeArguments(PyObject* const* args, Py_ssize_t nargs, PyObject* kwn
         given[slot] = args[nargs + k];
     }
     weight = 0;
-    return given[0] != nullptr && given[1] != nullptr && views.add(given[0], src) && views.add(given[1], dest) &&
-           (given[2] == nullptr || intArgument(given[2], weight));
+    // The weight first: converting it may run Python code, which may change
+    // a bytearray name.
+    return given[0] != nullptr && given[1] != nullptr && (given[2] == nullptr || intArgument(given[2], weight)) &&
+           views.add(given[0], src) && views.add(given[1], dest);
 }
 
 inline PyObject* addEdge(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
@@ -186,13 +188,71 @@ inline void prefixPending(std::size_t item) {
     }
 }
 
-// The items of `iterable` in a tuple of their own (a list is copied), so
-// that no code run while the items are converted can take them away.
-inline py::tuple itemsOf(PyObject* iterable) {
-    PyObject* items = PySequence_Tuple(iterable);
-    if (items == nullptr) throw py::error_already_set();
-    return py::reinterpret_steal<py::tuple>(items);
-}
+// The items of an iterable, one new reference at a time: a list by index
+// (its length read again at each step, as a list iterator does), anything
+// else through its iterator. No snapshot is taken: copying a long list
+// first is a pause that Ctrl-C cannot break, and dropping the copy after an
+// interrupt another one.
+class Items {
+public:
+    explicit Items(PyObject* iterable) {
+        if (PyList_CheckExact(iterable)) {
+            list = py::reinterpret_borrow<py::object>(iterable);
+        } else {
+            iterator = py::reinterpret_steal<py::object>(PyObject_GetIter(iterable));
+            if (!iterator) throw py::error_already_set();
+        }
+    }
+
+    // The next item, or nullptr at the end; throws what the iteration raises.
+    py::object next() {
+        if (list) {
+            if (position >= PyList_GET_SIZE(list.ptr())) return py::object();
+            return py::reinterpret_borrow<py::object>(PyList_GET_ITEM(list.ptr(), position++));
+        }
+        auto item = py::reinterpret_steal<py::object>(PyIter_Next(iterator.ptr()));
+        if (!item && PyErr_Occurred()) throw py::error_already_set();
+        return item;
+    }
+
+    // The number of items when known beforehand, else 0.
+    std::size_t expected() const { return list ? static_cast<std::size_t>(PyList_GET_SIZE(list.ptr())) : 0; }
+
+    // An item some places ahead, borrowed, to fetch into the cache; or nullptr.
+    PyObject* ahead(Py_ssize_t places) const {
+        if (!list || position + places >= PyList_GET_SIZE(list.ptr())) return nullptr;
+        return PyList_GET_ITEM(list.ptr(), position + places);
+    }
+
+private:
+    py::object list, iterator;
+    Py_ssize_t position = 0;
+};
+
+// The names of a batch copied into one buffer as they are read, so that the
+// batch keeps no Python object (code that runs before the change is made
+// may free or change them) and reads them from one place.
+class NameArena {
+public:
+    // Appends `name`; its position for view().
+    std::size_t add(std::string_view name) {
+        spans.push_back({bytes.size(), name.size()});
+        bytes.append(name);
+        return spans.size() - 1;
+    }
+
+    // The k-th name; valid once every name is added.
+    std::string_view view(std::size_t k) const { return std::string_view(bytes).substr(spans[k].first, spans[k].second); }
+
+    void reserve(std::size_t names) {
+        spans.reserve(names);
+        bytes.reserve(names * 8);
+    }
+
+private:
+    std::string bytes;
+    std::vector<std::pair<std::size_t, std::size_t>> spans;
+};
 
 inline PyObject* addNodes(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
     PyGraph* g = graphOf(self);
@@ -202,17 +262,18 @@ inline PyObject* addNodes(PyObject* self, PyObject* const* args, Py_ssize_t narg
         return nullptr;
     }
     try {
-        const py::tuple given = itemsOf(args[0]);
-        const auto count = static_cast<std::size_t>(PyTuple_GET_SIZE(given.ptr()));
+        Items items(args[0]);
         std::vector<std::string> batch;
-        batch.reserve(count);
+        batch.reserve(items.expected());
         SignalPoll poll;
-        for (std::size_t k = 0; k < count; ++k) {
+        for (std::size_t k = 0;; ++k) {
             poll();
-            PyObject* item = PyTuple_GET_ITEM(given.ptr(), static_cast<Py_ssize_t>(k));
+            const py::object item = items.next();
+            if (!item) break;
             std::string_view name;
-            if (!nameArgument(item, name)) {
-                raiseIncompatible(AddNodeSignature, self, &item, 1, nullptr);
+            if (!nameArgument(item.ptr(), name)) {
+                PyObject* given = item.ptr();
+                raiseIncompatible(AddNodeSignature, self, &given, 1, nullptr);
                 prefixPending(k);
                 return nullptr;
             }
@@ -237,48 +298,57 @@ inline PyObject* addEdges(PyObject* self, PyObject* const* args, Py_ssize_t narg
         return nullptr;
     }
     try {
-        const py::tuple given = itemsOf(args[0]);
-        const auto count = static_cast<std::size_t>(PyTuple_GET_SIZE(given.ptr()));
-        std::vector<Graph::EdgeSpec> batch;
-        batch.reserve(count);
-        NameViews views;
-        std::vector<py::object> kept;  // tuples made of items that are other sequences
+        Items items(args[0]);
+        NameArena names;
+        names.reserve(2 * items.expected());
+        std::vector<int> weights;
+        weights.reserve(items.expected());
         SignalPoll poll;
-        for (std::size_t k = 0; k < count; ++k) {
+        for (std::size_t k = 0;; ++k) {
             poll();
             // The names of a batch are objects all over memory: touch the
             // ones a few items ahead before they are needed.
-            if (k + 8 < count) {
-                PyObject* ahead = PyTuple_GET_ITEM(given.ptr(), static_cast<Py_ssize_t>(k + 8));
-                if (PyTuple_CheckExact(ahead) && PyTuple_GET_SIZE(ahead) >= 2) {
-                    __builtin_prefetch(PyTuple_GET_ITEM(ahead, 0));
-                    __builtin_prefetch(PyTuple_GET_ITEM(ahead, 1));
-                }
+            if (PyObject* ahead = items.ahead(8); ahead != nullptr && PyTuple_CheckExact(ahead) &&
+                                                   PyTuple_GET_SIZE(ahead) >= 2) {
+                __builtin_prefetch(PyTuple_GET_ITEM(ahead, 0));
+                __builtin_prefetch(PyTuple_GET_ITEM(ahead, 1));
             }
-            PyObject* item = PyTuple_GET_ITEM(given.ptr(), static_cast<Py_ssize_t>(k));
-            PyObject* fields = item;
-            if (!PyTuple_Check(item)) {
-                const bool text = PyUnicode_Check(item) || PyBytes_Check(item) || PyByteArray_Check(item);
-                fields = text || !PySequence_Check(item) ? nullptr : PySequence_Tuple(item);
-                if (fields == nullptr) PyErr_Clear();
-                if (fields != nullptr) kept.push_back(py::reinterpret_steal<py::object>(fields));
+            const py::object item = items.next();
+            if (!item) break;
+            py::object fields = item;
+            if (!PyTuple_Check(item.ptr())) {
+                const bool text =
+                    PyUnicode_Check(item.ptr()) || PyBytes_Check(item.ptr()) || PyByteArray_Check(item.ptr());
+                fields = text || !PySequence_Check(item.ptr())
+                             ? py::object()
+                             : py::reinterpret_steal<py::object>(PySequence_Tuple(item.ptr()));
+                if (!fields) PyErr_Clear();
             }
-            const Py_ssize_t size = fields == nullptr ? 0 : PyTuple_GET_SIZE(fields);
+            const Py_ssize_t size = fields ? PyTuple_GET_SIZE(fields.ptr()) : 0;
             if (size < 2 || size > 3) {
                 PyErr_Format(PyExc_TypeError, "item %zu: an edge is (src, dest) or (src, dest, weight), not %R", k,
-                             item);
+                             item.ptr());
                 return nullptr;
             }
-            PyObject* const* values = &PyTuple_GET_ITEM(fields, 0);
+            PyObject* const* values = &PyTuple_GET_ITEM(fields.ptr(), 0);
             std::string_view src, dest;
             int weight = 0;
-            if (!views.add(values[0], src) || !views.add(values[1], dest) ||
-                (size == 3 && !intArgument(values[2], weight))) {
+            // The weight first: converting it may run Python code, which
+            // may change a bytearray name; the names are copied at once.
+            if ((size == 3 && !intArgument(values[2], weight)) || !nameArgument(values[0], src) ||
+                !nameArgument(values[1], dest)) {
                 raiseIncompatible(AddEdgeSignature, self, values, size, nullptr);
                 prefixPending(k);
                 return nullptr;
             }
-            batch.push_back({src, dest, weight});
+            names.add(src);
+            names.add(dest);
+            weights.push_back(weight);
+        }
+        std::vector<Graph::EdgeSpec> batch;
+        batch.reserve(weights.size());
+        for (std::size_t k = 0; k < weights.size(); ++k) {
+            batch.push_back({names.view(2 * k), names.view(2 * k + 1), weights[k]});
         }
         change(
             *g, [&](const Graph& now) { return now.prepareEdges(batch); },

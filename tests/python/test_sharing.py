@@ -1,0 +1,192 @@
+"""One graph shared between threads and processes: nothing waits for ever,
+writers get in while reads run, Ctrl-C stops a write with the graph as it
+was, a forked child can read and write. Each scenario runs in a child
+process with a time limit, so that a hang fails instead of stopping the
+suite."""
+import os
+import subprocess
+import sys
+import textwrap
+
+import pytest
+
+import tarvel
+
+PRELUDE = """
+import os, random, signal, sys, threading, time
+import tarvel
+
+def interrupt_after(delay):
+    # From a process of its own: a write holds the interpreter lock, so a
+    # thread of this process could not send the signal before it is done.
+    parent = os.getpid()
+    if os.fork() == 0:
+        time.sleep(delay)
+        os.kill(parent, signal.SIGINT)
+        os._exit(0)
+
+def reap():
+    os.wait()
+
+def random_graph(directed, n, m, seed=1):
+    rng = random.Random(seed)
+    g = tarvel.Graph(directed)
+    names = ["n%d" % i for i in range(n)]
+    g.addNodes(names)
+    g.addEdges([(rng.choice(names), rng.choice(names), rng.randint(1, 9)) for _ in range(m)])
+    return g
+"""
+
+
+def run(body, seconds=120):
+    """Runs PRELUDE + body in a new interpreter; returns its stdout."""
+    code = PRELUDE + textwrap.dedent(body)
+    done = subprocess.run([sys.executable, "-c", code], capture_output=True, text=True, timeout=seconds)
+    assert done.returncode == 0, done.stderr[-3000:]
+    return done.stdout
+
+
+def test_progress_callbacks_writing_to_each_others_graph_finish():
+    out = run("""
+        g1, g2 = random_graph(False, 1500, 6000, 1), random_graph(False, 1500, 6000, 2)
+        writes = {1: 0, 2: 0}
+        def callback(other, k):
+            def progress(done, total):
+                other.addNode("from%d-%d" % (k, writes[k]))
+                writes[k] += 1
+            return progress
+        a = threading.Thread(target=lambda: g1.closenessCentrality(threads=1, progress=callback(g2, 1)))
+        b = threading.Thread(target=lambda: g2.closenessCentrality(threads=1, progress=callback(g1, 2)))
+        a.start(); b.start(); a.join(); b.join()
+        assert g2.hasNode("from1-0") and g1.hasNode("from2-0")
+        assert g1.nodeCount() == 1500 + writes[2] and g2.nodeCount() == 1500 + writes[1]
+        print("ok")
+    """)
+    assert out == "ok\n"
+
+
+def test_a_child_forked_while_a_read_runs_can_read_and_write():
+    out = run("""
+        import multiprocessing
+        g = random_graph(True, 3000, 20000)
+        started = threading.Event()
+        def long_read():
+            g.betweennessCentrality(threads=1, progress=lambda done, total: started.set())
+        reader = threading.Thread(target=long_read)
+        reader.start()
+        started.wait()
+        pid = os.fork()
+        if pid == 0:
+            g.addNode("child")
+            g.addEdges([("child", "n0", 4)])
+            ok = g.neighbors("child") == [("n0", 4)] and g.shortestPath("child", "n0", tarvel.BFS, None) == ["child", "n0"]
+            os._exit(0 if ok else 1)
+        _, status = os.waitpid(pid, 0)
+        assert os.WEXITSTATUS(status) == 0, status
+        def in_pool(_):
+            g.addNode("pooled")
+            return g.nodeCount()
+        with multiprocessing.get_context("fork").Pool(1) as pool:
+            assert pool.map(in_pool, [0]) == [3001]
+        reader.join()
+        assert not g.hasNode("child") and not g.hasNode("pooled")
+        print("ok")
+    """)
+    assert out == "ok\n"
+
+
+def test_a_writer_gets_in_under_a_steady_stream_of_reads():
+    out = run("""
+        g = random_graph(False, 2000, 8000)
+        stop = threading.Event()
+        def reads():
+            while not stop.is_set():
+                g.closenessCentrality(threads=1)
+        readers = [threading.Thread(target=reads) for _ in range(3)]
+        for t in readers:
+            t.start()
+        time.sleep(0.2)
+        for k in range(200):
+            g.addEdge("n%d" % k, "n%d" % (k + 1), 1)
+            g.addNode("w%d" % k)
+        stop.set()
+        for t in readers:
+            t.join()
+        assert g.edgeCount() == 8200 and g.nodeCount() == 2200
+        print("ok")
+    """)
+    assert out == "ok\n"
+
+
+def test_a_write_never_waits_for_a_read_that_never_ends():
+    out = run("""
+        g = random_graph(True, 100, 400)
+        import tempfile
+        fifo = os.path.join(tempfile.mkdtemp(), "nobody-reads")
+        os.mkfifo(fifo)
+        threading.Thread(target=lambda: g.save(fifo), daemon=True).start()  # waits for a reader for ever
+        time.sleep(0.2)
+        g.addNode("x")
+        g.addEdges([("x", "n1", 2)] * 3)
+        assert g.neighbors("x") == [("n1", 2)] * 3
+        print("ok")
+        os._exit(0)  # the saving thread still waits
+    """)
+    assert out == "ok\n"
+
+
+def test_ctrl_c_during_bulk_building_stops_it_with_the_graph_as_it_was():
+    """SIGINT at random moments in the first half of addNodes and of
+    addEdges (timed beforehand on a graph of their own): KeyboardInterrupt
+    from the call, nothing of its batch added."""
+    out = run("""
+        rng = random.Random(4)
+        g = random_graph(False, 1000, 3000)
+        names = ["b%d" % i for i in range(600000)]
+        edges = [("n%d" % rng.randrange(1000), "n%d" % rng.randrange(1000), 1) for _ in range(1500000)]
+        def timed(call):
+            start = time.perf_counter()
+            call()
+            return time.perf_counter() - start
+        spare = random_graph(False, 1000, 0)
+        calls = [("addNodes", lambda: g.addNodes(names), timed(lambda: spare.addNodes(names))),
+                 ("addEdges", lambda: g.addEdges(edges), timed(lambda: spare.addEdges(edges)))]
+        for name, call, duration in calls:
+            for trial in range(6):
+                before = (g.nodeCount(), g.edgeCount(), g.hasNode(names[0]), len(g.neighbors("n0")))
+                interrupt_after(rng.uniform(0.0, duration / 2))
+                try:
+                    call()
+                    raised = False
+                except KeyboardInterrupt:
+                    raised = True
+                reap()
+                assert raised, (name, trial, duration)
+                assert (g.nodeCount(), g.edgeCount(), g.hasNode(names[0]), len(g.neighbors("n0"))) == before, name
+        g.addNodes(names)
+        g.addEdges(edges)  # and the same batches go in afterwards
+        assert g.nodeCount() == 601000 and g.edgeCount() == 1503000
+        print("ok")
+    """, seconds=300)
+    assert out == "ok\n"
+
+
+def test_threads_are_capped_at_the_usable_cores():
+    g = tarvel.Graph(False)
+    g.addNodes([str(i) for i in range(300)])
+    g.addEdges([(str(i), str((i * 7) % 300), 1) for i in range(300)])
+    assert g.betweennessCentrality(threads=10 ** 6) == g.betweennessCentrality(threads=1)
+    assert g.closenessCentrality(threads=10 ** 6) == g.closenessCentrality(threads=1)
+
+
+def test_a_write_inside_a_read_of_the_same_graph_is_still_refused():
+    g = tarvel.Graph(True)
+    g.addNodes(["a", "b"])
+    g.addEdge("a", "b", 1)
+
+    def progress(done, total):
+        g.addEdge("b", "a", 1)
+
+    with pytest.raises(RuntimeError, match="^the graph was changed while it was being searched$"):
+        g.closenessCentrality(threads=1, progress=progress)
+    assert g.edgeCount() == 1
