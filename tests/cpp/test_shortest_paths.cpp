@@ -100,6 +100,22 @@ TEST(ShortestPaths, EmptyHeuristicFailsOnlyWhenCalled) {
     EXPECT_TRUE(tarvel::shortestPath(g.view(), 2, 0, ShortestPathAlgo::A_STAR, nullptr).empty());
 }
 
+TEST(ShortestPaths, SelectorChecksListTheMembers) {
+    G g(true);
+    for (const char* n : {"a", "b"}) g.addNode(n);
+    const auto bad = static_cast<ShortestPathAlgo>(7);
+    const std::string text =
+        "7 is not a ShortestPathAlgo: use BFS, DIJKSTRA, A_STAR, UNIFORM_COST_SEARCH or BELLMAN_FORD";
+    // By name: equal names first, then the method, then the look-ups.
+    EXPECT_EQ(g.shortestPath("ghost", "ghost", bad, nullptr), (std::vector<std::string>{"ghost"}));
+    EXPECT_EQ(errorOf(g, "ghost", "spook", bad), text);
+    EXPECT_EQ(messageOf([&] { tarvel::shortestPath(g.view(), 0, 9, bad, nullptr); }), text);
+    EXPECT_THROW(tarvel::shortestPath(g.view(), 9, 9, bad, nullptr), std::out_of_range);
+    EXPECT_EQ(messageOf([&] { g.minimumSpanningTree(static_cast<tarvel::MSTAlgo>(-1)); }),
+              "-1 is not an MSTAlgo: use KRUSKAL, PRIM or BORUVKA");
+    EXPECT_THROW(tarvel::checkMethod(static_cast<tarvel::SCCAlgo>(2)), std::runtime_error);  // text: test_traversal
+}
+
 TEST(ShortestPaths, LongPathAndLargeWeights) {
     constexpr int n = 100000;
     G g(true);
