@@ -12,8 +12,11 @@
 
 #include "centrality.hpp"
 #include "coloring.hpp"
+#include "edge_lookup.hpp"
 #include "json_file.hpp"
+#include "method_checks.hpp"
 #include "path_weight.hpp"
+#include "shortest_path_tree.hpp"
 #include "shortest_paths.hpp"
 #include "spanning_trees.hpp"
 #include "store.hpp"
@@ -46,6 +49,13 @@ public:
         return out;
     }
 
+    // See hasEdge (edge_lookup.hpp); false when either name is not a node.
+    // Cost: O(degree of u), plus the look-ups.
+    bool hasEdge(Key u, Key v) const {
+        if (!this->hasNode(u) || !this->hasNode(v)) return false;
+        return tarvel::hasEdge(view(), this->indexOf(u), this->indexOf(v));
+    }
+
     // See hasCycle (traversal.hpp).
     bool hasCycle() const { return tarvel::hasCycle(view()); }
 
@@ -68,19 +78,66 @@ public:
     }
 
     // See shortestPath (shortest_paths.hpp). Equal names give [start] without
-    // any look-up, even for a name that is not a node. Errors: "wrong method
-    // name!!" first, then std::out_of_range naming an unknown name (goal
-    // looked up first), then the search's own.
+    // any look-up, even for a name that is not a node. An empty heuristic is
+    // no heuristic (A_STAR's error when it would be called).
+    // Errors: checkMethod's std::runtime_error first, then std::out_of_range
+    // naming an unknown name (goal looked up first), then the search's own.
     NameList shortestPath(const T& start, const T& goal, ShortestPathAlgo method, Heuristic heuristic) const {
         if (start == goal) return {start};
-        if (static_cast<unsigned>(method) > static_cast<unsigned>(ShortestPathAlgo::BELLMAN_FORD)) {
-            throw std::runtime_error("wrong method name!!");
-        }
+        checkMethod(method);
         const NodeIndex to = this->indexOf(goal);
         const NodeIndex from = this->indexOf(start);
         const GraphView<T, W> g = view();
+        if (!heuristic) return names(tarvel::shortestPath(g, from, to, method, nullptr));
         const auto estimate = [&](NodeIndex u, NodeIndex v) { return heuristic(g.name(u), g.name(v)); };
         return names(tarvel::shortestPath(g, from, to, method, estimate));
+    }
+
+    // The searches from one source (shortestPathTree, shortest_path_tree.hpp)
+    // by name, each result in node order and holding the reached nodes only.
+    // Errors: checkSourceMethod's (before any look-up), then std::out_of_range
+    // "unknown node: NAME" for a source that is not a node, then the search's
+    // own. Cost: the search's, plus what each states.
+
+    // Each reached node with its distance from the source: the path's weight,
+    // or its number of edges for BFS; 0 for the source itself.
+    // Cost: O(V) beyond the search.
+    std::vector<std::pair<T, Distance<W>>> distances(Key source,
+                                                     ShortestPathAlgo method = ShortestPathAlgo::DIJKSTRA) const {
+        const ShortestPathTree<W> tree = treeFrom(source, method);
+        std::vector<std::pair<T, Distance<W>>> out;
+        for (NodeIndex i = 0; i < tree.distance.size(); ++i) {
+            if (tree.distance[i] != Unreached<W>) out.emplace_back(name(i), tree.distance[i]);
+        }
+        return out;
+    }
+
+    // Each reached node with its path from the source (pathTo): [source] for
+    // the source. Cost: O(V + the sum of the path lengths), up to O(V²).
+    std::vector<std::pair<T, NameList>> shortestPaths(Key source,
+                                                      ShortestPathAlgo method = ShortestPathAlgo::DIJKSTRA) const {
+        const ShortestPathTree<W> tree = treeFrom(source, method);
+        const Groups paths = allPaths(tree);
+        std::vector<std::pair<T, NameList>> out;
+        for (NodeIndex i = 0; i < paths.size(); ++i) {
+            if (tree.distance[i] == Unreached<W>) continue;
+            NameList path;
+            path.reserve(paths[i].size());
+            for (const NodeIndex node : paths[i]) path.push_back(name(node));
+            out.emplace_back(name(i), std::move(path));
+        }
+        return out;
+    }
+
+    // Each reached node but the source with the node before it on its path.
+    // Cost: O(V) beyond the search.
+    std::vector<std::pair<T, T>> predecessors(Key source, ShortestPathAlgo method = ShortestPathAlgo::DIJKSTRA) const {
+        const ShortestPathTree<W> tree = treeFrom(source, method);
+        std::vector<std::pair<T, T>> out;
+        for (NodeIndex i = 0; i < tree.predecessor.size(); ++i) {
+            if (tree.predecessor[i] != NoNode) out.emplace_back(name(i), name(tree.predecessor[i]));
+        }
+        return out;
     }
 
     // See pathWeight (path_weight.hpp). Errors: std::out_of_range "unknown
@@ -120,6 +177,11 @@ public:
 
 private:
     const T& name(NodeIndex node) const { return view().name(node); }
+
+    ShortestPathTree<W> treeFrom(Key source, ShortestPathAlgo method) const {
+        checkSourceMethod(method);
+        return shortestPathTree(view(), this->indexOf(source), method);
+    }
 
     NameList names(const IndexPath& nodes) const {
         NameList out;

@@ -1,5 +1,7 @@
 // Shortest paths between two nodes: breadth-first search, Dijkstra,
 // uniform-cost search, A* and Bellman-Ford, and the dispatcher over them.
+// The searches from one source to every node are in shortest_path_tree.hpp,
+// which this header includes.
 //
 // Every search returns an IndexPath: start first, goal last, each step along
 // a stored entry; empty when the goal cannot be reached. Distances are exact
@@ -22,18 +24,18 @@
 #include <utility>
 #include <vector>
 
-#include "detail/binary_heap.hpp"
 #include "detail/describe.hpp"
 #include "detail/indexed_heap.hpp"
+#include "detail/search_support.hpp"
 #include "interrupt.hpp"
+#include "method_checks.hpp"
+#include "shortest_path_tree.hpp"
 #include "store.hpp"
 #include "weights.hpp"
 
 namespace tarvel {
 
 namespace detail {
-
-[[noreturn]] inline void negativeCycle() { throw std::runtime_error("Negative cycle detected"); }
 
 // Follows `prev` from `goal` back to the node without predecessor.
 inline IndexPath reconstruct(const std::vector<NodeIndex>& prev, NodeIndex goal) {
@@ -74,14 +76,6 @@ double priorityOf(D distance, double estimate) {
 }  // namespace detail
 
 namespace detail {
-
-// Asks for the lists of the nodes a few places further along a queue: the
-// searches read them in that order, and each is a random place in memory.
-template <class View>
-void prefetchAhead(const View& g, const std::vector<NodeIndex>& queue, std::size_t head) {
-    if (head + 8 < queue.size()) g.prefetch(queue[head + 8], 0);
-    if (head + 4 < queue.size()) g.prefetch(queue[head + 4], 1);
-}
 
 // The forward breadth-first search: each node's predecessor is fixed when
 // the node is queued, so the path to a node is its predecessor's path plus
@@ -200,53 +194,20 @@ IndexPath bfs(const GraphView<T, W>& g, NodeIndex start, NodeIndex goal) {
     return g.isDirected() ? detail::forwardBfs(g, start, goal) : detail::twoSidedBfs(g, start, goal);
 }
 
-// Dijkstra's search, no goal test: every node the start reaches is
-// settled. The queue gives the smallest distance first and, among equal
-// distances, the greatest node index; a node's predecessor is the first that
-// reached its final distance (strict improvement only).
+// Dijkstra's search, no goal test: the path to `goal` in dijkstraTree(g,
+// start), whose search settles every node the start reaches. The queue gives
+// the smallest distance first and, among equal distances, the greatest node
+// index; a node's predecessor is the first that reached its final distance
+// (strict improvement only).
 // Errors: std::out_of_range for an index past the end; std::runtime_error
-// "Negative cycle detected" for a reachable cycle of negative weight;
-// std::overflow_error when a path weight leaves the 64-bit range (wide
-// integer weights only).
+// "Negative cycle detected" for a reachable cycle of negative weight,
+// whatever the goal; std::overflow_error when a path weight leaves the
+// 64-bit range (wide integer weights only).
 // Cost: O(E log V) time without negative weights, O(V) memory.
 template <class T, class W>
 IndexPath dijkstra(const GraphView<T, W>& g, NodeIndex start, NodeIndex goal) {
-    using D = Distance<W>;
-    const auto before = [](const auto& a, const auto& b) {
-        return a.key != b.key ? a.key < b.key : a.node > b.node;
-    };
-    const std::size_t n = g.nodeCount();
-    detail::checkSearch(n, start, goal);
-    std::vector<D> dist(n, Unreached<W>);
-    std::vector<NodeIndex> prev(n, NoNode);
-    std::vector<std::uint32_t> hops(n, 0);  // edges on the path that set dist
-    detail::IndexedHeap<D, decltype(before)> heap(n, before);
-    heap.push(static_cast<std::uint32_t>(start), D{0});
-    dist[start] = D{0};
-    detail::Checkpoint checkpoint;
-    while (!heap.empty()) {
-        const auto top = heap.pop();
-        if (!heap.empty()) g.prefetch(heap.peek(), 0);  // most likely the next one out
-        const std::uint32_t baseHops = hops[top.node];  // a self-loop may change it below
-        const Span<AdjacencyEntry<W>> entries = g.neighbors(top.node);
-        checkpoint(entries.size() + 1);
-        // The neighbors' distances are random places in memory: ask for all
-        // of them before reading any.
-        for (const auto& entry : entries) __builtin_prefetch(&dist[entry.target]);
-        if (!heap.empty()) g.prefetch(heap.peek(), 1);
-        for (const auto& entry : entries) {
-            const NodeIndex v = entry.target;
-            const D nd = detail::extend<W>(top.key, entry.weight);
-            if (dist[v] > nd) {
-                dist[v] = nd;
-                prev[v] = top.node;
-                hops[v] = baseHops + 1;
-                if (hops[v] >= n) detail::negativeCycle();
-                heap.push(entry.target, nd);
-            }
-        }
-    }
-    return detail::reconstruct(prev, goal);
+    detail::checkSearch(g.nodeCount(), start, goal);
+    return detail::reconstruct(dijkstraTree(g, start).predecessor, goal);
 }
 
 // Uniform-cost search: a queue giving the smallest distance first and,
@@ -375,71 +336,36 @@ IndexPath aStar(const GraphView<T, W>& g, NodeIndex start, NodeIndex goal, Heuri
     return detail::reconstruct(prev, goal);
 }
 
-// Bellman-Ford: passes over every entry in node and adjacency order, using
-// improvements of the same pass at once, until a pass changes nothing (at
-// most V - 1 passes); then one more pass looks for an improvement, which
-// only a reachable negative cycle allows. A node's predecessor is the first
-// that reached its final distance.
+// Bellman-Ford: the path to `goal` in bellmanFordTree(g, start), whose
+// passes go over every entry in node and adjacency order, using improvements
+// of the same pass at once, until a pass changes nothing (at most V - 1
+// passes); then one more pass looks for an improvement, which only a
+// reachable negative cycle allows. A node's predecessor is the first that
+// reached its final distance.
 // Errors: std::out_of_range for an index past the end; std::runtime_error
 // "Negative cycle detected" for a cycle of negative weight reachable from
-// the start (every undirected negative edge is one); std::overflow_error
-// when a distance leaves the 64-bit range (64-bit weights only: for
-// narrower weights that can only happen around a negative cycle).
+// the start (every undirected negative edge is one), whatever the goal;
+// std::overflow_error when a distance leaves the 64-bit range (64-bit
+// weights only: for narrower weights that can only happen around a negative
+// cycle).
 // Cost: O(V × E) time, O(V) memory.
 template <class T, class W>
 IndexPath bellmanFord(const GraphView<T, W>& g, NodeIndex start, NodeIndex goal) {
-    using D = Distance<W>;
-    const std::size_t n = g.nodeCount();
-    detail::checkSearch(n, start, goal);
-    std::vector<D> dist(n, Unreached<W>);
-    std::vector<NodeIndex> prev(n, NoNode);
-    dist[start] = D{0};
-    // Distances that leave the 64-bit range: for weights of 32 bits or less
-    // a simple path cannot get there, so a walk that does repeats a
-    // negative cycle.
-    const auto sum = [](D base, W weight) {
-        D result;
-        if (!detail::extendChecked<W>(base, weight, result)) {
-            if constexpr (WeightTraits<W>::mayOverflow) detail::distanceOverflow();
-            detail::negativeCycle();
-        }
-        return result;
-    };
-    bool changed = true;
-    detail::Checkpoint checkpoint;
-    for (std::size_t pass = 1; pass < n && changed; ++pass) {
-        changed = false;
-        for (NodeIndex i = 0; i < n; ++i) {
-            checkpoint(g.neighbors(i).size() + 1);
-            if (dist[i] == Unreached<W>) continue;  // cannot improve anything
-            for (const auto& entry : g.neighbors(i)) {
-                const D nd = sum(dist[i], entry.weight);
-                if (dist[entry.target] > nd) {
-                    dist[entry.target] = nd;
-                    prev[entry.target] = i;
-                    changed = true;
-                }
-            }
-        }
-    }
-    if (changed) {
-        for (NodeIndex i = 0; i < n; ++i) {
-            if (dist[i] == Unreached<W>) continue;
-            for (const auto& entry : g.neighbors(i)) {
-                if (dist[entry.target] > sum(dist[i], entry.weight)) detail::negativeCycle();
-            }
-        }
-    }
-    return detail::reconstruct(prev, goal);
+    detail::checkSearch(g.nodeCount(), start, goal);
+    return detail::reconstruct(bellmanFordTree(g, start).predecessor, goal);
 }
 
-// The search selected by `method`; `heuristic(u, v)` is used by A_STAR only
-// (nullptr stands for no heuristic: A_STAR then throws std::bad_function_call
-// when it would call it, as an empty std::function does).
+// The search selected by `method`; `heuristic(u, v)` is used by A_STAR only.
+// nullptr stands for no heuristic: A_STAR then throws std::runtime_error
+// "A_STAR needs a heuristic: pass one, or use DIJKSTRA (A_STAR's path for a
+// heuristic of 0)" when it would first call it, and returns normally when no
+// call happens (the start improves no neighbor).
 // Equal indices give [start] (for every method, the heuristic uncalled).
-// Errors: std::runtime_error "wrong method name!!" for a value that is no
-// member of ShortestPathAlgo (checked before the indices when they differ);
-// std::out_of_range for an index past the end; then the search's own.
+// Errors: checkMethod's std::runtime_error for a value that is no member of
+// ShortestPathAlgo ("V is not a ShortestPathAlgo: use BFS, DIJKSTRA, A_STAR,
+// UNIFORM_COST_SEARCH or BELLMAN_FORD"; checked before the indices when they
+// differ); std::out_of_range for an index past the end; then the search's
+// own.
 // Cost: the selected search's.
 template <class T, class W, class Heuristic>
 IndexPath shortestPath(const GraphView<T, W>& g, NodeIndex start, NodeIndex goal, ShortestPathAlgo method,
@@ -448,6 +374,7 @@ IndexPath shortestPath(const GraphView<T, W>& g, NodeIndex start, NodeIndex goal
         g.checkNode(start);
         return {start};
     }
+    checkMethod(method);
     switch (method) {
         case ShortestPathAlgo::BFS:
             return bfs(g, start, goal);
@@ -455,7 +382,10 @@ IndexPath shortestPath(const GraphView<T, W>& g, NodeIndex start, NodeIndex goal
             return dijkstra(g, start, goal);
         case ShortestPathAlgo::A_STAR:
             if constexpr (std::is_null_pointer_v<std::decay_t<Heuristic>>) {
-                return aStar(g, start, goal, [](NodeIndex, NodeIndex) -> double { throw std::bad_function_call(); });
+                return aStar(g, start, goal, [](NodeIndex, NodeIndex) -> double {
+                    throw std::runtime_error(
+                        "A_STAR needs a heuristic: pass one, or use DIJKSTRA (A_STAR's path for a heuristic of 0)");
+                });
             } else {
                 return aStar(g, start, goal, heuristic);
             }
@@ -464,7 +394,7 @@ IndexPath shortestPath(const GraphView<T, W>& g, NodeIndex start, NodeIndex goal
         case ShortestPathAlgo::BELLMAN_FORD:
             return bellmanFord(g, start, goal);
     }
-    throw std::runtime_error("wrong method name!!");
+    return {};  // not reached: checkMethod lets members only through
 }
 
 }  // namespace tarvel

@@ -17,6 +17,7 @@
 #include "detail/undirected_lists.hpp"
 #include "detail/union_find.hpp"
 #include "interrupt.hpp"
+#include "method_checks.hpp"
 #include "store.hpp"
 #include "traversal.hpp"
 
@@ -300,10 +301,12 @@ std::vector<TreeEdge<W>> boruvka(const GraphView<T, W>& g) {
 }
 
 // The spanning tree or forest selected by `method`, in that method's order.
-// Errors: std::runtime_error "wrong method!!!" for a value that is no member
-// of MSTAlgo; then the method's own. Cost: the method's.
+// Errors: checkMethod's std::runtime_error for a value that is no member of
+// MSTAlgo ("V is not an MSTAlgo: use KRUSKAL, PRIM or BORUVKA"); then the
+// method's own. Cost: the method's.
 template <class T, class W>
 std::vector<TreeEdge<W>> minimumSpanningTree(const GraphView<T, W>& g, MSTAlgo method = MSTAlgo::KRUSKAL) {
+    checkMethod(method);
     switch (method) {
         case MSTAlgo::KRUSKAL:
             return kruskal(g);
@@ -312,7 +315,7 @@ std::vector<TreeEdge<W>> minimumSpanningTree(const GraphView<T, W>& g, MSTAlgo m
         case MSTAlgo::BORUVKA:
             return boruvka(g);
     }
-    throw std::runtime_error("wrong method!!!");
+    return {};  // not reached: checkMethod lets members only through
 }
 
 }  // namespace tarvel

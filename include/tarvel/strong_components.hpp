@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "interrupt.hpp"
+#include "method_checks.hpp"
 #include "store.hpp"
 
 namespace tarvel {
@@ -160,18 +161,20 @@ std::vector<IndexPath> kosarajuComponents(const GraphView<T, W>& g) {
 
 // Strongly connected components by `method`, in that method's order.
 // Errors: std::runtime_error "implemented only for directed graph" for an
-// undirected graph (checked first); "wrong method!!!" for a value that is no
-// member of SCCAlgo. Cost: O(V + E).
+// undirected graph (checked first); checkMethod's std::runtime_error for a
+// value that is no member of SCCAlgo ("V is not an SCCAlgo: use TARJAN or
+// KOSARAJU"). Cost: O(V + E).
 template <class T, class W>
 std::vector<IndexPath> stronglyConnectedComponents(const GraphView<T, W>& g, SCCAlgo method = SCCAlgo::TARJAN) {
     if (!g.isDirected()) throw std::runtime_error("implemented only for directed graph");
+    checkMethod(method);
     switch (method) {
         case SCCAlgo::TARJAN:
             return tarjanComponents(g);
         case SCCAlgo::KOSARAJU:
             return kosarajuComponents(g);
     }
-    throw std::runtime_error("wrong method!!!");
+    return {};  // not reached: checkMethod lets members only through
 }
 
 }  // namespace tarvel

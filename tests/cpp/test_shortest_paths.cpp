@@ -13,13 +13,20 @@ namespace {
 
 const G::Heuristic zero = [](std::string, std::string) { return 0.0; };
 
-std::string errorOf(const G& g, const std::string& a, const std::string& b, ShortestPathAlgo m) {
+// The message of what `call` throws; empty when it returns.
+template <class Call>
+std::string messageOf(Call call) {
     try {
-        g.shortestPath(a, b, m, zero);
+        call();
     } catch (const std::exception& e) {
         return e.what();
     }
     return "";
+}
+
+std::string errorOf(const G& g, const std::string& a, const std::string& b, ShortestPathAlgo m,
+                    const G::Heuristic& h = zero) {
+    return messageOf([&] { g.shortestPath(a, b, m, h); });
 }
 
 }  // namespace
@@ -86,8 +93,27 @@ TEST(ShortestPaths, EmptyHeuristicFailsOnlyWhenCalled) {
     G g(true);
     for (const char* n : {"a", "b", "c"}) g.addNode(n);
     g.addEdge("a", "b", 1);
-    EXPECT_THROW(g.shortestPath("a", "b", ShortestPathAlgo::A_STAR, nullptr), std::bad_function_call);
+    const char* text = "A_STAR needs a heuristic: pass one, or use DIJKSTRA (A_STAR's path for a heuristic of 0)";
+    EXPECT_EQ(errorOf(g, "a", "b", ShortestPathAlgo::A_STAR, nullptr), text);
+    EXPECT_EQ(messageOf([&] { tarvel::shortestPath(g.view(), 0, 1, ShortestPathAlgo::A_STAR, nullptr); }), text);
     EXPECT_TRUE(g.shortestPath("c", "a", ShortestPathAlgo::A_STAR, nullptr).empty());
+    EXPECT_TRUE(tarvel::shortestPath(g.view(), 2, 0, ShortestPathAlgo::A_STAR, nullptr).empty());
+}
+
+TEST(ShortestPaths, SelectorChecksListTheMembers) {
+    G g(true);
+    for (const char* n : {"a", "b"}) g.addNode(n);
+    const auto bad = static_cast<ShortestPathAlgo>(7);
+    const std::string text =
+        "7 is not a ShortestPathAlgo: use BFS, DIJKSTRA, A_STAR, UNIFORM_COST_SEARCH or BELLMAN_FORD";
+    // By name: equal names first, then the method, then the look-ups.
+    EXPECT_EQ(g.shortestPath("ghost", "ghost", bad, nullptr), (std::vector<std::string>{"ghost"}));
+    EXPECT_EQ(errorOf(g, "ghost", "spook", bad), text);
+    EXPECT_EQ(messageOf([&] { tarvel::shortestPath(g.view(), 0, 9, bad, nullptr); }), text);
+    EXPECT_THROW(tarvel::shortestPath(g.view(), 9, 9, bad, nullptr), std::out_of_range);
+    EXPECT_EQ(messageOf([&] { g.minimumSpanningTree(static_cast<tarvel::MSTAlgo>(-1)); }),
+              "-1 is not an MSTAlgo: use KRUSKAL, PRIM or BORUVKA");
+    EXPECT_THROW(tarvel::checkMethod(static_cast<tarvel::SCCAlgo>(2)), std::runtime_error);  // text: test_traversal
 }
 
 TEST(ShortestPaths, LongPathAndLargeWeights) {

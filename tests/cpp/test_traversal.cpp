@@ -181,6 +181,6 @@ TEST(Traversal, BadStartsAndUndirectedSccAreRefused) {
         d.stronglyConnectedComponents(static_cast<tarvel::SCCAlgo>(5));
         FAIL();
     } catch (const std::runtime_error& e) {
-        EXPECT_STREQ(e.what(), "wrong method!!!");
+        EXPECT_STREQ(e.what(), "5 is not an SCCAlgo: use TARJAN or KOSARAJU");
     }
 }
