@@ -1,13 +1,15 @@
 // Graph files that are not regular files (pipes, FIFOs, devices): read as
 // their bytes arrive with the outcome a regular file gives, and every wait
 // for the other end stopped by the interrupt check and untroubled by
-// signals. Also the errors of files that cannot be opened, read or written.
+// signals (also a regular file's wait for another process's lease). Also
+// the errors of files that cannot be opened, read or written.
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
+#include <cstring>
 #include <fstream>
 #include <functional>
 #include <future>
@@ -357,4 +359,28 @@ TEST(FileStreams, FileErrorsNameTheFileAndTheCause) {
     ::unlink(socketPath.c_str());
     ::unlink(loop.c_str());
     ::rmdir(directory.c_str());
+}
+
+TEST(FileStreams, AFileUnderAWriteLeaseIsWaitedFor) {
+    const std::string path = scratch("leased.json");
+    writeText(path, R"({"directed": true, "nodes": ["a"]})");
+    struct sigaction handler {}, before {};
+    handler.sa_handler = onTestSignal;  // told of the lease break by this signal rather than SIGIO
+    sigemptyset(&handler.sa_mask);
+    ASSERT_EQ(::sigaction(SIGUSR2, &handler, &before), 0);
+    const int holder = ::open(path.c_str(), O_RDONLY);
+    ASSERT_EQ(::fcntl(holder, F_SETSIG, SIGUSR2), 0);
+    if (::fcntl(holder, F_SETLEASE, F_WRLCK) != 0) {
+        ::close(holder);
+        GTEST_SKIP() << "no leases here: " << std::strerror(errno);
+    }
+    auto loaded = std::async(std::launch::async, [&] {
+        return reference::outcome([&] { return tarvel::loadGraph<std::string, int>(path); });
+    });
+    std::this_thread::sleep_for(20ms);  // refused once at least by now
+    ::fcntl(holder, F_SETLEASE, F_UNLCK);
+    EXPECT_EQ(loaded.get(), "directed node 1:a");
+    ::close(holder);
+    ::sigaction(SIGUSR2, &before, nullptr);
+    std::remove(path.c_str());
 }

@@ -1,12 +1,14 @@
 // The general reading path of the graph file, for every text the direct
-// reader (json_text.hpp) declines and for every name and weight type. It
-// gives exactly what reading the first JSON value into a document and then
-// taking document["directed"], each of document["nodes"] and each of
-// document["edges"] would give, errors and their messages included, without
-// holding the document: one streaming pass checks the syntax and keeps only
-// what the graph is built from, in a compact byte tape; the graph is built
-// from the tape after the pass, so that a syntax error anywhere comes
-// before every other error, then "directed", each node, each edge.
+// reader (json_text.hpp) declines, for every name and weight type, and for
+// files that are not regular ones, read from a stream as their bytes
+// arrive. It gives exactly what reading the first JSON value into a
+// document and then taking document["directed"], each of document["nodes"]
+// and each of document["edges"] (each weight by weightFrom) would give,
+// errors and their messages included, without holding the document: one
+// streaming pass checks the syntax and keeps only what the graph is built
+// from, in a compact byte tape; the graph is built from the tape after the
+// pass, so that a syntax error anywhere comes before every other error,
+// then "directed", each node, each edge.
 #pragma once
 
 #include <algorithm>

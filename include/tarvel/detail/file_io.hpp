@@ -273,7 +273,19 @@ public:
 private:
     static int openFor(const std::string& filename) {
         checkFileName(filename);
-        const int fd = openFile(filename, O_RDONLY | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
+        const Checkpoint checkpoint;
+        int fd;
+        // A regular file under another process's write lease refuses a
+        // non-blocking open until the lease is given up (within the
+        // system's lease-break time), which the refusal itself asks for.
+        while ((fd = openFile(filename, O_RDONLY | O_NOCTTY | O_CLOEXEC | O_NONBLOCK)) < 0 && errno == EWOULDBLOCK) {
+            struct stat info;
+            if (::stat(filename.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
+                fileError("cannot open graph file", filename, EWOULDBLOCK);
+            }
+            checkpoint.now();
+            std::this_thread::sleep_for(WaitSlice);
+        }
         if (fd < 0) fileError("cannot open graph file", filename, errno);
         return fd;
     }
