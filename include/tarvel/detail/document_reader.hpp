@@ -43,18 +43,24 @@ bool heldExactly(Integer x) {
 }
 
 // The "weight" member of the file's edge number `edge` (from 0, in the order
-// edges are added) as W, never rounded, truncated or wrapped. For integral
-// W, a number with a fractional part throws FractionalWeight (whatever its
-// size: it is no integer weight at all); a whole number written as a float
-// (2.0, -0.0, 1e3) is that integer. A number outside W's range, or an
-// integer that a floating-point W cannot hold exactly (2^53 + 1 in a
-// double), throws the JSON library's out-of-range error 406 naming it;
-// other types throw its type errors, true and false give 1 and 0.
+// edges are added) as W, refusing what would change it. For integral W, a
+// number with a fractional part throws FractionalWeight, whatever its size
+// (it is no integer weight at all, so this comes before the range check);
+// a whole number written as a float (2.0, -0.0, 1e3) is that integer. A
+// number outside W's range, or an integer that a floating-point W cannot
+// hold exactly (2^53 + 1 in a double), throws the JSON library's
+// out-of-range error 406 naming it. Integers are what the JSON library
+// reads as integers: a literal beyond 64 bits it reads as a double, and
+// that, like every number with a fraction or exponent, is the double
+// nearest to the decimal (then converted to W). Other types throw the
+// library's type errors; true and false give 1 and 0.
 template <class W>
 W weightFrom(const nlohmann::json& value, std::size_t edge) {
     const auto refuse = [&](const char* why) {
         throw nlohmann::json::out_of_range::create(406, "weight " + value.dump() + why, &value);
     };
+    const char* const outside = " is outside the range of edge weights";
+    const char* const inexact = " is not exactly representable as an edge weight";
     if constexpr (std::is_integral_v<W>) {
         using Limits = std::numeric_limits<W>;
         bool inRange = true;
@@ -73,15 +79,15 @@ W weightFrom(const nlohmann::json& value, std::size_t edge) {
             // [min, 2^digits) holds exactly the whole doubles that fit.
             inRange = x >= static_cast<double>(Limits::min()) && x < std::ldexp(1.0, Limits::digits);
         }
-        if (!inRange) refuse(" is outside the range of edge weights");
+        if (!inRange) refuse(outside);
     } else {
         if (value.is_number_unsigned()) {
-            if (!heldExactly<W>(value.template get<std::uint64_t>())) refuse(" is not exactly representable as an edge weight");
+            if (!heldExactly<W>(value.template get<std::uint64_t>())) refuse(inexact);
         } else if (value.is_number_integer()) {
-            if (!heldExactly<W>(value.template get<std::int64_t>())) refuse(" is not exactly representable as an edge weight");
+            if (!heldExactly<W>(value.template get<std::int64_t>())) refuse(inexact);
         } else if (value.is_number_float()) {
             if (std::fabs(value.template get<double>()) > static_cast<double>(std::numeric_limits<W>::max())) {
-                refuse(" is outside the range of edge weights");
+                refuse(outside);
             }
         }
     }

@@ -82,12 +82,12 @@ inline void appendQuoted(std::string& out, std::string_view text) {
 }
 
 // Appends the finite `x` laid out as the JSON library writes a double,
-// with the fewest significant digits that read back to x (the closest such
-// number to x when there are several; the library's own digits are one
-// longer for about one double in a thousand). As there, n, the decimal
-// exponent of the first digit plus one, chooses the layout:
-// digits[000].0 when all k digits come before the point and n <= 15,
-// dig.its when 0 < n <= 15, 0.[000]digits when -4 < n <= 0, and
+// with the fewest significant digits that read back to x, the closest such
+// number to x when there are several (the library's own digits are one
+// longer, or end in another digit, for a few doubles in a thousand). As
+// there, n, the decimal exponent of the first digit plus one, chooses the
+// layout: digits[000].0 when all k digits come before the point and
+// n <= 15, dig.its when 0 < n <= 15, 0.[000]digits when -4 < n <= 0, and
 // d.igitse±XX (two exponent digits at least) otherwise.
 inline void appendDouble(std::string& out, double x) {
     char buffer[32];
@@ -136,11 +136,10 @@ void appendNumber(std::string& out, W value) {
     }
 }
 
-// Appends a node name as a document indented by four spaces a level writes
-// it at a level of `indent` spaces: a std::string as a JSON string (its
-// UTF-8 checked by the caller), any other type as the JSON library writes
-// it (throwing its errors, in the order a document's writer would meet
-// them).
+// Appends a node name as a document written with four-space indentation
+// holds it `indent` spaces deep: a std::string as a JSON string (its UTF-8
+// checked by the caller), any other type as the JSON library writes it
+// (throwing its errors, in the order the document's writer meets them).
 template <class T>
 void appendName(std::string& out, const T& name, std::size_t indent) {
     if constexpr (std::is_same_v<T, std::string>) {
