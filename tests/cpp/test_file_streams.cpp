@@ -302,48 +302,44 @@ TEST(FileStreams, SignalsDuringWaitsAreNoFailure) {
 }
 
 TEST(FileStreams, FileErrorsNameTheFileAndTheCause) {
+    // "errno name: message" of the FileError `call` throws.
     const auto failure = [](const std::function<void()>& call) {
         try {
             call();
         } catch (const tarvel::FileError& e) {
-            return std::to_string(e.error()) + " " + e.filename() + " " + e.what();
+            return std::to_string(e.error()) + " " + e.filename() + ": " + e.what();
         }
         return std::string("no FileError");
+    };
+    const auto expected = [](int error, const std::string& name, const char* what, const char* reason) {
+        return std::to_string(error) + " " + name + ": " + what + " graph file '" + name + "': " + reason;
     };
     const auto load = [&](const std::string& name) {
         return failure([&] { tarvel::loadGraph<std::string, int>(name); });
     };
-    const std::string missing = scratch("missing.json");
-    EXPECT_EQ(load(missing), std::to_string(ENOENT) + " " + missing + " cannot open graph file '" + missing +
-                                 "': No such file or directory");
-    const std::string directory = scratch("directory");
+    const testing_support::G g(true);
+    const auto save = [&](const std::string& name) { return failure([&] { tarvel::saveGraph(g.view(), name); }); };
+
+    const std::string missing = scratch("missing.json"), directory = scratch("directory"), loop = scratch("loop.json");
     ::mkdir(directory.c_str(), 0700);
-    EXPECT_EQ(load(directory), std::to_string(EISDIR) + " " + directory + " cannot open graph file '" + directory +
-                                   "': Is a directory");
-    const std::string loop = scratch("loop.json");
     ::unlink(loop.c_str());
     ASSERT_EQ(::symlink(loop.c_str(), loop.c_str()), 0);
-    EXPECT_EQ(load(loop), std::to_string(ELOOP) + " " + loop + " cannot open graph file '" + loop +
-                              "': Too many levels of symbolic links");
+    EXPECT_EQ(load(missing), expected(ENOENT, missing, "cannot open", "No such file or directory"));
+    EXPECT_EQ(load(directory), expected(EISDIR, directory, "cannot open", "Is a directory"));
+    EXPECT_EQ(load(loop), expected(ELOOP, loop, "cannot open", "Too many levels of symbolic links"));
     if (::geteuid() != 0) {  // permission bits do not stop root
         const std::string locked = scratch("locked.json");
         writeText(locked, "{}");
         ::chmod(locked.c_str(), 0);
-        EXPECT_EQ(load(locked), std::to_string(EACCES) + " " + locked + " cannot open graph file '" + locked +
-                                    "': Permission denied");
+        EXPECT_EQ(load(locked), expected(EACCES, locked, "cannot open", "Permission denied"));
         std::remove(locked.c_str());
     }
     // Opened, but its reads fail: address 0 of the process is not mapped.
-    EXPECT_EQ(load("/proc/self/mem"),
-              std::to_string(EIO) + " /proc/self/mem cannot read graph file '/proc/self/mem': Input/output error");
-
-    const testing_support::G g(true);
-    const auto save = [&](const std::string& name) { return failure([&] { tarvel::saveGraph(g.view(), name); }); };
-    EXPECT_EQ(save(directory), std::to_string(EISDIR) + " " + directory + " cannot write graph file '" + directory +
-                                   "': Is a directory");
+    EXPECT_EQ(load("/proc/self/mem"), expected(EIO, "/proc/self/mem", "cannot read", "Input/output error"));
+    EXPECT_EQ(save(directory), expected(EISDIR, directory, "cannot write", "Is a directory"));
     const std::string nowhere = missing + "/g.json";
-    EXPECT_EQ(save(nowhere), std::to_string(ENOENT) + " " + nowhere + " cannot write graph file '" + nowhere +
-                                 "': No such file or directory");
+    EXPECT_EQ(save(nowhere), expected(ENOENT, nowhere, "cannot write", "No such file or directory"));
+
     const std::string socketPath = scratch("socket");
     ::unlink(socketPath.c_str());
     const int listening = ::socket(AF_UNIX, SOCK_STREAM, 0);
@@ -351,10 +347,8 @@ TEST(FileStreams, FileErrorsNameTheFileAndTheCause) {
     address.sun_family = AF_UNIX;
     socketPath.copy(address.sun_path, sizeof address.sun_path - 1);
     ASSERT_EQ(::bind(listening, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
-    EXPECT_EQ(save(socketPath), std::to_string(ENXIO) + " " + socketPath + " cannot write graph file '" + socketPath +
-                                    "': No such device or address");
-    EXPECT_EQ(load(socketPath), std::to_string(ENXIO) + " " + socketPath + " cannot open graph file '" + socketPath +
-                                    "': No such device or address");
+    EXPECT_EQ(save(socketPath), expected(ENXIO, socketPath, "cannot write", "No such device or address"));
+    EXPECT_EQ(load(socketPath), expected(ENXIO, socketPath, "cannot open", "No such device or address"));
     ::close(listening);
     ::unlink(socketPath.c_str());
     ::unlink(loop.c_str());
