@@ -1,10 +1,12 @@
 // The graph file: a JSON object {"directed", "edges", "nodes"} with sorted
 // keys and four-space indentation. saveGraph writes a graph's view to it
 // (graphFileText and writeGraphFile are its two steps); loadGraph builds a
-// new graph store from one.
+// new graph store from one. Their own exceptions, tarvel::FileError and
+// tarvel::FractionalWeight, come with this header (detail/file_errors.hpp).
 #pragma once
 
 #include <cstddef>
+#include <istream>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -13,7 +15,9 @@
 
 #include <nlohmann/json.hpp>
 
+#include "detail/descriptor_stream.hpp"
 #include "detail/document_reader.hpp"
+#include "detail/file_errors.hpp"
 #include "detail/file_io.hpp"
 #include "detail/json_text.hpp"
 #include "interrupt.hpp"
@@ -23,11 +27,13 @@ namespace tarvel {
 
 namespace detail {
 
-// Graphs whose file text is read and written directly (json_text.hpp).
+// Graphs whose file text the direct reader reads (json_text.hpp).
 template <class T, class W>
 inline constexpr bool directText =
-    std::is_same_v<T, std::string> && std::is_integral_v<W> && !std::is_same_v<W, char> &&
-    !std::is_same_v<W, signed char> && !std::is_same_v<W, unsigned char>;
+    std::is_same_v<T, std::string> &&
+    ((std::is_integral_v<W> && !std::is_same_v<W, char> && !std::is_same_v<W, signed char> &&
+      !std::is_same_v<W, unsigned char>) ||
+     std::is_same_v<W, double> || std::is_same_v<W, float>);
 
 // The graph in `text` as the direct reader finds it, or nothing when the
 // reader declines the text.
@@ -63,16 +69,22 @@ GraphStore<T, W> readGraphText(std::string_view text) {
 
 // The text of the graph file for `g`: nodes in index order, then the edge
 // records in insertion order (in an undirected graph only the first addEdge
-// call of each pair).
+// call of each pair), laid out as the JSON library writes the document
+// {"directed", "edges", "nodes"} with four-space indentation; each
+// floating-point weight with the fewest significant digits that read back
+// to the same double (2.0 for a whole number, -0.0 kept, 5e-324,
+// 1.7976931348623157e+308), so that loadGraph gives every weight back
+// exactly (a long double is written as the double it rounds to).
 // Errors: the JSON library's type error 316 for a name that is not valid
-// UTF-8. Cost: O(V + E).
+// UTF-8, the first one in the order the document holds names: each edge's
+// "dest" and "src", then the nodes. Cost: O(V + E).
 template <class T, class W>
 std::string graphFileText(const GraphView<T, W>& g) {
-    if constexpr (detail::directText<T, W>) {
-        // The error names the first invalid name in the order a document
-        // writes them: each edge's "dest" and "src", then the nodes.
+    const std::vector<bool> recorded = g.fileRecords();
+    if constexpr (std::is_same_v<T, std::string>) {
+        // Checked before writing, as the library would raise it; other
+        // types raise it themselves as they are written, in this order.
         const Span<EdgeRecord<W>> edges = g.edges();
-        const std::vector<bool> recorded = g.fileRecords();
         detail::Checkpoint checkpoint;
         for (std::size_t k = 0; k < edges.size(); ++k) {
             checkpoint();
@@ -84,24 +96,8 @@ std::string graphFileText(const GraphView<T, W>& g) {
         for (NodeIndex k = 0; k < g.nodeCount(); ++k) {
             if (!detail::validUtf8(g.name(k))) nlohmann::json(g.name(k)).dump();
         }
-        return detail::graphText(g, recorded);
-    } else {
-        nlohmann::json document;
-        document["directed"] = g.isDirected();
-        auto& nodes = document["nodes"] = nlohmann::json::array();
-        for (NodeIndex k = 0; k < g.nodeCount(); ++k) nodes.push_back(g.name(k));
-        auto& records = document["edges"] = nlohmann::json::array();
-        const Span<EdgeRecord<W>> edges = g.edges();
-        const std::vector<bool> recorded = g.fileRecords();
-        for (std::size_t k = 0; k < edges.size(); ++k) {
-            if (!recorded[k]) continue;
-            records.push_back({{"src", g.name(edges[k].source)}, {"dest", g.name(edges[k].target)},
-                               {"weight", edges[k].weight}});
-        }
-        std::string text = document.dump(4);
-        text += '\n';
-        return text;
     }
+    return detail::graphText(g, recorded);
 }
 
 // Writes a graph file's text to `filename`. A regular file is replaced
@@ -109,9 +105,12 @@ std::string graphFileText(const GraphView<T, W>& g) {
 // which is flushed to disk and renamed over the target. A symbolic link
 // stays a link and its final target is replaced (created when it does not
 // exist). A device or FIFO is written into, as opening it for writing would.
-// Errors: std::invalid_argument for a name holding a NUL byte;
-// std::runtime_error naming the file when it cannot be written. On every
-// error a regular file is untouched and no temporary file is left.
+// Every wait (a FIFO's reader, room in a pipe) calls the thread's interrupt
+// check every few milliseconds.
+// Errors: std::invalid_argument for a name holding a NUL byte; FileError
+// "cannot write graph file 'NAME': REASON" when it cannot be written, its
+// error() the errno value; what the interrupt check throws. On every error
+// a regular file is untouched and no temporary file is left.
 // Cost: O(size of the text).
 inline void writeGraphFile(const std::string& filename, const std::string& text) {
     detail::replaceFile(filename, text);
@@ -127,20 +126,40 @@ void saveGraph(const GraphView<T, W>& g, const std::string& filename) {
 
 // Reads the graph file `filename` into a new graph: nodes added in file
 // order, then edges, as addNode and addEdge would. Text after the first JSON
-// value is ignored; fractional weights are truncated toward zero, true and
-// false give 1 and 0.
+// value is ignored, and not read: a regular file is read whole and then
+// parsed; any other file (a FIFO, a device, a terminal) is parsed as its
+// bytes arrive, which ends at the first invalid byte or after the first
+// complete value even when the input is endless (/dev/zero), and gives the
+// same graph or error as the same bytes in a regular file. Opening a FIFO
+// waits for its writer. Every wait calls the thread's interrupt check every
+// few milliseconds. true and false give 1 and 0; a whole number written as
+// a float (2.0, 1e3) is that number.
 // Errors (the graph being built is discarded): std::invalid_argument for a
-// name holding a NUL byte; the JSON library's parse error 101 for malformed
-// text (a file that cannot be opened or read, a directory for one, is an
-// empty one); its type errors for members of the wrong type; its
-// out-of-range error 406 for a weight outside W's range; std::runtime_error
-// "duplicate nodes are not allowed"; std::out_of_range for an edge naming an
-// unknown node; std::bad_alloc when memory runs out.
-// Cost: O(V + E) time; memory beyond the graph: the file's text once, and
-// for a file the direct reader declines about a quarter of that again.
+// name holding a NUL byte; FileError "cannot open graph file 'NAME':
+// REASON" for a file that cannot be opened (missing, no permission, a
+// directory: "Is a directory", EISDIR) and "cannot read graph file 'NAME':
+// REASON" for a failed read; then, in the order reading a JSON document
+// and taking "directed", each node and each edge from it would raise them:
+// the JSON library's parse error 101 for malformed text (an empty file
+// included; a syntax error anywhere comes first), its type errors for
+// members of the wrong type, std::runtime_error "duplicate nodes are not
+// allowed", and for each edge in turn, where its weight is taken (after a
+// missing "weight", before its "dest" and "src"): FractionalWeight for a
+// weight with a fractional part when W is integral, and the out-of-range
+// error 406 for a weight outside W's range or an integer that a
+// floating-point W cannot hold exactly (both naming the number);
+// std::out_of_range for an edge naming an unknown node; std::bad_alloc
+// when memory runs out; what the interrupt check throws.
+// Cost: O(V + E) time; memory beyond the graph: a regular file's text once,
+// and for a file the direct reader declines about a quarter of that again;
+// for any other file that quarter and 64 kB.
 template <class T, class W>
 GraphStore<T, W> loadGraph(const std::string& filename) {
-    return detail::readGraphText<T, W>(detail::readFile(filename));
+    const detail::InputFile file(filename);
+    if (file.isRegular()) return detail::readGraphText<T, W>(file.readAll());
+    detail::DescriptorStream bytes(file);
+    std::istream in(&bytes);
+    return detail::readDocument<T, W>(in);
 }
 
 }  // namespace tarvel

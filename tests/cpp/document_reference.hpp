@@ -1,8 +1,11 @@
 // The graph file read the plain way, through a whole JSON document: the
-// reference that the library's readers are compared with. Also the outcome
-// of a load as one comparable string.
+// reference that the library's readers are compared with (a weight with a
+// fractional part is refused here for integral weights, by its position in
+// the edge list as the document iterates it). Also the outcome of a load
+// as one comparable string.
 #pragma once
 
+#include <cmath>
 #include <iomanip>
 #include <sstream>
 #include <string>
@@ -22,12 +25,18 @@ tarvel::GraphStore<T, W> loadDocument(std::string_view text) {
 
     tarvel::GraphStore<T, W> graph(document["directed"].template get<bool>());
     for (const json& name : document["nodes"]) graph.addNode(name.template get<T>());
+    std::size_t position = 0;
     for (const json& edge : document["edges"]) {
         if (!edge.is_object()) {
             throw json::type_error::create(
                 305, std::string("cannot use operator[] with a string argument with ") + edge.type_name(), &edge);
         }
-        const W weight = tarvel::detail::weightFrom<W>(edge.at("weight"));
+        const json& number = edge.at("weight");
+        if (std::is_integral_v<W> && number.is_number_float() &&
+            std::floor(number.template get<double>()) != number.template get<double>()) {
+            throw tarvel::FractionalWeight(position, number.dump());
+        }
+        const W weight = tarvel::detail::weightFrom<W>(number, position++);
         const T dest = edge.at("dest").template get<T>();
         const T src = edge.at("src").template get<T>();
         graph.addEdge(src, dest, weight);

@@ -16,7 +16,9 @@ namespace {
 // Upper-case letters are replaced by one of their expansions until none is
 // left: members in any order and repeated, every JSON type where names and
 // weights go, lists given as objects or lone values, nested junk, escapes,
-// weights at the edges of the weight types. Repeated options weigh more.
+// weights at the edges of the weight types and in every spelling of a
+// JSON number (whole or fractional, exponents, beyond what a double holds
+// exactly or at all). Repeated options weigh more.
 const std::map<char, std::vector<std::string>> grammar = {
     {'D', {"{B, N, E}", "{E, N, B}", "{E, B, N} trailing {", "{B, N, E, M}", "{M, M, M, M}", "{B, M}", "[D]", "null", "7",
            "\"text\"", ""}},
@@ -32,15 +34,17 @@ const std::map<char, std::vector<std::string>> grammar = {
     {'A', {"\"a\"", "\"b\"", "\"c\"", "\"\""}},
     {'X', {"A", "A", "\"\\u0061\"", "\"q\\\"\\n\"", "1", "-2", "3000000000", "2.5", "V"}},
     {'V', {"true", "null", "[\"a\"]", "{\"k\": 1}"}},
-    {'I', {"1", "-7", "0", "2147483647", "-2147483648"}},
-    {'W', {"I", "2147483648", "-2147483649", "4294967297", "100000000000000000", "18446744073709551616",
+    {'I', {"1", "-7", "0", "2147483647", "-2147483648", "I", "I", "R"}},
+    {'R', {"2.0", "-0.0", "1e3", "0.5", "-1.25E-3", "9007199254740993", "9007199254740992", "5e-324", "1e-400",
+           "123456789.123456789", "-0", "1E+2"}},
+    {'W', {"I", "R", "2147483648", "-2147483649", "4294967297", "100000000000000000", "18446744073709551616",
            "9223372036854775807", "-9223372036854775808", "1e300", "1e400", "2.9", "-0.5", "false", "\"3\"", "V"}},
     {'J', {"[1, [2, [3, {\"src\": A}]]]", "{\"nodes\": [\"z\"], \"edges\": 1}", "-0.0", "\"\\ud83d\\ude00\""}},
 };
 
 std::string randomText(std::mt19937& rng) {
     std::string text = "D";
-    for (std::size_t at; (at = text.find_first_of("DMBNELFOPAXVIWJ")) != std::string::npos;) {
+    for (std::size_t at; (at = text.find_first_of("DMBNELFOPAXVIRWJ")) != std::string::npos;) {
         const std::vector<std::string>& options = grammar.at(text[at]);
         text.replace(at, 1, options[rng() % options.size()]);
     }
@@ -67,20 +71,24 @@ void expectSameAsDocument(const std::string& text) {
 
 TEST(DocumentReader, GivesWhatTheWholeDocumentGives) {
     std::mt19937 rng(2024);
-    int built = 0, direct = 0;
+    int built = 0, direct = 0, directDoubles = 0;
     for (int round = 0; round < 4000; ++round) {
         const std::string text = randomText(rng);
         expectSameAsDocument<std::string, int>(text);
         expectSameAsDocument<std::string, double>(text);
+        expectSameAsDocument<std::string, float>(text);
         expectSameAsDocument<int, long long>(text);
         expectSameAsDocument<long, unsigned>(text);
         const std::string graph = reference::outcome([&] { return reference::loadDocument<std::string, int>(text); });
         built += graph.compare(0, 8, "directed") == 0 || graph.compare(0, 10, "undirected") == 0;
         tarvel::detail::GraphText<int> found;
         direct += tarvel::detail::GraphTextReader<int>(text).read(found);
+        tarvel::detail::GraphText<double> foundDoubles;
+        directDoubles += tarvel::detail::GraphTextReader<double>(text).read(foundDoubles);
     }
     EXPECT_GT(built, 200);  // graphs were built and compared, not only errors
     EXPECT_GT(direct, 200);
+    EXPECT_GT(directDoubles, 200);
 }
 
 TEST(DocumentReader, SavedFilesWithNumbersForNames) {

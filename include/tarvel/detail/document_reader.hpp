@@ -1,18 +1,21 @@
 // The general reading path of the graph file, for every text the direct
-// reader (json_text.hpp) declines and for every name and weight type. It
-// gives exactly what reading the first JSON value into a document and then
-// taking document["directed"], each of document["nodes"] and each of
-// document["edges"] would give, errors and their messages included, without
-// holding the document: one streaming pass checks the syntax and keeps only
-// what the graph is built from, in a compact byte tape; the graph is built
-// from the tape after the pass, so that a syntax error anywhere comes
-// before every other error, then "directed", each node, each edge.
+// reader (json_text.hpp) declines, for every name and weight type, and for
+// files that are not regular ones, read from a stream as their bytes
+// arrive. It gives exactly what reading the first JSON value into a
+// document and then taking document["directed"], each of document["nodes"]
+// and each of document["edges"] (each weight by weightFrom) would give,
+// errors and their messages included, without holding the document: one
+// streaming pass checks the syntax and keeps only what the graph is built
+// from, in a compact byte tape; the graph is built from the tape after the
+// pass, so that a syntax error anywhere comes before every other error,
+// then "directed", each node, each edge.
 #pragma once
 
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <istream>
 #include <limits>
 #include <string>
 #include <string_view>
@@ -24,18 +27,43 @@
 
 #include "../interrupt.hpp"
 #include "../store.hpp"
+#include "file_errors.hpp"
 #include "value_tape.hpp"
 
 namespace tarvel::detail {
 
-// The "weight" member as W. Numbers outside W's range are refused, never
-// wrapped: integers as they are, fractional numbers after truncation toward
-// zero (what the conversion does inside the range).
+// Whether the integer `x` converts to the floating-point W without rounding.
+template <class W, class Integer>
+bool heldExactly(Integer x) {
+    // The conversion lands in [-2^63, 2^64]; converting back is defined only
+    // below the integer type's limit.
+    const W limit = std::ldexp(W(1), std::numeric_limits<Integer>::digits);
+    const W w = static_cast<W>(x);
+    return w < limit && static_cast<Integer>(w) == x;
+}
+
+// The "weight" member of the file's edge number `edge` (from 0, in the order
+// edges are added) as W, refusing what would change it. For integral W, a
+// number with a fractional part throws FractionalWeight, whatever its size
+// (it is no integer weight at all, so this comes before the range check);
+// a whole number written as a float (2.0, -0.0, 1e3) is that integer. A
+// number outside W's range, or an integer that a floating-point W cannot
+// hold exactly (2^53 + 1 in a double), throws the JSON library's
+// out-of-range error 406 naming it. Integers are what the JSON library
+// reads as integers: a literal beyond 64 bits it reads as a double, and
+// that, like every number with a fraction or exponent, is the double
+// nearest to the decimal (then converted to W). Other types throw the
+// library's type errors; true and false give 1 and 0.
 template <class W>
-W weightFrom(const nlohmann::json& value) {
-    bool inRange = true;
+W weightFrom(const nlohmann::json& value, std::size_t edge) {
+    const auto refuse = [&](const char* why) {
+        throw nlohmann::json::out_of_range::create(406, "weight " + value.dump() + why, &value);
+    };
+    const char* const outside = " is outside the range of edge weights";
+    const char* const inexact = " is not exactly representable as an edge weight";
     if constexpr (std::is_integral_v<W>) {
         using Limits = std::numeric_limits<W>;
+        bool inRange = true;
         if (value.is_number_unsigned()) {
             inRange = value.template get<std::uint64_t>() <= std::uint64_t{Limits::max()};
         } else if (value.is_number_integer()) {
@@ -46,17 +74,22 @@ W weightFrom(const nlohmann::json& value) {
                 inRange = x >= 0;  // a negative integer; non-negative ones are unsigned above
             }
         } else if (value.is_number_float()) {
-            // [min, 2^digits) holds exactly the doubles whose truncation fits.
-            const double t = std::trunc(value.template get<double>());
-            inRange = t >= static_cast<double>(Limits::min()) && t < std::ldexp(1.0, Limits::digits);
+            const double x = value.template get<double>();
+            if (x != std::trunc(x)) throw FractionalWeight(edge, value.dump());
+            // [min, 2^digits) holds exactly the whole doubles that fit.
+            inRange = x >= static_cast<double>(Limits::min()) && x < std::ldexp(1.0, Limits::digits);
         }
-    } else if (value.is_number()) {
-        const double x = value.template get<double>();
-        inRange = std::fabs(x) <= static_cast<double>(std::numeric_limits<W>::max());
-    }
-    if (!inRange) {
-        throw nlohmann::json::out_of_range::create(
-            406, "weight " + value.dump() + " is outside the range of edge weights", &value);
+        if (!inRange) refuse(outside);
+    } else {
+        if (value.is_number_unsigned()) {
+            if (!heldExactly<W>(value.template get<std::uint64_t>())) refuse(inexact);
+        } else if (value.is_number_integer()) {
+            if (!heldExactly<W>(value.template get<std::int64_t>())) refuse(inexact);
+        } else if (value.is_number_float()) {
+            if (std::fabs(value.template get<double>()) > static_cast<double>(std::numeric_limits<W>::max())) {
+                refuse(outside);
+            }
+        }
     }
     return value.template get<W>();
 }
@@ -262,7 +295,9 @@ GraphStore<T, W> buildGraph(const DocumentCollector& found) {
     GraphStore<T, W> graph(jsonOf(directed).template get<bool>());
 
     forEachElement(found.nodes, false, [&](TapeReader& in) { graph.addNode(nameFrom<T>(in.scalar())); });
+    std::size_t position = 0;
     forEachElement(found.edges, true, [&](TapeReader& in) {
+        const std::size_t edge = position++;
         const JsonType type = in.type();
         if (type != JsonType::object) {
             throw nlohmann::json::type_error::create(
@@ -271,7 +306,7 @@ GraphStore<T, W> buildGraph(const DocumentCollector& found) {
         }
         const Scalar weight = in.scalar(), dest = in.scalar(), src = in.scalar();
         if (weight.type == JsonType::discarded) memberMissing("weight");
-        const W w = weightFrom<W>(jsonOf(weight));
+        const W w = weightFrom<W>(jsonOf(weight), edge);
         if (dest.type == JsonType::discarded) memberMissing("dest");
         if constexpr (std::is_same_v<T, std::string>) {
             // Names are looked up by view: no copy for the common case.
@@ -290,13 +325,25 @@ GraphStore<T, W> buildGraph(const DocumentCollector& found) {
 
 // Builds a graph from the first JSON value of `text`; what follows it is
 // ignored. Errors: those of reading the same text into a JSON document and
-// taking the graph from it, with the same messages. Working memory: about
-// a quarter of the text's size for a file in saveGraph's layout.
+// taking the graph from it, with the same messages, and FractionalWeight
+// (see weightFrom). Working memory: about a quarter of the text's size for
+// a file in saveGraph's layout.
 template <class T, class W>
 GraphStore<T, W> readDocument(std::string_view text) {
     DocumentCollector found;
     nlohmann::json::sax_parse(text.data(), text.data() + text.size(), &found, nlohmann::json::input_format_t::json,
                               /*strict=*/false);
+    return buildGraph<T, W>(found);
+}
+
+// The same from the bytes of a stream, read no further than the end of the
+// first JSON value or the first invalid byte: every text gives what the
+// overload above gives for it. Errors: those, and what the stream's reads
+// throw.
+template <class T, class W>
+GraphStore<T, W> readDocument(std::istream& in) {
+    DocumentCollector found;
+    nlohmann::json::sax_parse(in, &found, nlohmann::json::input_format_t::json, /*strict=*/false);
     return buildGraph<T, W>(found);
 }
 

@@ -1,19 +1,25 @@
-// Direct reading and writing of the graph file's text for graphs with
-// std::string names and integer weights, the common case. Both produce
-// exactly what the general JSON-document path produces: the writer the same
-// bytes, the reader the same graph. Whatever they do not handle (escapes in
-// strings, invalid UTF-8, floating-point weights, extra members, duplicate
-// keys, malformed text) they leave to the general path, which then gives the
-// result or the error.
+// Direct writing of the graph file's text, and direct reading of it for
+// graphs with std::string names and integer, float or double weights, the
+// common case. The writer produces the bytes the JSON library writes for the
+// file's document, but for floating-point weights, which it writes with the
+// fewest digits that read back to the same value (the library's own are
+// sometimes one digit longer). The reader gives exactly the graph the
+// general JSON-document path (document_reader.hpp) gives; whatever it does
+// not handle (escapes in strings, invalid UTF-8, weights it cannot convert
+// without doubt, extra members, duplicate keys, malformed text) it leaves to
+// the general path, which then gives the result or the error.
 #pragma once
 
 #include <charconv>
+#include <cmath>
 #include <cstdint>
 #include <limits>
 #include <string>
 #include <string_view>
 #include <type_traits>
 #include <vector>
+
+#include <nlohmann/json.hpp>
 
 #include "../interrupt.hpp"
 
@@ -75,16 +81,82 @@ inline void appendQuoted(std::string& out, std::string_view text) {
     out += '"';
 }
 
-template <class W>
-void appendNumber(std::string& out, W value) {
+// Appends the finite `x` laid out as the JSON library writes a double,
+// with the fewest significant digits that read back to x, the closest such
+// number to x when there are several (the library's own digits are one
+// longer, or end in another digit, for a few doubles in a thousand). As
+// there, n, the decimal exponent of the first digit plus one, chooses the
+// layout: digits[000].0 when all k digits come before the point and
+// n <= 15, dig.its when 0 < n <= 15, 0.[000]digits when -4 < n <= 0, and
+// d.igitse±XX (two exponent digits at least) otherwise.
+inline void appendDouble(std::string& out, double x) {
     char buffer[32];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-    out.append(buffer, result.ptr);
+    // [-]d[.ddd]e±XX: the shortest digits, the decimal point after the first
+    const char* end = std::to_chars(buffer, buffer + sizeof buffer, x, std::chars_format::scientific).ptr;
+    const char* p = buffer;
+    if (*p == '-') out += *p++;
+    char digits[24];
+    int k = 0;
+    for (; *p != 'e'; ++p) {
+        if (*p != '.') digits[k++] = *p;
+    }
+    const bool negativeExponent = p[1] == '-';
+    int exponent = 0;
+    std::from_chars(p + 2, end, exponent);
+    const int n = (negativeExponent ? -exponent : exponent) + 1;
+    const auto count = [](int c) { return static_cast<std::size_t>(c); };
+    if (k <= n && n <= 15) {
+        out.append(digits, count(k)).append(count(n - k), '0') += ".0";
+    } else if (0 < n && n <= 15) {
+        out.append(digits, count(n)).append(1, '.').append(digits + n, count(k - n));
+    } else if (-4 < n && n <= 0) {
+        out.append("0.").append(count(-n), '0').append(digits, count(k));
+    } else {
+        out += digits[0];
+        if (k > 1) out.append(1, '.').append(digits + 1, count(k - 1));
+        const int e = n - 1;
+        out += e < 0 ? "e-" : "e+";
+        if (e > -10 && e < 10) out += '0';
+        char exponentText[8];
+        out.append(exponentText, std::to_chars(exponentText, exponentText + sizeof exponentText, e < 0 ? -e : e).ptr);
+    }
 }
 
-// The graph file's text, four-space indented with sorted keys, for a view of
-// a graph with std::string names: the nodes in index order, the edges that
-// the file records (`recorded`, from View::fileRecords) in insertion order.
+// Appends a weight as the JSON library writes it, but for the digits of
+// floating-point ones (appendDouble), so that every weight reads back as
+// it was. Wider floating-point types are written as the double they round
+// to, which the library's document holds too.
+template <class W>
+void appendNumber(std::string& out, W value) {
+    if constexpr (std::is_floating_point_v<W>) {
+        appendDouble(out, static_cast<double>(value));
+    } else {
+        char buffer[32];
+        out.append(buffer, std::to_chars(buffer, buffer + sizeof buffer, value).ptr);
+    }
+}
+
+// Appends a node name as a document written with four-space indentation
+// holds it `indent` spaces deep: a std::string as a JSON string (its UTF-8
+// checked by the caller), any other type as the JSON library writes it
+// (throwing its errors, in the order the document's writer meets them).
+template <class T>
+void appendName(std::string& out, const T& name, std::size_t indent) {
+    if constexpr (std::is_same_v<T, std::string>) {
+        appendQuoted(out, name);
+    } else {
+        for (const char c : nlohmann::json(name).dump(4)) {
+            out += c;
+            if (c == '\n') out.append(indent, ' ');  // strings hold no raw line breaks
+        }
+    }
+}
+
+// The graph file's text, four-space indented with sorted keys, as the JSON
+// library writes the document {"directed", "edges", "nodes"} (for
+// floating-point weights, with the fewest digits: appendDouble): the nodes
+// in index order, the edges that the file records (`recorded`, from
+// View::fileRecords) in insertion order.
 template <class View>
 std::string graphText(const View& g, const std::vector<bool>& recorded) {
     using W = typename View::Weight;
@@ -101,9 +173,9 @@ std::string graphText(const View& g, const std::vector<bool>& recorded) {
         out += first ? "    \"edges\": [\n" : ",\n";
         first = false;
         out += "        {\n            \"dest\": ";
-        appendQuoted(out, g.name(edges[k].target));
+        appendName(out, g.name(edges[k].target), 12);
         out += ",\n            \"src\": ";
-        appendQuoted(out, g.name(edges[k].source));
+        appendName(out, g.name(edges[k].source), 12);
         out += ",\n            \"weight\": ";
         appendNumber<W>(out, edges[k].weight);
         out += "\n        }";
@@ -116,7 +188,7 @@ std::string graphText(const View& g, const std::vector<bool>& recorded) {
         for (std::size_t k = 0; k < n; ++k) {
             checkpoint();
             out += "        ";
-            appendQuoted(out, g.name(k));
+            appendName(out, g.name(k), 8);
             out += k + 1 < n ? ",\n" : "\n";
         }
         out += "    ]\n}\n";
@@ -138,8 +210,9 @@ struct GraphText {
 
 // Reads the first JSON value of `text` when it is an object with a boolean
 // "directed" and optional "nodes" (array of strings) and "edges" (array of
-// objects with exactly "src", "dest" and an integer "weight"); strings must be
-// free of escapes. Returns false for anything else.
+// objects with exactly "src", "dest" and a "weight" that converts to W
+// without doubt: see number); strings must be free of escapes. Returns
+// false for anything else.
 template <class W>
 class GraphTextReader {
 public:
@@ -212,26 +285,60 @@ private:
         return delimiterFollows();
     }
 
-    // Integers of up to 18 digits within the range of W; anything else is
-    // left to the document path, which converts or refuses it.
-    bool integer(W& value) {
+    // A JSON number as the weight W when it converts without doubt: an
+    // integer of up to 18 digits that W holds exactly, or for floating-point
+    // W a number with a fraction or exponent that converts (correctly
+    // rounded, as the JSON library's reading does) to a finite value within
+    // W's range. Anything else is left to the document path, which converts
+    // or refuses it.
+    bool number(W& value) {
         peek();
         const char* start = p;
         if (p < end && *p == '-') ++p;
         const char* digits = p;
-        while (p < end && *p >= '0' && *p <= '9') ++p;
+        skipDigits();
         const std::ptrdiff_t count = p - digits;
-        if (count == 0 || count > 18 || (count > 1 && *digits == '0')) return false;
-        if (p < end && (*p == '.' || *p == 'e' || *p == 'E')) return false;
-        std::int64_t parsed = 0;
-        if (std::from_chars(start, p, parsed).ptr != p) return false;
-        if (!fits(parsed)) return false;
-        value = static_cast<W>(parsed);  // in range: exact
-        return true;
+        if (count == 0 || (count > 1 && *digits == '0')) return false;
+        bool integral = true;
+        if (p < end && *p == '.') {
+            ++p;
+            if (!skipDigits()) return false;
+            integral = false;
+        }
+        if (p < end && (*p == 'e' || *p == 'E')) {
+            ++p;
+            if (p < end && (*p == '+' || *p == '-')) ++p;
+            if (!skipDigits()) return false;
+            integral = false;
+        }
+        if (integral) {
+            std::int64_t parsed = 0;
+            if (count > 18 || std::from_chars(start, p, parsed).ptr != p || !fits(parsed)) return false;
+            value = static_cast<W>(parsed);  // held exactly
+            return true;
+        }
+        if constexpr (std::is_floating_point_v<W>) {
+            double parsed;
+            const auto result = std::from_chars(start, p, parsed);
+            if (result.ec != std::errc() || result.ptr != p) return false;  // beyond double's range either way
+            if (!(std::fabs(parsed) <= static_cast<double>(std::numeric_limits<W>::max()))) return false;
+            value = static_cast<W>(parsed);
+            return true;
+        }
+        return false;  // fractional, or for the document path to judge
+    }
+
+    bool skipDigits() {
+        const char* first = p;
+        while (p < end && *p >= '0' && *p <= '9') ++p;
+        return p != first;
     }
 
     static bool fits(std::int64_t x) {
-        if constexpr (std::is_signed_v<W>) {
+        if constexpr (std::is_floating_point_v<W>) {
+            const std::uint64_t magnitude = x < 0 ? 0 - static_cast<std::uint64_t>(x) : static_cast<std::uint64_t>(x);
+            return magnitude <= std::uint64_t{1} << std::numeric_limits<W>::digits;
+        } else if constexpr (std::is_signed_v<W>) {
             return x >= static_cast<std::int64_t>(std::numeric_limits<W>::min()) &&
                    x <= static_cast<std::int64_t>(std::numeric_limits<W>::max());
         } else {
@@ -275,7 +382,7 @@ private:
                     dest = string(edge.dest);
                     if (!dest) return false;
                 } else if (key == "weight" && !weight) {
-                    weight = integer(edge.weight);
+                    weight = number(edge.weight);
                     if (!weight) return false;
                 } else {
                     return false;
