@@ -64,9 +64,7 @@ py::list shortestPath(const PyGraph& graph, const std::string& start, const std:
         PyList_SET_ITEM(out.ptr(), 0, py::str(start).release().ptr());
         return out;
     }
-    if (static_cast<unsigned>(method) > static_cast<unsigned>(tarvel::ShortestPathAlgo::BELLMAN_FORD)) {
-        throw std::runtime_error("wrong method name!!");
-    }
+    tarvel::checkMethod(method);
     const GraphRead g(graph);
     const tarvel::NodeIndex to = g.graph().indexOf(goal);
     const tarvel::NodeIndex from = g.graph().indexOf(start);
@@ -155,7 +153,8 @@ PYBIND11_MODULE(tarvel, m) {
             "Katz scores: iterate x = alpha * (sum over the nodes each node points to) + beta, rescaled to "
             "unit length, until the L1 change is below tolerance or max_iterations steps.\n\n"
             "Returns a dict in node order. threads: how many threads make each step's sums (None: every "
-            "usable core; the numbers are the same for any count). progress(done, total): called a few "
+            "usable core; at most one per core of the process's affinity mask; the numbers are the same for any "
+            "count). progress(done, total): called a few "
             "times a second with the steps done and max_iterations; what it raises stops the computation. "
             "O(steps × (V + E)).")
         .def("degreeCentrality",
@@ -171,8 +170,8 @@ PYBIND11_MODULE(tarvel, m) {
             },
             py::kw_only(), py::arg("threads") = py::none(), py::arg("progress") = py::none(),
             "1 / (sum of hop distances to the nodes a node reaches), 0.0 when it reaches none.\n\n"
-            "Returns a dict in node order. threads: how many threads search (None: every usable core; the "
-            "numbers are the same for any count). progress(done, total): called a few times a second with "
+            "Returns a dict in node order. threads: how many threads search (None: every usable core; at "
+            "most one per core of the process's affinity mask; the numbers are the same for any count). progress(done, total): called a few times a second with "
             "the nodes done and the node count; what it raises stops the computation. O(V × (V + E)).")
         .def(
             "betweennessCentrality",
@@ -184,7 +183,8 @@ PYBIND11_MODULE(tarvel, m) {
             py::kw_only(), py::arg("threads") = py::none(), py::arg("progress") = py::none(),
             "Unnormalised betweenness over hop-count shortest paths; parallel edges are distinct paths "
             "and undirected pairs count from both ends.\n\nReturns a dict in node order. threads: how "
-            "many threads search (None: every usable core; the numbers are the same for any count). "
+            "many threads search (None: every usable core; at most one per core of the process's affinity "
+            "mask; the numbers are the same for any count). "
             "progress(done, total): called a few times a second with the sources done and the node "
             "count; what it raises stops the computation. O(V × (V + E)).")
         .def(
@@ -233,18 +233,22 @@ PYBIND11_MODULE(tarvel, m) {
                  released([&] { tarvel::writeGraphFile(filename, tarvel::graphFileText(g.view())); });
              },
              "Write the graph to a JSON file, replacing it atomically (through symbolic links, which stay "
-             "links; a device or FIFO is written into).\n\nRaises RuntimeError when the file cannot be "
-             "written or a name is not valid UTF-8; the old file is then untouched. ValueError for a "
-             "name holding a NUL character. O(V + E).")
+             "links; a device or FIFO is written into, waiting for its reader).\n\nRaises an OSError that "
+             "is also a RuntimeError (GraphFileNotFoundError, ...) when the file cannot be written, "
+             "RuntimeError when a name is not valid UTF-8; the old file is then untouched. ValueError for "
+             "a name holding a NUL character. O(V + E).")
         .def_static("load",
                     [](const std::string& filename) {
                         // The new graph is no Python object yet: no other thread can see it.
                         return PyGraph(released([&] { return Graph::load(filename); }));
                     },
-                    "Read a graph written by save and return it as a new Graph.\n\nRaises RuntimeError with "
-                    "the JSON error for malformed files (a missing or unreadable file is an empty one), "
-                    "IndexError for an edge naming an unknown node, ValueError for a name holding a NUL "
-                    "character, MemoryError when memory runs out. O(V + E).");
+                    "Read a graph written by save and return it as a new Graph.\n\nA regular file is read "
+                    "whole; anything else (a FIFO, a device) is read as it arrives, up to the end of the first "
+                    "JSON value. Raises an OSError that is also a RuntimeError for a file that cannot be opened "
+                    "or read (GraphFileNotFoundError, GraphFileIsADirectoryError, GraphFilePermissionError, "
+                    "GraphFileError), RuntimeError with the JSON error for malformed files and for a "
+                    "fractional weight, IndexError for an edge naming an unknown node, ValueError for a name "
+                    "holding a NUL character, MemoryError when memory runs out. O(V + E).");
     for (PyMethodDef* method = building::methods; method->ml_name != nullptr; ++method) {
         if (std::string(method->ml_name) == "addNodes" || std::string(method->ml_name) == "addEdges") {
             building::addMethod(graph, *method);
@@ -287,4 +291,5 @@ PYBIND11_MODULE(tarvel, m) {
         .def("toNetworkx", &toNetworkx,
              "A new networkx MultiGraph (MultiDiGraph when directed): the nodes in node order, then one edge "
              "per addEdge call in call order with its 'weight'. Imports networkx. O(V + E).");
+    if (!addFileErrorClasses(m.ptr())) throw py::error_already_set();
 }

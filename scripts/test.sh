@@ -8,8 +8,10 @@
 #      environment, so that it keeps working;
 #   4. the Python tests with pytest on CPython 3.8, once against the module
 #      built with the standard library's assertions, then against the
-#      installed module, and readers and writers of one graph on several
-#      threads against the module built with ThreadSanitizer;
+#      installed module; and graphs shared by reader and writer threads
+#      (tests/python/sharing_stress.py, threads_under_tsan.py) against the
+#      module built with AddressSanitizer + UndefinedBehaviorSanitizer and
+#      against the module built with ThreadSanitizer;
 #   5. the module built from the source distribution on CPython 3.8 to 3.13
 #      in fresh environments, a smoke run on each and the Python tests on
 #      3.13 (scripts/test-pythons.sh).
@@ -47,12 +49,24 @@ python -m pip install -q --no-build-isolation --no-deps --target build/py-assert
 PYTHONPATH="$ROOT/build/py-assertions" python -c 'import tarvel; print("module:", tarvel.__file__)'
 PYTHONPATH="$ROOT/build/py-assertions" python -m pytest tests/python -q -p no:cacheprovider
 
+echo "== Python threads against the module built with AddressSanitizer + UndefinedBehaviorSanitizer"
+rm -rf build/py-asan
+python -m pip install -q --no-build-isolation --no-deps --target build/py-asan \
+    -C cmake.define.TARVEL_ADDRESS_SANITIZER=ON -C cmake.build-type=RelWithDebInfo -C build-dir=build/asan/{wheel_tag} .
+# Python's own allocator hides freed memory from the sanitizer; the
+# interpreter keeps its objects until exit, which is no leak of ours.
+LD_PRELOAD="$(gcc -print-file-name=libasan.so)" PYTHONMALLOC=malloc \
+    ASAN_OPTIONS="detect_leaks=0 halt_on_error=1" UBSAN_OPTIONS="halt_on_error=1 print_stacktrace=1" \
+    PYTHONPATH="$ROOT/build/py-asan" python tests/python/sharing_stress.py 20
+
 echo "== Python threads against the module built with ThreadSanitizer"
 rm -rf build/py-threads
 python -m pip install -q --no-build-isolation --no-deps --target build/py-threads \
     -C cmake.define.TARVEL_THREAD_SANITIZER=ON -C cmake.build-type=RelWithDebInfo -C build-dir=build/threads/{wheel_tag} .
 LD_PRELOAD="$(gcc -print-file-name=libtsan.so)" TSAN_OPTIONS="halt_on_error=1 exitcode=66" \
     PYTHONPATH="$ROOT/build/py-threads" python tests/python/threads_under_tsan.py
+LD_PRELOAD="$(gcc -print-file-name=libtsan.so)" TSAN_OPTIONS="halt_on_error=1 exitcode=66" \
+    PYTHONPATH="$ROOT/build/py-threads" python tests/python/sharing_stress.py 20
 
 echo "== Python tests"
 python -m pytest tests/python -q -p no:cacheprovider

@@ -8,6 +8,7 @@ import sys
 import pytest
 
 import tarvel
+from child_process import run
 
 EXAMPLE = """{
     "directed": true,
@@ -92,11 +93,20 @@ def test_loaded_order_follows_the_file(tmp_path):
     assert g.stronglyConnectedComponents() == [["b", "a"]]
 
 
-@pytest.mark.parametrize("weight, expected", [("2.7", 2), ("-2.7", -2), ("true", 1), ("false", 0), ("2147483647", 2 ** 31 - 1)])
+@pytest.mark.parametrize("weight, expected", [("2.0", 2), ("-2.0", -2), ("true", 1), ("false", 0), ("2147483647", 2 ** 31 - 1)])
 def test_weight_conversions(tmp_path, weight, expected):
     path = write(tmp_path / "w.json", '{"directed": true, "nodes": ["a", "b"], "edges": '
                  '[{"src": "a", "dest": "b", "weight": %s}]}' % weight)
     assert [e.getWeight() for e in tarvel.Graph.load(path).minimumSpanningTree()] == [expected]
+
+
+@pytest.mark.parametrize("weight", ["2.7", "-2.7"])
+def test_fractional_weights_are_refused_not_truncated(tmp_path, weight):
+    path = write(tmp_path / "w.json", '{"directed": true, "nodes": ["a", "b"], "edges": '
+                 '[{"src": "a", "dest": "b", "weight": 1}, {"src": "b", "dest": "a", "weight": %s}]}' % weight)
+    with pytest.raises(RuntimeError, match="^edge 1 has the fractional weight %s, but the graph holds integer weights: "
+                                           "load it with weightType=float$" % weight):
+        tarvel.Graph.load(path)
 
 
 def test_lenient_reading(tmp_path):
@@ -142,12 +152,15 @@ def test_load_failures(tmp_path, text, error, message):
 
 
 def test_load_of_missing_file_and_through_an_instance(make, tmp_path):
-    with pytest.raises(RuntimeError) as raised:
-        tarvel.Graph.load(str(tmp_path / "missing.json"))
-    assert str(raised.value) == EMPTY_INPUT
-    with pytest.raises(RuntimeError) as raised:
-        tarvel.Graph.load(str(tmp_path))  # a directory: unreadable, like a missing file
-    assert str(raised.value) == EMPTY_INPUT
+    missing = str(tmp_path / "missing.json")
+    for path, system, reason in ((missing, FileNotFoundError, "No such file or directory"),
+                                 (str(tmp_path), IsADirectoryError, "Is a directory")):
+        with pytest.raises(system) as raised:
+            tarvel.Graph.load(path)
+        assert isinstance(raised.value, RuntimeError) and raised.value.filename == path
+        assert str(raised.value) == "cannot open graph file '%s': %s" % (path, reason)
+    with pytest.raises(FileNotFoundError, match="^cannot write graph file"):
+        make(True, "a").save(str(tmp_path / "no" / "such.json"))
     g = make(True, "q")
     path = write(tmp_path / "other.json", '{"directed": false, "nodes": ["z"]}')
     other = g.load(path)
@@ -298,3 +311,51 @@ def test_big_malformed_file_under_a_memory_limit(tmp_path):
         out = subprocess.run([sys.executable, "-c", LOAD_UNDER_LIMIT, str(path)] + limit,
                              capture_output=True, text=True)
         assert (out.returncode, out.stdout.strip()) == (0, expected), out.stderr
+
+
+def test_a_fifo_is_read_as_it_arrives_and_every_wait_hears_ctrl_c():
+    """In a child with a time limit: a graph sent in small pieces by a
+    writer that keeps the pipe open loads as soon as its value is complete;
+    an endless input fails at its first byte; Ctrl-C ends a load waiting for
+    a writer and a save waiting for a reader with KeyboardInterrupt alone."""
+    out = run("""
+        import tempfile
+        folder = tempfile.mkdtemp()
+        fifo, plain = os.path.join(folder, "pipe"), os.path.join(folder, "plain.json")
+        os.mkfifo(fifo)
+        g = random_graph(True, 50, 200)
+        g.save(plain)
+        with open(plain) as f:
+            text = f.read()
+        hold = threading.Event()
+        def write():
+            with open(fifo, "w") as out:
+                for k in range(0, len(text), 97):
+                    out.write(text[k:k + 97])
+                    out.flush()
+                out.write("  trailing words")
+                out.flush()
+                hold.wait()  # the writer never closes before the load returns
+        writer = threading.Thread(target=write)
+        writer.start()
+        loaded = tarvel.Graph.load(fifo)
+        hold.set()
+        writer.join()
+        assert [(e.getSource(), e.getDestination(), e.getWeight()) for e in loaded.edges()] == \\
+               [(e.getSource(), e.getDestination(), e.getWeight()) for e in g.edges()]
+        try:
+            tarvel.Graph.load("/dev/zero")
+            raise AssertionError("loaded the zero device")
+        except RuntimeError as error:
+            assert "parse error at line 1, column 1" in str(error), error
+        for call in (lambda: tarvel.Graph.load(fifo), lambda: g.save(fifo)):  # nobody at the other end
+            interrupt_after(0.3)
+            try:
+                call()
+                raise AssertionError("no interrupt")
+            except KeyboardInterrupt as stop:
+                assert stop.__context__ is None, repr(stop.__context__)
+            reap()
+        print("ok")
+    """)
+    assert out == "ok\n"

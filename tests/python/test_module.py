@@ -18,6 +18,7 @@ def test_attributes_in_registration_order():
         "MSTAlgo", "KRUSKAL", "PRIM", "BORUVKA",
         "SCCAlgo", "TARJAN", "KOSARAJU",
         "Graph",
+        "GraphFileNotFoundError", "GraphFileIsADirectoryError", "GraphFilePermissionError", "GraphFileError",
     ]
     assert tarvel.__doc__ is None
 

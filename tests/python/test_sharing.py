@@ -3,48 +3,10 @@ writers get in while reads run, Ctrl-C stops a write with the graph as it
 was, a forked child can read and write. Each scenario runs in a child
 process with a time limit, so that a hang fails instead of stopping the
 suite."""
-import os
-import subprocess
-import sys
-import textwrap
-
 import pytest
 
 import tarvel
-
-PRELUDE = """
-import os, random, signal, sys, threading, time
-import tarvel
-
-def interrupt_after(delay):
-    # From a process of its own: a write holds the interpreter lock, so a
-    # thread of this process could not send the signal before it is done.
-    parent = os.getpid()
-    if os.fork() == 0:
-        time.sleep(delay)
-        os.kill(parent, signal.SIGINT)
-        os._exit(0)
-
-def reap():
-    os.wait()
-
-def random_graph(directed, n, m, seed=1):
-    rng = random.Random(seed)
-    g = tarvel.Graph(directed)
-    names = ["n%d" % i for i in range(n)]
-    g.addNodes(names)
-    g.addEdges([(rng.choice(names), rng.choice(names), rng.randint(1, 9)) for _ in range(m)])
-    return g
-"""
-
-
-def run(body, seconds=120):
-    """Runs PRELUDE + body in a new interpreter; returns its stdout."""
-    code = PRELUDE + textwrap.dedent(body)
-    done = subprocess.run([sys.executable, "-c", code], capture_output=True, text=True, timeout=seconds)
-    assert done.returncode == 0, done.stderr[-3000:]
-    return done.stdout
-
+from child_process import run
 
 def test_progress_callbacks_writing_to_each_others_graph_finish():
     out = run("""
