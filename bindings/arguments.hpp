@@ -1,19 +1,25 @@
-// Argument conversion for the methods written directly against the C API
-// (the single and bulk building calls, Edge): the same values accepted as by
-// pybind11's standard conversions, and the same TypeError text when a call
-// does not fit.
+// Arguments as the module's methods take them, written against the C API:
+// a parser for the vectorcall convention (names, positional-only and
+// keyword-only parameters, required ones), and conversions of single
+// arguments with the module's own TypeError texts. Every conversion copies
+// what it keeps out of the Python object or returns a view that is valid
+// only while the object lives and no Python code runs.
 #pragma once
 
 #include <Python.h>
 
 #include <climits>
+#include <cmath>
+#include <cstring>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 
 namespace tarvel_python {
 
 // A name argument: str (as UTF-8), bytes or bytearray (byte for byte). The
-// view stays valid while the argument object lives.
+// view stays valid while the object lives and is not changed (a bytearray
+// can be: callers copy before anything else may run).
 inline bool nameArgument(PyObject* object, std::string_view& name) {
     if (PyUnicode_Check(object)) {
         Py_ssize_t size = 0;
@@ -36,27 +42,148 @@ inline bool nameArgument(PyObject* object, std::string_view& name) {
     return false;
 }
 
-// A 32-bit integer argument: int (bool included) and objects that convert
-// to int, but not float; out of range is refused.
-inline bool intArgument(PyObject* object, int& value, bool convert = true) {
-    if (PyFloat_Check(object)) return false;
-    if (!convert && !PyLong_Check(object) && !PyIndex_Check(object)) return false;
-    const long result = PyLong_AsLong(object);
-    const bool failed = result == -1 && PyErr_Occurred();
-    if (failed || result < INT_MIN || result > INT_MAX) {
-        PyErr_Clear();
-        if (failed && convert && PyNumber_Check(object)) {
-            PyObject* number = PyNumber_Long(object);
-            PyErr_Clear();
-            if (number == nullptr) return false;
-            const bool ok = intArgument(number, value, false);
-            Py_DECREF(number);
-            return ok;
+// The type name of `object` for messages.
+inline const char* typeName(PyObject* object) { return Py_TYPE(object)->tp_name; }
+
+// A method's parameters: their names in order; the first `positionalOnly`
+// may not be given by keyword, those from `keywordOnly` on only by keyword;
+// the first `required` must be given.
+struct Signature {
+    const char* method;
+    std::initializer_list<const char*> names;
+    std::size_t positionalOnly;
+    std::size_t keywordOnly;
+    std::size_t required;
+
+    std::size_t size() const { return names.size(); }
+    const char* name(std::size_t k) const { return names.begin()[k]; }
+};
+
+// Sorts the arguments of a vectorcall into `out`, one borrowed reference or
+// nullptr (not given) per parameter; false with TypeError set when the call
+// does not fit the signature.
+inline bool parseArguments(const Signature& s, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames,
+                           PyObject** out) {
+    for (std::size_t k = 0; k < s.size(); ++k) out[k] = nullptr;
+    const auto positional = static_cast<std::size_t>(nargs);
+    if (positional > s.keywordOnly) {
+        if (s.keywordOnly == s.size()) {
+            PyErr_Format(PyExc_TypeError, "%s() takes at most %zu argument%s (%zd given)", s.method, s.size(),
+                         s.size() == 1 ? "" : "s", nargs);
+        } else {
+            PyErr_Format(PyExc_TypeError, "%s() takes at most %zu positional argument%s (%zd given)", s.method,
+                         s.keywordOnly, s.keywordOnly == 1 ? "" : "s", nargs);
         }
         return false;
     }
-    value = static_cast<int>(result);
+    for (std::size_t k = 0; k < positional; ++k) out[k] = args[k];
+    const Py_ssize_t keywords = kwnames == nullptr ? 0 : PyTuple_GET_SIZE(kwnames);
+    for (Py_ssize_t j = 0; j < keywords; ++j) {
+        PyObject* key = PyTuple_GET_ITEM(kwnames, j);
+        std::size_t k = s.positionalOnly;
+        while (k < s.size() && PyUnicode_CompareWithASCIIString(key, s.name(k)) != 0) ++k;
+        if (k == s.size()) {
+            std::size_t only = 0;
+            while (only < s.positionalOnly && PyUnicode_CompareWithASCIIString(key, s.name(only)) != 0) ++only;
+            if (only < s.positionalOnly) {
+                PyErr_Format(PyExc_TypeError,
+                             "%s() got some positional-only arguments passed as keyword arguments: '%s'", s.method,
+                             s.name(only));
+            } else {
+                PyErr_Format(PyExc_TypeError, "%s() got an unexpected keyword argument '%U'", s.method, key);
+            }
+            return false;
+        }
+        if (out[k] != nullptr) {
+            PyErr_Format(PyExc_TypeError, "%s() got multiple values for argument '%s'", s.method, s.name(k));
+            return false;
+        }
+        out[k] = args[nargs + j];
+    }
+    for (std::size_t k = 0; k < s.required; ++k) {
+        if (out[k] == nullptr) {
+            PyErr_Format(PyExc_TypeError, "%s() missing required argument '%s'", s.method, s.name(k));
+            return false;
+        }
+    }
     return true;
+}
+
+// The TypeError of an argument of the wrong type: "METHOD(): WHAT must be
+// EXPECTED, not TYPE".
+inline void wrongType(const char* method, const char* what, const char* expected, PyObject* given) {
+    PyErr_Format(PyExc_TypeError, "%s(): %s must be %s, not %s", method, what, expected, typeName(given));
+}
+
+// A name argument or TypeError.
+inline bool nameArgument(const char* method, const char* what, PyObject* object, std::string_view& name) {
+    if (nameArgument(object, name)) return true;
+    if (PyUnicode_Check(object)) {
+        PyErr_Format(PyExc_TypeError, "%s(): %s %R cannot be encoded as UTF-8", method, what, object);
+    } else {
+        wrongType(method, what, "a str, bytes or bytearray", object);
+    }
+    return false;
+}
+
+// A flag: True or False, None as False, or an object with a truth value of
+// a number (numpy's booleans); anything else is refused, as a string or a
+// list would be true by accident.
+inline bool flagArgument(const char* method, const char* what, PyObject* object, bool& flag) {
+    if (object == Py_True || object == Py_False || object == Py_None) {
+        flag = object == Py_True;
+        return true;
+    }
+    PyNumberMethods* number = Py_TYPE(object)->tp_as_number;
+    if (number != nullptr && number->nb_bool != nullptr && !PyFloat_Check(object)) {
+        const int truth = number->nb_bool(object);
+        if (truth < 0) return false;
+        flag = truth != 0;
+        return true;
+    }
+    wrongType(method, what, "a bool", object);
+    return false;
+}
+
+// A float argument: float, int, or anything with __float__ or __index__.
+inline bool doubleArgument(const char* method, const char* what, PyObject* object, double& value) {
+    if (PyFloat_Check(object)) {
+        value = PyFloat_AS_DOUBLE(object);
+        return true;
+    }
+    if (PyUnicode_Check(object) || PyBytes_Check(object) || PyByteArray_Check(object) ||
+        (Py_TYPE(object)->tp_as_number == nullptr ||
+         (Py_TYPE(object)->tp_as_number->nb_float == nullptr && Py_TYPE(object)->tp_as_number->nb_index == nullptr))) {
+        wrongType(method, what, "a number", object);
+        return false;
+    }
+    value = PyFloat_AsDouble(object);
+    return !(value == -1.0 && PyErr_Occurred());
+}
+
+// An int argument (int or anything with __index__, not float) in [low, high].
+inline bool longArgument(const char* method, const char* what, PyObject* object, long long low, long long high,
+                         long long& value) {
+    if (PyFloat_Check(object) || !PyIndex_Check(object)) {
+        wrongType(method, what, "an int", object);
+        return false;
+    }
+    int overflow = 0;
+    value = PyLong_AsLongLongAndOverflow(object, &overflow);
+    if (value == -1 && PyErr_Occurred()) return false;
+    if (overflow != 0 || value < low || value > high) {
+        PyErr_Format(PyExc_OverflowError, "%s(): %s %R is outside the range %lld to %lld", method, what, object, low,
+                     high);
+        return false;
+    }
+    return true;
+}
+
+// None or a callable.
+inline bool callableArgument(const char* method, const char* what, PyObject* object) {
+    if (object == Py_None || PyCallable_Check(object)) return true;
+    wrongType(method, what, "a callable or None", object);
+    return false;
 }
 
 // Appends repr(object), or sets nothing and returns false when repr fails.
@@ -68,34 +195,6 @@ inline bool appendRepr(std::string& out, PyObject* object) {
     if (data != nullptr) out.append(data, static_cast<std::size_t>(size));
     Py_DECREF(text);
     return data != nullptr;
-}
-
-// Raises the TypeError of a call that fits no signature: `heading` names the
-// call and its accepted signature; the arguments as given follow.
-inline void raiseIncompatible(const char* heading, PyObject* self, PyObject* const* args, Py_ssize_t nargs,
-                              PyObject* kwnames) {
-    std::string message = heading;
-    message += "\n\nInvoked with: ";
-    bool first = true;
-    const auto item = [&](PyObject* object) {
-        if (!first) message += ", ";
-        first = false;
-        return appendRepr(message, object);
-    };
-    if (self != nullptr && !item(self)) return;
-    for (Py_ssize_t k = 0; k < nargs; ++k)
-        if (!item(args[k])) return;
-    const Py_ssize_t keywords = kwnames == nullptr ? 0 : PyTuple_GET_SIZE(kwnames);
-    for (Py_ssize_t k = 0; k < keywords; ++k) {
-        message += k == 0 ? "; kwargs: " : ", ";
-        Py_ssize_t size = 0;
-        const char* key = PyUnicode_AsUTF8AndSize(PyTuple_GET_ITEM(kwnames, k), &size);
-        if (key == nullptr) return;
-        message.append(key, static_cast<std::size_t>(size));
-        message += '=';
-        if (!appendRepr(message, args[nargs + k])) return;
-    }
-    PyErr_SetString(PyExc_TypeError, message.c_str());
 }
 
 }  // namespace tarvel_python

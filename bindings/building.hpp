@@ -1,73 +1,24 @@
 // The calls that build a graph, written against the C API: they are made
-// millions of times, and pybind11's general dispatch costs more than the
-// work. addNode, hasNode and addEdge accept what their pybind11 forms
-// accepted and refuse the rest with the same TypeError text; addNodes and
-// addEdges take a whole batch, all or nothing.
+// millions of times, and a general dispatch costs more than the work.
+// addNode, hasNode and addEdge take one item; addNodes and addEdges a whole
+// batch, all or nothing. Every name is copied out of its Python object
+// before anything can run other code (shared_graph.hpp's write).
 #pragma once
 
 #include <Python.h>
 
 #include <forward_list>
-#include <exception>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "arguments.hpp"
 #include "engine.hpp"
-#include "errors.hpp"
-#include "python_graph.hpp"
+#include "graph_object.hpp"
+#include "weight_arguments.hpp"
 
 namespace tarvel_python {
-
-// Sets the Python error for the C++ exception in flight.
-inline void raiseCurrent() noexcept {
-    try {
-        throw;
-    } catch (py::error_already_set& e) {
-        e.restore();
-    } catch (const py::builtin_exception& e) {
-        e.set_error();
-    } catch (...) {
-        try {
-            translateErrors(std::current_exception());
-        } catch (...) {
-            PyErr_SetString(PyExc_RuntimeError, "Caught an unknown exception!");
-        }
-    }
-}
-
 namespace building {
-
-inline const char* const AddNodeSignature =
-    "addNode(): incompatible function arguments. The following argument types are supported:\n"
-    "    1. (self: tarvel.Graph, arg0: str) -> None";
-inline const char* const HasNodeSignature =
-    "hasNode(): incompatible function arguments. The following argument types are supported:\n"
-    "    1. (self: tarvel.Graph, arg0: str) -> bool";
-inline const char* const AddEdgeSignature =
-    "addEdge(): incompatible function arguments. The following argument types are supported:\n"
-    "    1. (self: tarvel.Graph, src: str, dest: str, weight: typing.SupportsInt | typing.SupportsIndex = 0) -> None";
-
-inline bool noKeywords(PyObject* kwnames) { return kwnames == nullptr || PyTuple_GET_SIZE(kwnames) == 0; }
-
-// Names held as views into immutable objects (str, bytes), or copied
-// (bytearray): a write may run other code before it is done (signal
-// handlers, other threads while it copies), which may resize a bytearray.
-class NameViews {
-public:
-    bool add(PyObject* object, std::string_view& name) {
-        if (!nameArgument(object, name)) return false;
-        if (PyByteArray_Check(object)) {
-            copies.emplace_front(name);
-            name = copies.front();
-        }
-        return true;
-    }
-
-private:
-    std::forward_list<std::string> copies;  // stable addresses, nothing allocated while empty
-};
 
 // Whether Ctrl-C was pressed, for a batch being applied: asked holding the
 // interpreter lock, it runs no handler (which could run Python code in the
@@ -80,8 +31,8 @@ inline bool ctrlCPressed() { return onMainThread() && PyOS_InterruptOccurred() !
 // while it is applied: a batch whose apply step was stopped is taken back
 // and SIGINT handled as it would have been; when its handler raises
 // nothing, the change is made after all.
-template <class Prepare, class Apply>
-void change(PyGraph& g, Prepare&& prepare, Apply&& apply) {
+template <class W, class Prepare, class Apply>
+void change(SharedGraph<W>& g, Prepare&& prepare, Apply&& apply) {
     SignalScope signals;
     for (;;) {
         try {
@@ -95,80 +46,69 @@ void change(PyGraph& g, Prepare&& prepare, Apply&& apply) {
     }
 }
 
-inline PyObject* addNode(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-    PyGraph* g = graphOf(self);
-    if (g == nullptr) return nullptr;
-    std::string_view name;
-    if (nargs != 1 || !noKeywords(kwnames) || !nameArgument(args[0], name)) {
-        raiseIncompatible(AddNodeSignature, self, args, nargs, kwnames);
-        return nullptr;
+// A name kept as a view into an immutable object (str, bytes), or copied
+// (bytearray, which other code may resize before the write is done).
+class Names {
+public:
+    bool add(const char* method, const char* what, PyObject* object, std::string_view& name) {
+        if (!nameArgument(method, what, object, name)) return false;
+        if (PyByteArray_Check(object)) {
+            copies.emplace_front(name);
+            name = copies.front();
+        }
+        return true;
     }
-    try {
+
+private:
+    std::forward_list<std::string> copies;  // stable addresses, nothing allocated while empty
+};
+
+inline PyObject* addNode(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    static const Signature signature{"addNode", {"name"}, 1, 1, 1};
+    PyObject* given[1];
+    if (!parseArguments(signature, args, nargs, kwnames, given)) return nullptr;
+    std::string_view name;
+    if (!nameArgument("addNode", "name", given[0], name)) return nullptr;
+    return onGraph(self, [&](auto& g) {
+        using Graph = std::remove_reference_t<decltype(g.version()->graph)>;
         const std::string copy(name);
         change(
-            *g, [&](const Graph& now) { return now.prepareNode(copy); },
-            [&](Graph& now, const Graph::PreparedNode& node) { now.apply(copy, node); });
-    } catch (...) {
-        raiseCurrent();
-        return nullptr;
-    }
-    Py_RETURN_NONE;
+            g, [&](const Graph& now) { return now.prepareNode(copy); },
+            [&](Graph& now, const typename Graph::PreparedNode& node) { now.apply(copy, node); });
+        return py::none();
+    });
 }
 
 inline PyObject* hasNode(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-    PyGraph* g = graphOf(self);
-    if (g == nullptr) return nullptr;
+    static const Signature signature{"hasNode", {"name"}, 1, 1, 1};
+    PyObject* given[1];
+    if (!parseArguments(signature, args, nargs, kwnames, given)) return nullptr;
     std::string_view name;
-    if (nargs != 1 || !noKeywords(kwnames) || !nameArgument(args[0], name)) {
-        raiseIncompatible(HasNodeSignature, self, args, nargs, kwnames);
-        return nullptr;
-    }
-    return PyBool_FromLong(contents(*g).hasNode(name));
-}
-
-// src, dest and weight from positional and keyword arguments, as
-// addEdge(src, dest, weight=0) takes them; the names through `views`.
-inline bool edgeArguments(PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames, NameViews& views,
-                          std::string_view& src, std::string_view& dest, int& weight) {
-    if (nargs > 3) return false;
-    PyObject* given[3] = {nullptr, nullptr, nullptr};
-    for (Py_ssize_t k = 0; k < nargs; ++k) given[k] = args[k];
-    const Py_ssize_t keywords = kwnames == nullptr ? 0 : PyTuple_GET_SIZE(kwnames);
-    for (Py_ssize_t k = 0; k < keywords; ++k) {
-        PyObject* key = PyTuple_GET_ITEM(kwnames, k);
-        int slot = -1;
-        if (PyUnicode_CompareWithASCIIString(key, "src") == 0) slot = 0;
-        if (PyUnicode_CompareWithASCIIString(key, "dest") == 0) slot = 1;
-        if (PyUnicode_CompareWithASCIIString(key, "weight") == 0) slot = 2;
-        if (slot < 0 || given[slot] != nullptr) return false;
-        given[slot] = args[nargs + k];
-    }
-    weight = 0;
-    // The weight first: converting it may run Python code, which may change
-    // a bytearray name.
-    return given[0] != nullptr && given[1] != nullptr && (given[2] == nullptr || intArgument(given[2], weight)) &&
-           views.add(given[0], src) && views.add(given[1], dest);
+    if (!nameArgument("hasNode", "name", given[0], name)) return nullptr;
+    // Answered holding the interpreter lock, with no Python code in between.
+    return onGraph(self, [&](auto& g) { return contents(g).hasNode(name); });
 }
 
 inline PyObject* addEdge(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-    PyGraph* g = graphOf(self);
-    if (g == nullptr) return nullptr;
-    try {
-        NameViews views;
+    static const Signature signature{"addEdge", {"src", "dest", "weight"}, 0, 3, 2};
+    PyObject* given[3];
+    if (!parseArguments(signature, args, nargs, kwnames, given)) return nullptr;
+    return onGraph(self, [&](auto& g) {
+        using Graph = std::remove_reference_t<decltype(g.version()->graph)>;
+        typename Graph::Weight weight{};
+        // The weight first: converting it may run Python code, which may
+        // change a bytearray name; the names are copied or viewed after.
+        if (given[2] != nullptr && !weightArgument(given[2], weight)) throw py::error_already_set();
+        Names names;
         std::string_view src, dest;
-        int weight = 0;
-        if (!edgeArguments(args, nargs, kwnames, views, src, dest, weight)) {
-            raiseIncompatible(AddEdgeSignature, self, args, nargs, kwnames);
-            return nullptr;
+        if (!names.add("addEdge", "src", given[0], src) || !names.add("addEdge", "dest", given[1], dest)) {
+            throw py::error_already_set();
         }
         change(
-            *g, [&](const Graph& now) { return now.prepareEdge(src, dest, weight); },
-            [](Graph& now, const Graph::PreparedEdge& edge) { now.apply(edge); });
-    } catch (...) {
-        raiseCurrent();
-        return nullptr;
-    }
-    Py_RETURN_NONE;
+            g, [&](const Graph& now) { return now.prepareEdge(src, dest, weight); },
+            [](Graph& now, const typename Graph::PreparedEdge& edge) { now.apply(edge); });
+        return py::none();
+    });
 }
 
 // Prefixes the pending Python error's message with "item K: ".
@@ -204,7 +144,8 @@ public:
         }
     }
 
-    // The next item, or nullptr at the end; throws what the iteration raises.
+    // The next item, or a null object at the end; throws what the
+    // iteration raises.
     py::object next() {
         if (list) {
             if (position >= PyList_GET_SIZE(list.ptr())) return py::object();
@@ -234,15 +175,15 @@ private:
 // may free or change them) and reads them from one place.
 class NameArena {
 public:
-    // Appends `name`; its position for view().
-    std::size_t add(std::string_view name) {
+    void add(std::string_view name) {
         spans.push_back({bytes.size(), name.size()});
         bytes.append(name);
-        return spans.size() - 1;
     }
 
     // The k-th name; valid once every name is added.
-    std::string_view view(std::size_t k) const { return std::string_view(bytes).substr(spans[k].first, spans[k].second); }
+    std::string_view view(std::size_t k) const {
+        return std::string_view(bytes).substr(spans[k].first, spans[k].second);
+    }
 
     void reserve(std::size_t names) {
         spans.reserve(names);
@@ -255,14 +196,12 @@ private:
 };
 
 inline PyObject* addNodes(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-    PyGraph* g = graphOf(self);
-    if (g == nullptr) return nullptr;
-    if (nargs != 1 || !noKeywords(kwnames)) {
-        PyErr_SetString(PyExc_TypeError, "addNodes() takes one argument: an iterable of names");
-        return nullptr;
-    }
-    try {
-        Items items(args[0]);
+    static const Signature signature{"addNodes", {"names"}, 1, 1, 1};
+    PyObject* given[1];
+    if (!parseArguments(signature, args, nargs, kwnames, given)) return nullptr;
+    return onGraph(self, [&](auto& g) {
+        using Graph = std::remove_reference_t<decltype(g.version()->graph)>;
+        Items items(given[0]);
         std::vector<std::string> batch;
         batch.reserve(items.expected());
         SignalPoll poll;
@@ -271,45 +210,38 @@ inline PyObject* addNodes(PyObject* self, PyObject* const* args, Py_ssize_t narg
             const py::object item = items.next();
             if (!item) break;
             std::string_view name;
-            if (!nameArgument(item.ptr(), name)) {
-                PyObject* given = item.ptr();
-                raiseIncompatible(AddNodeSignature, self, &given, 1, nullptr);
+            if (!nameArgument("addNodes", "name", item.ptr(), name)) {
                 prefixPending(k);
-                return nullptr;
+                throw py::error_already_set();
             }
             batch.emplace_back(name);
         }
         change(
-            *g, [&](const Graph& now) { return now.prepareNodes(batch); },
-            [&](Graph& now, const Graph::PreparedNodes& nodes) { now.apply(batch, nodes, &ctrlCPressed); });
-    } catch (...) {
-        raiseCurrent();
-        return nullptr;
-    }
-    Py_RETURN_NONE;
+            g, [&](const Graph& now) { return now.prepareNodes(batch); },
+            [&](Graph& now, const typename Graph::PreparedNodes& nodes) { now.apply(batch, nodes, &ctrlCPressed); });
+        return py::none();
+    });
 }
 
 inline PyObject* addEdges(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-    PyGraph* g = graphOf(self);
-    if (g == nullptr) return nullptr;
-    if (nargs != 1 || !noKeywords(kwnames)) {
-        PyErr_SetString(PyExc_TypeError,
-                        "addEdges() takes one argument: an iterable of (src, dest) or (src, dest, weight)");
-        return nullptr;
-    }
-    try {
-        Items items(args[0]);
+    static const Signature signature{"addEdges", {"edges"}, 1, 1, 1};
+    PyObject* given[1];
+    if (!parseArguments(signature, args, nargs, kwnames, given)) return nullptr;
+    return onGraph(self, [&](auto& g) {
+        using Graph = std::remove_reference_t<decltype(g.version()->graph)>;
+        using Weight = typename Graph::Weight;
+        Items items(given[0]);
         NameArena names;
         names.reserve(2 * items.expected());
-        std::vector<int> weights;
+        std::vector<Weight> weights;
         weights.reserve(items.expected());
         SignalPoll poll;
         for (std::size_t k = 0;; ++k) {
             poll();
             // The names of a batch are objects all over memory: touch the
             // ones a few items ahead before they are needed.
-            if (PyObject* ahead = items.ahead(8); ahead != nullptr && PyTuple_CheckExact(ahead) &&
-                                                   PyTuple_GET_SIZE(ahead) >= 2) {
+            if (PyObject* ahead = items.ahead(8);
+                ahead != nullptr && PyTuple_CheckExact(ahead) && PyTuple_GET_SIZE(ahead) >= 2) {
                 __builtin_prefetch(PyTuple_GET_ITEM(ahead, 0));
                 __builtin_prefetch(PyTuple_GET_ITEM(ahead, 1));
             }
@@ -328,73 +260,32 @@ inline PyObject* addEdges(PyObject* self, PyObject* const* args, Py_ssize_t narg
             if (size < 2 || size > 3) {
                 PyErr_Format(PyExc_TypeError, "item %zu: an edge is (src, dest) or (src, dest, weight), not %R", k,
                              item.ptr());
-                return nullptr;
+                throw py::error_already_set();
             }
             PyObject* const* values = &PyTuple_GET_ITEM(fields.ptr(), 0);
             std::string_view src, dest;
-            int weight = 0;
+            Weight weight{};
             // The weight first: converting it may run Python code, which
             // may change a bytearray name; the names are copied at once.
-            if ((size == 3 && !intArgument(values[2], weight)) || !nameArgument(values[0], src) ||
-                !nameArgument(values[1], dest)) {
-                raiseIncompatible(AddEdgeSignature, self, values, size, nullptr);
+            if ((size == 3 && !weightArgument(values[2], weight)) || !nameArgument("addEdges", "src", values[0], src) ||
+                !nameArgument("addEdges", "dest", values[1], dest)) {
                 prefixPending(k);
-                return nullptr;
+                throw py::error_already_set();
             }
             names.add(src);
             names.add(dest);
             weights.push_back(weight);
         }
-        std::vector<Graph::EdgeSpec> batch;
+        std::vector<typename Graph::EdgeSpec> batch;
         batch.reserve(weights.size());
         for (std::size_t k = 0; k < weights.size(); ++k) {
             batch.push_back({names.view(2 * k), names.view(2 * k + 1), weights[k]});
         }
         change(
-            *g, [&](const Graph& now) { return now.prepareEdges(batch); },
-            [](Graph& now, const Graph::PreparedEdges& edges) { now.apply(edges, &ctrlCPressed); });
-    } catch (...) {
-        raiseCurrent();
-        return nullptr;
-    }
-    Py_RETURN_NONE;
-}
-
-inline PyMethodDef methods[] = {
-    {"addNode", reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(addNode)), METH_FASTCALL | METH_KEYWORDS,
-     "addNode($self, arg0, /)\n--\n\n"
-     "Add a node.\n\nRaises RuntimeError 'duplicate nodes are not allowed' for a name already present. "
-     "Amortised O(1)."},
-    {"hasNode", reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(hasNode)), METH_FASTCALL | METH_KEYWORDS,
-     "hasNode($self, arg0, /)\n--\n\nTrue when the name is a node of the graph. O(1)."},
-    {"addEdge", reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(addEdge)), METH_FASTCALL | METH_KEYWORDS,
-     "addEdge($self, /, src, dest, weight=0)\n--\n\n"
-     "Add an edge from src to dest (both ways in an undirected graph).\n\n"
-     "Parallel edges and self-loops are kept. Raises IndexError naming a name that is not a node; the graph "
-     "is then unchanged. Amortised O(1)."},
-    {"addNodes", reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(addNodes)), METH_FASTCALL | METH_KEYWORDS,
-     "addNodes($self, names, /)\n--\n\n"
-     "Add every name of an iterable, in order, all or nothing.\n\n"
-     "An item that addNode would refuse (a duplicate, also within the batch, or a name of the wrong type) "
-     "raises what addNode raises, its message starting 'item K: ' (K counting from 0); the graph is then "
-     "unchanged. Amortised O(1) per name."},
-    {"addEdges", reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(addEdges)), METH_FASTCALL | METH_KEYWORDS,
-     "addEdges($self, edges, /)\n--\n\n"
-     "Add every edge of an iterable of (src, dest) or (src, dest, weight), in order, all or nothing.\n\n"
-     "An item that addEdge would refuse (an unknown name, a weight of the wrong type or range) raises what "
-     "addEdge raises, its message starting 'item K: ' (K counting from 0); the graph is then unchanged. "
-     "O(B log B) for B edges."},
-    {nullptr, nullptr, 0, nullptr},
-};
-
-// Adds methods[k] to the class `type` as a method.
-inline void addMethod(const py::handle& type, PyMethodDef& method) {
-    PyObject* descriptor = PyDescr_NewMethod(reinterpret_cast<PyTypeObject*>(type.ptr()), &method);
-    if (descriptor == nullptr || PyObject_SetAttrString(type.ptr(), method.ml_name, descriptor) != 0) {
-        Py_XDECREF(descriptor);
-        throw py::error_already_set();
-    }
-    Py_DECREF(descriptor);
+            g, [&](const Graph& now) { return now.prepareEdges(batch); },
+            [](Graph& now, const typename Graph::PreparedEdges& edges) { now.apply(edges, &ctrlCPressed); });
+        return py::none();
+    });
 }
 
 }  // namespace building

@@ -1,14 +1,23 @@
 // tarvel.Edge, written against the C API: a small record of two name
-// objects and a weight, so that a spanning tree of a million edges costs one
-// small allocation per edge. The names are the graph's own cached objects: a
-// str, or the raw bytes of a name that is not UTF-8, decoded (and refused)
-// only when read.
+// objects and a weight (an int of 32 bits, or a float), so that a spanning
+// tree of a million edges costs one small allocation per edge. The names
+// are the graph's own cached objects: a str, or the raw bytes of a name that
+// is not UTF-8, decoded (and refused) only when read.
+//
+// An Edge is a value: equal when its names (as UTF-8 bytes) and its weight
+// (by Python's numeric equality: 2 == 2.0) are equal, hashed alike then;
+// it unpacks as (source, destination, weight) and pickles.
 #pragma once
 
 #include <Python.h>
-#include <structmember.h>
+
+#include <cmath>
+#include <cstdint>
+#include <functional>
+#include <string_view>
 
 #include "arguments.hpp"
+#include "weight_arguments.hpp"
 
 namespace tarvel_python {
 
@@ -16,25 +25,32 @@ struct EdgeObject {
     PyObject_HEAD
     PyObject* source;       // str or bytes; nullptr until __init__ ran
     PyObject* destination;  // str or bytes
-    int weight;
+    union {
+        int whole;
+        double real;
+    } weight;
+    bool isFloat;
     PyObject* weakrefs;
 };
 
 inline PyTypeObject EdgeType = {PyVarObject_HEAD_INIT(nullptr, 0)};
 
-inline const char* const EdgeSignature =
-    "__init__(): incompatible constructor arguments. The following argument types are supported:\n"
-    "    1. tarvel.Edge(arg0: str, arg1: str, arg2: typing.SupportsInt | typing.SupportsIndex)";
-
 // A new Edge holding new references to `source` and `destination`.
-inline PyObject* newEdge(PyObject* source, PyObject* destination, int weight) {
+template <class W>
+PyObject* newEdge(PyObject* source, PyObject* destination, W weight) {
     auto* edge = PyObject_New(EdgeObject, &EdgeType);
     if (edge == nullptr) return nullptr;
     Py_INCREF(source);
     Py_INCREF(destination);
     edge->source = source;
     edge->destination = destination;
-    edge->weight = weight;
+    if constexpr (std::is_same_v<W, double>) {
+        edge->weight.real = weight;
+        edge->isFloat = true;
+    } else {
+        edge->weight.whole = weight;
+        edge->isFloat = false;
+    }
     edge->weakrefs = nullptr;
     return reinterpret_cast<PyObject*>(edge);
 }
@@ -43,9 +59,9 @@ namespace edge_detail {
 
 // The object an Edge keeps for a name argument: the str itself (an exact
 // str), a str decoded from valid UTF-8 bytes, or the bytes as they are.
-inline PyObject* nameObject(PyObject* argument) {
+inline PyObject* nameObject(PyObject* argument, const char* what) {
     std::string_view name;
-    if (!nameArgument(argument, name)) return nullptr;
+    if (!nameArgument("Edge", what, argument, name)) return nullptr;
     if (PyUnicode_CheckExact(argument)) {
         Py_INCREF(argument);
         return argument;
@@ -56,42 +72,45 @@ inline PyObject* nameObject(PyObject* argument) {
     return PyBytes_FromStringAndSize(name.data(), static_cast<Py_ssize_t>(name.size()));
 }
 
+// Edge's weight: an int in the 32-bit range (bool as 1 or 0, anything with
+// __index__), or a finite float.
+inline bool weightOf(PyObject* object, EdgeObject* edge) {
+    if (PyFloat_Check(object)) {
+        edge->isFloat = true;
+        return weightArgument(object, edge->weight.real);
+    }
+    if (!PyIndex_Check(object)) {
+        wrongType("Edge", "weight", "an int or a float", object);
+        return false;
+    }
+    edge->isFloat = false;
+    return weightArgument(object, edge->weight.whole);
+}
+
 inline int init(PyObject* self, PyObject* args, PyObject* kwargs) {
     auto* edge = reinterpret_cast<EdgeObject*>(self);
     if (edge->source != nullptr) {
         PyErr_SetString(PyExc_TypeError, "Edge.__init__() was called on an edge that already exists");
         return -1;
     }
-    const Py_ssize_t nargs = PyTuple_GET_SIZE(args);
-    const bool keywords = kwargs != nullptr && PyDict_GET_SIZE(kwargs) > 0;
-    int weight = 0;
-    PyObject* source = nullptr;
-    PyObject* destination = nullptr;
-    if (nargs == 3 && !keywords && intArgument(PyTuple_GET_ITEM(args, 2), weight)) {
-        source = nameObject(PyTuple_GET_ITEM(args, 0));
-        if (source != nullptr) destination = nameObject(PyTuple_GET_ITEM(args, 1));
+    if (kwargs != nullptr && PyDict_GET_SIZE(kwargs) > 0) {
+        PyErr_SetString(PyExc_TypeError, "Edge() takes its source, destination and weight by position only");
+        return -1;
     }
+    if (PyTuple_GET_SIZE(args) != 3) {
+        PyErr_Format(PyExc_TypeError, "Edge() takes 3 arguments, source, destination and weight (%zd given)",
+                     PyTuple_GET_SIZE(args));
+        return -1;
+    }
+    if (!weightOf(PyTuple_GET_ITEM(args, 2), edge)) return -1;  // first: it may run Python code
+    PyObject* source = nameObject(PyTuple_GET_ITEM(args, 0), "source");
+    PyObject* destination = source == nullptr ? nullptr : nameObject(PyTuple_GET_ITEM(args, 1), "destination");
     if (destination == nullptr) {
         Py_XDECREF(source);
-        if (PyErr_Occurred()) return -1;
-        // The arguments as given, keywords after the positional ones.
-        PyObject* names = keywords ? PyDict_Keys(kwargs) : nullptr;
-        PyObject* values = keywords ? PyDict_Values(kwargs) : nullptr;
-        std::vector<PyObject*> all(&PyTuple_GET_ITEM(args, 0), &PyTuple_GET_ITEM(args, 0) + nargs);
-        PyObject* kwnames = nullptr;
-        if (keywords && names != nullptr && values != nullptr) {
-            for (Py_ssize_t k = 0; k < PyList_GET_SIZE(values); ++k) all.push_back(PyList_GET_ITEM(values, k));
-            kwnames = PyList_AsTuple(names);
-        }
-        if (!PyErr_Occurred()) raiseIncompatible(EdgeSignature, nullptr, all.data(), nargs, kwnames);
-        Py_XDECREF(kwnames);
-        Py_XDECREF(names);
-        Py_XDECREF(values);
         return -1;
     }
     edge->source = source;
     edge->destination = destination;
-    edge->weight = weight;
     return 0;
 }
 
@@ -118,6 +137,22 @@ inline PyObject* text(PyObject* name) {
     return PyUnicode_DecodeUTF8(PyBytes_AS_STRING(name), PyBytes_GET_SIZE(name), nullptr);
 }
 
+// The name's UTF-8 bytes (a kept str is always encodable).
+inline std::string_view bytesOf(PyObject* name) {
+    if (PyBytes_Check(name)) return std::string_view(PyBytes_AS_STRING(name), static_cast<std::size_t>(PyBytes_GET_SIZE(name)));
+    Py_ssize_t size = 0;
+    const char* data = PyUnicode_AsUTF8AndSize(name, &size);
+    return std::string_view(data, static_cast<std::size_t>(size));
+}
+
+inline double numericWeight(const EdgeObject* edge) {
+    return edge->isFloat ? edge->weight.real : static_cast<double>(edge->weight.whole);  // exact for 32 bits
+}
+
+inline PyObject* weight(const EdgeObject* edge) {
+    return edge->isFloat ? weightObject(edge->weight.real) : weightObject(edge->weight.whole);
+}
+
 inline PyObject* getSource(PyObject* self, PyObject*) {
     auto* edge = reinterpret_cast<EdgeObject*>(self);
     return ready(edge) ? text(edge->source) : nullptr;
@@ -130,20 +165,89 @@ inline PyObject* getDestination(PyObject* self, PyObject*) {
 
 inline PyObject* getWeight(PyObject* self, PyObject*) {
     auto* edge = reinterpret_cast<EdgeObject*>(self);
-    return ready(edge) ? PyLong_FromLong(edge->weight) : nullptr;
+    return ready(edge) ? weight(edge) : nullptr;
 }
+
+inline PyObject* attributeSource(PyObject* self, void*) { return getSource(self, nullptr); }
+inline PyObject* attributeDestination(PyObject* self, void*) { return getDestination(self, nullptr); }
+inline PyObject* attributeWeight(PyObject* self, void*) { return getWeight(self, nullptr); }
 
 inline PyObject* repr(PyObject* self) {
     auto* edge = reinterpret_cast<EdgeObject*>(self);
     if (edge->source == nullptr) return PyUnicode_FromString("<uninitialized tarvel.Edge>");
-    return PyUnicode_FromFormat("Edge(%R, %R, %d)", edge->source, edge->destination, edge->weight);
+    if (!edge->isFloat) return PyUnicode_FromFormat("Edge(%R, %R, %d)", edge->source, edge->destination, edge->weight.whole);
+    PyObject* w = weight(edge);
+    if (w == nullptr) return nullptr;
+    PyObject* out = PyUnicode_FromFormat("Edge(%R, %R, %R)", edge->source, edge->destination, w);
+    Py_DECREF(w);
+    return out;
+}
+
+inline PyObject* compare(PyObject* self, PyObject* other, int op) {
+    if ((op != Py_EQ && op != Py_NE) || !PyObject_TypeCheck(other, &EdgeType)) Py_RETURN_NOTIMPLEMENTED;
+    auto* a = reinterpret_cast<EdgeObject*>(self);
+    auto* b = reinterpret_cast<EdgeObject*>(other);
+    if (!ready(a) || !ready(b)) return nullptr;
+    const bool equal = bytesOf(a->source) == bytesOf(b->source) &&
+                       bytesOf(a->destination) == bytesOf(b->destination) && numericWeight(a) == numericWeight(b);
+    return PyBool_FromLong(equal == (op == Py_EQ));
+}
+
+inline Py_hash_t hash(PyObject* self) {
+    auto* edge = reinterpret_cast<EdgeObject*>(self);
+    if (!ready(edge)) return -1;
+    const double w = numericWeight(edge);
+    std::uint64_t h = std::hash<std::string_view>{}(bytesOf(edge->source));
+    h = h * 0x9e3779b97f4a7c15ULL ^ std::hash<std::string_view>{}(bytesOf(edge->destination));
+    h = h * 0x9e3779b97f4a7c15ULL ^ std::hash<double>{}(w == 0.0 ? 0.0 : w);  // -0.0 == 0.0
+    const auto out = static_cast<Py_hash_t>(h >> 1);
+    return out == -1 ? -2 : out;
+}
+
+// (source, destination, weight), for unpacking.
+inline PyObject* iterate(PyObject* self) {
+    auto* edge = reinterpret_cast<EdgeObject*>(self);
+    if (!ready(edge)) return nullptr;
+    PyObject* source = text(edge->source);
+    PyObject* destination = source == nullptr ? nullptr : text(edge->destination);
+    PyObject* w = destination == nullptr ? nullptr : weight(edge);
+    PyObject* triple = w == nullptr ? nullptr : PyTuple_Pack(3, source, destination, w);
+    Py_XDECREF(source);
+    Py_XDECREF(destination);
+    Py_XDECREF(w);
+    if (triple == nullptr) return nullptr;
+    PyObject* iterator = PyObject_GetIter(triple);
+    Py_DECREF(triple);
+    return iterator;
+}
+
+// Pickles as Edge(source, destination, weight) with the names as kept (so
+// an undecodable name stays bytes).
+inline PyObject* reduce(PyObject* self, PyObject*) {
+    auto* edge = reinterpret_cast<EdgeObject*>(self);
+    if (!ready(edge)) return nullptr;
+    PyObject* w = weight(edge);
+    if (w == nullptr) return nullptr;
+    PyObject* out = Py_BuildValue("(O(OON))", reinterpret_cast<PyObject*>(Py_TYPE(self)), edge->source,
+                                  edge->destination, w);
+    return out;
 }
 
 inline PyMethodDef methods[] = {
     {"getSource", getSource, METH_NOARGS, "getSource($self, /)\n--\n\nThe source node's name. O(1)."},
     {"getDestination", getDestination, METH_NOARGS, "getDestination($self, /)\n--\n\nThe destination node's name. O(1)."},
-    {"getWeight", getWeight, METH_NOARGS, "getWeight($self, /)\n--\n\nThe weight, a 32-bit signed integer. O(1)."},
+    {"getWeight", getWeight, METH_NOARGS,
+     "getWeight($self, /)\n--\n\nThe weight: an int (32 bits) or a float, as the edge was made. O(1)."},
+    {"__reduce__", reduce, METH_NOARGS, "__reduce__($self, /)\n--\n\nPickling support."},
     {nullptr, nullptr, 0, nullptr},
+};
+
+inline PyGetSetDef attributes[] = {
+    {"source", attributeSource, nullptr, "The source node's name (read-only), as getSource(). O(1).", nullptr},
+    {"destination", attributeDestination, nullptr, "The destination node's name (read-only), as getDestination(). O(1).",
+     nullptr},
+    {"weight", attributeWeight, nullptr, "The weight (read-only), as getWeight(). O(1).", nullptr},
+    {nullptr, nullptr, nullptr, nullptr, nullptr},
 };
 
 }  // namespace edge_detail
@@ -154,14 +258,19 @@ inline bool addEdgeType(PyObject* module) {
     EdgeType.tp_basicsize = sizeof(EdgeObject);
     EdgeType.tp_flags = Py_TPFLAGS_DEFAULT | Py_TPFLAGS_BASETYPE;
     EdgeType.tp_doc =
-        "Edge(arg0, arg1, arg2, /)\n--\n\n"
-        "An edge record: source name, destination name and integer weight.\n\n"
-        "Edge(source, destination, weight): a new record. O(1).";
+        "Edge(source, destination, weight, /)\n--\n\n"
+        "An edge record: source name, destination name and weight (an int of 32 bits or a finite float).\n\n"
+        "Edges are values: equal when their names and weights are (2 == 2.0), hashable, unpacked as "
+        "(source, destination, weight), picklable. O(1).";
     EdgeType.tp_new = PyType_GenericNew;
     EdgeType.tp_init = edge_detail::init;
     EdgeType.tp_dealloc = edge_detail::dealloc;
     EdgeType.tp_repr = edge_detail::repr;
+    EdgeType.tp_richcompare = edge_detail::compare;
+    EdgeType.tp_hash = edge_detail::hash;
+    EdgeType.tp_iter = edge_detail::iterate;
     EdgeType.tp_methods = edge_detail::methods;
+    EdgeType.tp_getset = edge_detail::attributes;
     EdgeType.tp_weaklistoffset = offsetof(EdgeObject, weakrefs);
     if (PyType_Ready(&EdgeType) < 0) return false;
     Py_INCREF(&EdgeType);

@@ -70,21 +70,4 @@ auto held(Compute&& compute) -> decltype(compute()) {
 }
 
 
-// The keyword arguments threads and progress of the long centralities.
-inline tarvel::RunOptions runOptions(const std::optional<int>& threads, const py::object& progress) {
-    tarvel::RunOptions options;
-    if (threads) {
-        if (*threads < 1) throw py::value_error("threads must be at least 1, or None for every usable core");
-        options.threads = static_cast<unsigned>(*threads);
-    }
-    if (!progress.is_none()) {
-        if (!PyCallable_Check(progress.ptr())) throw py::type_error("progress must be a callable or None");
-        options.progress = [progress](std::size_t done, std::size_t total) {
-            py::gil_scoped_acquire acquire;
-            progress(done, total);
-        };
-    }
-    return options;
-}
-
 }  // namespace tarvel_python

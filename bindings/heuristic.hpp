@@ -1,6 +1,6 @@
-// The A* heuristic as it crosses from Python: None, or any callable taking
-// two names and returning a number. The search calls it directly with the
-// graph's cached name objects.
+// The A* heuristic as it crosses from Python: any callable taking two names
+// and returning a number. The search calls it directly with the graph's
+// cached name objects.
 #pragma once
 
 #include <pybind11/pybind11.h>
@@ -8,10 +8,6 @@
 #include "shared_graph.hpp"
 
 namespace tarvel_python {
-
-struct Heuristic {
-    py::object function;  // None or a callable
-};
 
 // Calls the heuristic for nodes u, v: the names as str, the result as a
 // double (float, int, or anything with __float__); a result that is not a
@@ -54,10 +50,8 @@ private:
             PyObject* number = PyNumber_Check(result) ? PyNumber_Float(result) : nullptr;
             PyErr_Clear();
             if (number == nullptr) {
-                const std::string type = py::str(py::handle(reinterpret_cast<PyObject*>(Py_TYPE(result))));
-                throw py::cast_error("Unable to cast Python instance of type " + type +
-                                     " to C++ type '?' (#define PYBIND11_DETAILED_ERROR_MESSAGES or compile in "
-                                     "debug mode for details)");
+                throw std::runtime_error(std::string("the heuristic returned a ") + Py_TYPE(result)->tp_name +
+                                         ", which is not a number");
             }
             value = PyFloat_AS_DOUBLE(number);
             Py_DECREF(number);
@@ -71,21 +65,3 @@ private:
 
 }  // namespace tarvel_python
 
-namespace pybind11::detail {
-
-template <>
-struct type_caster<tarvel_python::Heuristic> {
-    PYBIND11_TYPE_CASTER(tarvel_python::Heuristic, const_name("collections.abc.Callable[[str, str], float]"));
-
-    bool load(handle src, bool) {
-        if (!src.is_none() && !PyCallable_Check(src.ptr())) return false;
-        value.function = reinterpret_borrow<object>(src);
-        return true;
-    }
-
-    static handle cast(const tarvel_python::Heuristic& h, return_value_policy, handle) {
-        return h.function.inc_ref();
-    }
-};
-
-}  // namespace pybind11::detail

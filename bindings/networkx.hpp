@@ -12,7 +12,9 @@
 #include <vector>
 
 #include "arguments.hpp"
-#include "python_graph.hpp"
+#include "graph_object.hpp"
+#include "results.hpp"
+#include "weight_arguments.hpp"
 
 namespace tarvel_python {
 
@@ -26,18 +28,23 @@ namespace networkx_detail {
 
 // The weight of one edge as a 32-bit integer: an object with __index__ (int,
 // bool, numpy's integers) or a float of integral value.
-inline int weightOf(PyObject* weight, PyObject* edge) {
+inline void weightOf(PyObject* weight, PyObject* edge, int& out) {
     if (PyFloat_Check(weight)) {
         const double value = PyFloat_AS_DOUBLE(weight);
         if (std::isnan(value) || value != std::floor(value)) {
-            raise(PyExc_TypeError, "edge %R: weight %R is not an integer", edge, weight);
+            raise(PyExc_TypeError, "edge %R: weight %R is not an integer",
+                  edge, weight);
         }
         if (value < INT_MIN || value > INT_MAX) {
             raise(PyExc_OverflowError, "edge %R: weight %R is outside the 32-bit range", edge, weight);
         }
-        return static_cast<int>(value);
+        out = static_cast<int>(value);
+        return;
     }
-    if (!PyIndex_Check(weight)) raise(PyExc_TypeError, "edge %R: weight %R is not an integer", edge, weight);
+    if (!PyIndex_Check(weight)) {
+        raise(PyExc_TypeError, "edge %R: weight %R is not an integer", edge,
+              weight);
+    }
     const auto number = py::reinterpret_steal<py::object>(PyNumber_Index(weight));
     if (!number) throw py::error_already_set();
     int overflow = 0;
@@ -46,7 +53,21 @@ inline int weightOf(PyObject* weight, PyObject* edge) {
     if (overflow != 0 || value < INT_MIN || value > INT_MAX) {
         raise(PyExc_OverflowError, "edge %R: weight %R is outside the 32-bit range", edge, weight);
     }
-    return static_cast<int>(value);
+    out = static_cast<int>(value);
+}
+
+// The weight of one edge as a double: a finite float, or an integer that a
+// double holds exactly.
+inline void weightOf(PyObject* weight, PyObject* edge, double& out) {
+    if (weightArgument(weight, out)) return;
+    PyObject *type, *value, *traceback;
+    PyErr_Fetch(&type, &value, &traceback);
+    PyErr_NormalizeException(&type, &value, &traceback);
+    PyErr_Format(type, "edge %R: %S", edge, value);
+    Py_XDECREF(type);
+    Py_XDECREF(value);
+    Py_XDECREF(traceback);
+    throw py::error_already_set();
 }
 
 inline bool truth(const py::object& value) {
@@ -61,9 +82,10 @@ inline bool truth(const py::object& value) {
 // of source.edges(), weighted by each edge's attribute `weight` (or
 // `fallback` when the edge has none, or for every edge when `weight` is
 // None). `rename`, unless None, turns each node into its name.
-inline PyGraph fromNetworkx(py::handle source, py::handle weight, py::handle fallback, py::handle rename) {
+template <class W>
+Store<W> fromNetworkx(py::handle source, py::handle weight, py::handle fallback, py::handle rename) {
     using networkx_detail::raise;
-    Graph graph(networkx_detail::truth(source.attr("is_directed")()));
+    Store<W> graph(networkx_detail::truth(source.attr("is_directed")()));
     const bool multigraph = networkx_detail::truth(source.attr("is_multigraph")());
 
     std::vector<py::object> nodes;         // as networkx holds them, for messages
@@ -96,7 +118,7 @@ inline PyGraph fromNetworkx(py::handle source, py::handle weight, py::handle fal
         nameObjects.push_back(std::move(name));
     }
 
-    std::vector<Graph::EdgeSpec> batch;
+    std::vector<typename Store<W>::EdgeSpec> batch;
     const py::object edges = multigraph ? source.attr("edges")(py::arg("keys") = true, py::arg("data") = true)
                                         : source.attr("edges")(py::arg("data") = true);
     for (py::handle item : py::reinterpret_borrow<py::iterable>(edges)) {
@@ -113,19 +135,21 @@ inline PyGraph fromNetworkx(py::handle source, py::handle weight, py::handle fal
             if (found == nullptr && PyErr_Occurred()) throw py::error_already_set();
             if (found != nullptr) given = found;
         }
-        const int value = networkx_detail::weightOf(given.ptr(), edge.ptr());
+        W value{};
+        networkx_detail::weightOf(given.ptr(), edge.ptr(), value);
         const auto end = [&](Py_ssize_t k) { return names[index[fields[k]].cast<std::size_t>()]; };
         batch.push_back({end(0), end(1), value});
     }
     graph.addEdges(batch);
-    return PyGraph(std::move(graph));
+    return graph;
 }
 
 // A networkx MultiGraph or MultiDiGraph with the nodes in node order and one
 // edge per addEdge call, in call order, each with its "weight".
-inline py::object toNetworkx(const PyGraph& graph) {
+template <class W>
+py::object toNetworkx(const SharedGraph<W>& shared) {
     const py::module_ networkx = py::module_::import("networkx");
-    const GraphRead g(graph);
+    const Read g(shared);
     py::object out = networkx.attr(g.graph().isDirected() ? "MultiDiGraph" : "MultiGraph")();
     py::list nodes(g.nodeCount());
     for (tarvel::NodeIndex i = 0; i < g.nodeCount(); ++i) {
@@ -135,10 +159,22 @@ inline py::object toNetworkx(const PyGraph& graph) {
         PyList_SET_ITEM(nodes.ptr(), static_cast<Py_ssize_t>(i), name);
     }
     // The edge records stay held by the read while their tuples are made.
-    const tarvel::Span<tarvel::EdgeRecord<int>> records = g.view().edges();
+    const auto records = g.view().edges();
     py::list edges(records.size());
+    SignalPoll poll;
     for (std::size_t k = 0; k < records.size(); ++k) {
-        edges[k] = py::make_tuple(nodes[records[k].source], nodes[records[k].target], records[k].weight);
+        poll();
+        PyObject* triple = PyTuple_New(3);
+        if (triple == nullptr) throw py::error_already_set();
+        PyList_SET_ITEM(edges.ptr(), static_cast<Py_ssize_t>(k), triple);
+        for (int end = 0; end < 2; ++end) {
+            PyObject* name = PyList_GET_ITEM(nodes.ptr(), end == 0 ? records[k].source : records[k].target);
+            Py_INCREF(name);
+            PyTuple_SET_ITEM(triple, end, name);
+        }
+        PyObject* w = weightObject(records[k].weight);
+        if (w == nullptr) throw py::error_already_set();
+        PyTuple_SET_ITEM(triple, 2, w);
     }
     out.attr("add_nodes_from")(nodes);
     out.attr("add_weighted_edges_from")(edges);

@@ -72,6 +72,8 @@ inline PyObject* number(double value) {
     return PyFloat_FromDouble(value);
 }
 inline PyObject* number(int value) { return PyLong_FromLong(value); }
+inline PyObject* number(long long value) { return PyLong_FromLongLong(value); }
+inline PyObject* number(long value) { return PyLong_FromLong(value); }
 
 // Per-node values as a dict keyed by name, in node order.
 template <class W, class Value>
@@ -95,6 +97,7 @@ py::dict edgeColors(const Read<W>& g, const std::vector<tarvel::EdgeColor>& colo
     for (const tarvel::EdgeColor& item : colors) {
         poll();
         const auto key = py::reinterpret_steal<py::tuple>(PyTuple_New(2));
+        if (!key) throw py::error_already_set();
         PyTuple_SET_ITEM(key.ptr(), 0, g.name(item.source));
         PyTuple_SET_ITEM(key.ptr(), 1, g.name(item.target));
         out[key] = py::int_(item.color);
@@ -116,6 +119,68 @@ py::list edgeList(const Read<W>& g, const Records& tree) {
         PyObject* edge = target == nullptr ? nullptr : newEdge(source, target, tree[k].weight);
         if (edge == nullptr) throw py::error_already_set();
         PyList_SET_ITEM(out.ptr(), static_cast<Py_ssize_t>(k), edge);
+    }
+    return out;
+}
+
+// Sets out[name of `node`] = value (a new reference, stolen).
+template <class W>
+void setByName(const Read<W>& g, const py::dict& out, tarvel::NodeIndex node, PyObject* value) {
+    const auto owned = py::reinterpret_steal<py::object>(value);
+    const auto key = py::reinterpret_steal<py::object>(g.name(node));
+    if (!owned || PyDict_SetItem(out.ptr(), key.ptr(), owned.ptr()) != 0) throw py::error_already_set();
+}
+
+// The distance of every node a search from one source reached, in node
+// order: hop counts as int for a breadth-first search; else the exact sums,
+// int for integer weights and float for floating-point ones.
+template <class W>
+py::dict distanceDict(const Read<W>& g, const tarvel::ShortestPathTree<W>& tree, bool hops) {
+    py::dict out;
+    SignalPoll poll;
+    for (tarvel::NodeIndex node = 0; node < tree.distance.size(); ++node) {
+        poll();
+        const auto d = tree.distance[node];
+        if (d == tarvel::Unreached<W>) continue;
+        setByName(g, out, node, hops ? PyLong_FromLongLong(static_cast<long long>(d)) : number(d));
+    }
+    return out;
+}
+
+// The path of every node a search from one source reached, in node order:
+// [source] for the source. Each path is its own list; the names in them are
+// the graph's shared objects.
+template <class W>
+py::dict pathDict(const Read<W>& g, const tarvel::ShortestPathTree<W>& tree) {
+    py::dict out;
+    SignalPoll poll;
+    tarvel::IndexPath path;
+    for (tarvel::NodeIndex node = 0; node < tree.distance.size(); ++node) {
+        if (tree.distance[node] == tarvel::Unreached<W>) continue;
+        path.clear();
+        for (tarvel::NodeIndex step = node; step != tarvel::NoNode; step = tree.predecessor[step]) {
+            poll();
+            path.push_back(step);
+        }
+        auto list = py::reinterpret_steal<py::object>(PyList_New(static_cast<Py_ssize_t>(path.size())));
+        if (!list) throw py::error_already_set();
+        for (std::size_t k = 0; k < path.size(); ++k) {
+            PyList_SET_ITEM(list.ptr(), static_cast<Py_ssize_t>(k), g.name(path[path.size() - 1 - k]));
+        }
+        setByName(g, out, node, list.release().ptr());
+    }
+    return out;
+}
+
+// The predecessor of every node a search from one source reached, but the
+// source's, in node order.
+template <class W>
+py::dict predecessorDict(const Read<W>& g, const tarvel::ShortestPathTree<W>& tree) {
+    py::dict out;
+    SignalPoll poll;
+    for (tarvel::NodeIndex node = 0; node < tree.predecessor.size(); ++node) {
+        poll();
+        if (tree.predecessor[node] != tarvel::NoNode) setByName(g, out, node, g.name(tree.predecessor[node]));
     }
     return out;
 }

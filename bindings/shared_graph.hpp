@@ -114,6 +114,8 @@ private:
 template <class W>
 class SharedGraph {
 public:
+    using Weight = W;
+
     explicit SharedGraph(bool directed) : current(std::make_shared<Version<W>>(Store<W>(directed))) {}
     explicit SharedGraph(Store<W>&& contents) : current(std::make_shared<Version<W>>(std::move(contents))) {}
     SharedGraph(SharedGraph&&) = default;

@@ -16,6 +16,7 @@ GRAPH_CALLS = {
     "minimumSpanningTree": (), "iterativeDFS": ("a",), "shortestPath": ("a", "b", tarvel.BFS, None),
     "stronglyConnectedComponents": (), "save": ("never-written.json",), "nodes": (), "edges": (),
     "neighbors": ("a",), "nodeCount": (), "edgeCount": (), "pathWeight": (["a"],), "toNetworkx": (),
+    "distances": ("a",), "shortestPaths": ("a",), "predecessors": ("a",), "hasEdge": ("a", "b"),
 }
 
 
@@ -53,9 +54,8 @@ def test_edge_records():
     e = tarvel.Edge(b"caf\xc3\xa9", bytearray(b"b"), True)
     assert (e.getSource(), e.getDestination(), e.getWeight()) == ("café", "b", 1)
     assert repr(tarvel.Edge("a", "b", -3)) == "Edge('a', 'b', -3)"
-    assert e == e and e != tarvel.Edge("café", "b", 1)
-    with pytest.raises(TypeError):
-        pickle.dumps(e)
+    assert e == tarvel.Edge("café", "b", 1) and e != tarvel.Edge("café", "b", 2)
+    assert pickle.loads(pickle.dumps(e)) == e
     bad = tarvel.Edge(b"\xff", "a", 1)  # stored as given, refused when read
     with pytest.raises(UnicodeDecodeError):
         bad.getSource()
@@ -71,49 +71,45 @@ def test_tree_edges_carry_undecodable_names_until_read(make):
     assert tree[0].getDestination() == "a"
 
 
-EDGE_SIGNATURE = ("__init__(): incompatible constructor arguments. The following argument types are supported:\n"
-                  "    1. tarvel.Edge(arg0: str, arg1: str, arg2: typing.SupportsInt | typing.SupportsIndex)\n\n"
-                  "Invoked with: ")
-
-
-@pytest.mark.parametrize("args, kwargs, shown", [
-    ((1, 2, 3), {}, "1, 2, 3"),
-    (("a", "b"), {}, "'a', 'b'"),
-    (("a", "b", 2 ** 31), {}, "'a', 'b', 2147483648"),
-    (("a", "b", 1.5), {}, "'a', 'b', 1.5"),
-    (("a", "b"), {"w": 3}, "'a', 'b'; kwargs: w=3"),
-    (("\ud800", "a", 1), {}, "'\\ud800', 'a', 1"),
+@pytest.mark.parametrize("args, kwargs, kind, message", [
+    ((1, 2, 3), {}, TypeError, "Edge(): source must be a str, bytes or bytearray, not int"),
+    (("a", "b"), {}, TypeError, "Edge() takes 3 arguments, source, destination and weight (2 given)"),
+    (("a", "b", 2 ** 31), {}, OverflowError,
+     "weight 2147483648 is outside the range of integer weights, -2147483648 to 2147483647"),
+    (("a", "b", "1"), {}, TypeError, "Edge(): weight must be an int or a float, not str"),
+    (("a", "b", float("nan")), {}, ValueError, "weight nan is not finite: edge weights must be finite"),
+    (("a", "b"), {"w": 3}, TypeError, "Edge() takes its source, destination and weight by position only"),
+    (("\ud800", "a", 1), {}, TypeError, "Edge(): source '\\ud800' cannot be encoded as UTF-8"),
 ])
-def test_edge_constructor_refusals(args, kwargs, shown):
-    with pytest.raises(TypeError) as raised:
+def test_edge_constructor_refusals(args, kwargs, kind, message):
+    with pytest.raises(kind) as raised:
         tarvel.Edge(*args, **kwargs)
-    assert str(raised.value) == EDGE_SIGNATURE + shown
+    assert str(raised.value) == message
 
 
 # ---- building calls ------------------------------------------------------------
-ADD_NODE = ("addNode(): incompatible function arguments. The following argument types are supported:\n"
-            "    1. (self: tarvel.Graph, arg0: str) -> None\n\nInvoked with: ")
-ADD_EDGE = ("addEdge(): incompatible function arguments. The following argument types are supported:\n"
-            "    1. (self: tarvel.Graph, src: str, dest: str, weight: typing.SupportsInt | typing.SupportsIndex = 0)"
-            " -> None\n\nInvoked with: ")
-
-
-def test_building_calls_refuse_with_the_signature():
+def test_building_calls_refuse_with_what_to_do():
     g = tarvel.Graph(True)
     g.addNode("a")
     cases = [
-        (lambda: g.addNode(5), ADD_NODE + "%r, 5"),
-        (lambda: g.addNode(name="x"), ADD_NODE + "%r; kwargs: name='x'"),
-        (lambda: g.addEdge("a"), ADD_EDGE + "%r, 'a'"),
-        (lambda: g.addEdge("a", "a", 2.5), ADD_EDGE + "%r, 'a', 'a', 2.5"),
-        (lambda: g.addEdge("a", "a", weight=2 ** 31), ADD_EDGE + "%r, 'a', 'a'; kwargs: weight=2147483648"),
-        (lambda: g.addEdge(src="a", dest="a", wait=3), ADD_EDGE + "%r; kwargs: src='a', dest='a', wait=3"),
-        (lambda: g.addEdge("a", "a", src="a"), ADD_EDGE + "%r, 'a', 'a'; kwargs: src='a'"),
+        (lambda: g.addNode(5), TypeError, "addNode(): name must be a str, bytes or bytearray, not int"),
+        (lambda: g.addNode(name="x"), TypeError,
+         "addNode() got some positional-only arguments passed as keyword arguments: 'name'"),
+        (lambda: g.addEdge("a"), TypeError, "addEdge() missing required argument 'dest'"),
+        (lambda: g.addEdge("a", "a", 2.5), TypeError,
+         "weight 2.5 is not an integer: this graph holds integer weights (Graph(..., weightType=float) holds "
+         "fractional ones)"),
+        (lambda: g.addEdge("a", "a", weight=2 ** 31), OverflowError,
+         "weight 2147483648 is outside the range of integer weights, -2147483648 to 2147483647"),
+        (lambda: g.addEdge(src="a", dest="a", wait=3), TypeError, "addEdge() got an unexpected keyword argument 'wait'"),
+        (lambda: g.addEdge("a", "a", src="a"), TypeError, "addEdge() got multiple values for argument 'src'"),
+        (lambda: g.addEdge("a", "a", 1, 2), TypeError, "addEdge() takes at most 3 arguments (4 given)"),
     ]
-    for call, expected in cases:
-        with pytest.raises(TypeError) as raised:
+    for call, kind, expected in cases:
+        with pytest.raises(kind) as raised:
             call()
-        assert str(raised.value) == expected % (g,)
+        assert str(raised.value) == expected
+    assert g.edgeCount() == 0
     g.addEdge(dest=bytearray(b"a"), src=b"a", weight=True)
     assert g.degreeCentrality() == {"a": 1.0}
 
@@ -124,7 +120,7 @@ def test_bulk_building_is_all_or_nothing():
     for bad, kind, message in [
         (["c", "a"], RuntimeError, "item 1: duplicate nodes are not allowed"),
         (["c", "d", "c"], RuntimeError, "item 2: duplicate nodes are not allowed"),
-        (iter(["c", 7]), TypeError, "item 1: addNode(): incompatible function arguments"),
+        (iter(["c", 7]), TypeError, "item 1: addNodes(): name must be a str, bytes or bytearray, not int"),
     ]:
         with pytest.raises(kind) as raised:
             g.addNodes(bad)
@@ -132,7 +128,7 @@ def test_bulk_building_is_all_or_nothing():
     assert not g.hasNode("c") and not g.hasNode("d")
     for bad, kind, message in [
         ([("a", "b"), ("a", "zz", 2)], IndexError, "item 1: unknown node: zz"),
-        ([("a", "b", 1), ("a", "b", 2.5)], TypeError, "item 1: addEdge(): incompatible function arguments"),
+        ([("a", "b", 1), ("a", "b", 2.5)], TypeError, "item 1: weight 2.5 is not an integer"),
         ([("a", "b"), "ab"], TypeError, "item 1: an edge is (src, dest) or (src, dest, weight)"),
         ([("a",)], TypeError, "item 0: an edge is"),
     ]:
