@@ -140,3 +140,18 @@ def test_module_refuses_another_interpreter(tmp_path):
         expected = ("ImportError: Python version mismatch: module was compiled for Python %d.%d, "
                     % sys.version_info[:2] + "but the interpreter version is incompatible: " + version + ".")
         assert expected in result.stderr
+
+
+def test_errors_that_say_what_to_do_and_small_additions(make):
+    g = make(True, ["a", "b"], [("a", "b", 1)])
+    with pytest.raises(TypeError, match="needs its heuristic argument: a callable for A_STAR, or None for the "
+                                        "searches that need none"):
+        g.shortestPath("a", "b", tarvel.BFS)
+    with pytest.raises(RuntimeError, match="^A_STAR needs a heuristic: pass one, or use DIJKSTRA"):
+        g.shortestPath("a", "b", tarvel.A_STAR, None)
+    assert g.hasEdge("a", "b") and not g.hasEdge("b", "a") and not g.hasEdge("a", "ghost")
+    assert make(False, ["a", "b"], [("b", "a", 1)]).hasEdge(source="a", destination="b")
+    with pytest.raises(TypeError, match=r"^Graph\(\): weightType must be int or float, not 'float'$"):
+        tarvel.Graph(True, weightType="float")
+    import importlib.metadata
+    assert tarvel.__version__ == importlib.metadata.version("tarvel")

@@ -176,3 +176,63 @@ def test_messages_arrive_whole(make, tmp_path):
     with pytest.raises(RuntimeError) as raised:
         tarvel.Graph.load(str(path))
     assert str(raised.value).startswith("[json.exception.parse_error.101]") and "\\xff" in str(raised.value)
+
+
+# ---- values, copies and pickles ----------------------------------------------
+def test_edges_are_values():
+    a = tarvel.Edge("a", "b", 2)
+    for same in (tarvel.Edge("a", "b", 2.0), tarvel.Edge(b"a", bytearray(b"b"), 2), tarvel.Edge("a", "b", True + 1)):
+        assert a == same and hash(a) == hash(same) and not a != same
+    for other in (tarvel.Edge("b", "a", 2), tarvel.Edge("a", "b", 2.5), tarvel.Edge("a", "bb", 2)):
+        assert a != other
+    assert a != ("a", "b", 2) and len({a, tarvel.Edge("a", "b", 2.0), tarvel.Edge("a", "b", -0.0),
+                                       tarvel.Edge("a", "b", 0)}) == 2
+    raw = tarvel.Edge(b"\xff", "b", 1)  # compared and hashed by its bytes, never decoded
+    assert raw == tarvel.Edge(b"\xff", "b", 1) and raw != tarvel.Edge("\xff", "b", 1) and hash(raw) == hash(raw)
+    assert pickle.loads(pickle.dumps(raw)) == raw and repr(pickle.loads(pickle.dumps(raw))) == repr(raw)
+    source, destination, weight = tarvel.Edge("x", "y", 1.5)
+    assert (source, destination, weight) == ("x", "y", 1.5) and repr(tarvel.Edge("x", "y", 1.5)) == "Edge('x', 'y', 1.5)"
+    e = tarvel.Edge("x", "y", 7)
+    assert (e.source, e.destination, e.weight) == ("x", "y", 7) and type(e.weight) is int
+    with pytest.raises(AttributeError):
+        e.source = "z"
+
+
+def test_copies_and_pickles_are_equal_and_independent(tmp_path):
+    import copy
+    rng = random.Random(6)
+    for directed in (True, False):
+        for weight_type in (int, float):
+            g = tarvel.Graph(directed, weightType=weight_type)
+            names = ["n%d" % i for i in range(30)] + [b"caf\xc3\xa9", "\u00fc", ""]
+            g.addNodes(names)
+            g.addEdges([(rng.choice(names), rng.choice(names), weight_type(rng.randint(-5, 5))) for _ in range(120)])
+            copies = [copy.copy(g), copy.deepcopy(g)] + [pickle.loads(pickle.dumps(g, protocol))
+                                                          for protocol in range(pickle.HIGHEST_PROTOCOL + 1)]
+            for other in copies:
+                assert type(other) is tarvel.Graph and repr(other) == repr(g)
+                assert other.edges() == g.edges() and other.degreeCentrality() == g.degreeCentrality()
+                for path, graph in ((tmp_path / "a.json", g), (tmp_path / "b.json", other)):
+                    graph.save(path)
+                assert (tmp_path / "a.json").read_bytes() == (tmp_path / "b.json").read_bytes()
+                other.addNode("only in the copy")
+                assert "only in the copy" not in g
+    assert len(pickle.dumps(g)) < 4000  # compact: indices and weights, each name once
+
+
+def test_pickled_forms_it_does_not_know_are_refused():
+    g = tarvel.Graph(False)
+    g.addNodes(["a", "b"])
+    g.addEdge("a", "b", 3)
+    cls, args, state = g.__reduce__()
+    blank = cls(*args)
+    newer = state[:12] + (2).to_bytes(4, "little") + state[16:]
+    with pytest.raises(ValueError, match="pickled in format 2, which this version of tarvel cannot read"):
+        blank.__setstate__(newer)
+    for damaged in (state[:-1], state + b"\0", state[:40], b"not a graph"):
+        with pytest.raises(ValueError):
+            blank.__setstate__(damaged)
+    blank.__setstate__(state)
+    assert blank.edges() == g.edges()
+    with pytest.raises(ValueError, match="fills a new empty graph only"):
+        blank.__setstate__(state)
