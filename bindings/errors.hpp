@@ -45,7 +45,8 @@ inline PyObject* fileErrorText(PyObject*, PyObject* self) {
     return text;
 }
 
-inline PyMethodDef fileErrorTextMethod = {"__str__", fileErrorText, METH_O, nullptr};
+inline PyMethodDef fileErrorTextMethod = {"__str__", fileErrorText, METH_O,
+                                          "__str__($self, /)\n--\n\nThe message, as the error was made with it."};
 
 // Makes the classes and adds them to `module`; false with a Python error set
 // when that fails.
