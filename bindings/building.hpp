@@ -26,6 +26,15 @@ namespace building {
 // once the change is taken back.
 inline bool ctrlCPressed() { return onMainThread() && PyOS_InterruptOccurred() != 0; }
 
+// One node or one edge: at once when no read holds the graph (the common
+// case, which must cost little: graphs are built a call at a time too),
+// else as any change.
+template <class W, class Prepare, class Apply>
+void changeOne(SharedGraph<W>& g, Prepare&& prepare, Apply&& apply) {
+    if (readingOn(&g) == nullptr && writeAtOnce(g, prepare, apply)) return;
+    change(g, prepare, apply);
+}
+
 // Makes a change to `g` (shared_graph.hpp's write), hearing Ctrl-C while it
 // is prepared, while a version held by reads is copied and, for a batch,
 // while it is applied: a batch whose apply step was stopped is taken back
@@ -72,7 +81,7 @@ inline PyObject* addNode(PyObject* self, PyObject* const* args, Py_ssize_t nargs
     return onGraph(self, [&](auto& g) {
         using Graph = std::remove_reference_t<decltype(g.version()->graph)>;
         const std::string copy(name);
-        change(
+        changeOne(
             g, [&](const Graph& now) { return now.prepareNode(copy); },
             [&](Graph& now, const typename Graph::PreparedNode& node) { now.apply(copy, node); });
         return py::none();
@@ -104,7 +113,7 @@ inline PyObject* addEdge(PyObject* self, PyObject* const* args, Py_ssize_t nargs
         if (!names.add("addEdge", "src", given[0], src) || !names.add("addEdge", "dest", given[1], dest)) {
             throw py::error_already_set();
         }
-        change(
+        changeOne(
             g, [&](const Graph& now) { return now.prepareEdge(src, dest, weight); },
             [](Graph& now, const typename Graph::PreparedEdge& edge) { now.apply(edge); });
         return py::none();

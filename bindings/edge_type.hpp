@@ -13,6 +13,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <functional>
 #include <string_view>
 
@@ -21,17 +22,44 @@
 
 namespace tarvel_python {
 
+// The weight in 64 bits: a float weight as its double (always finite), an
+// int weight as a NaN whose low 32 bits hold it, so that the record stays
+// 48 bytes, as small as an int record can be (one allocation each of a
+// million tree edges).
+class WeightBits {
+public:
+    static WeightBits of(int whole) { return WeightBits(IntTag | static_cast<std::uint32_t>(whole)); }
+    static WeightBits of(double real) {
+        std::uint64_t bits;
+        std::memcpy(&bits, &real, sizeof bits);
+        return WeightBits(bits);
+    }
+
+    bool isFloat() const { return (bits & IntMask) != IntTag; }
+    int whole() const { return static_cast<int>(static_cast<std::uint32_t>(bits)); }
+    double real() const {
+        double value;
+        std::memcpy(&value, &bits, sizeof value);
+        return value;
+    }
+    double numeric() const { return isFloat() ? real() : static_cast<double>(whole()); }  // exact for 32 bits
+
+private:
+    explicit WeightBits(std::uint64_t value) : bits(value) {}
+    static constexpr std::uint64_t IntTag = 0x7ff8'0001'0000'0000ULL;  // a quiet NaN: never a finite weight
+    static constexpr std::uint64_t IntMask = 0xffff'ffff'0000'0000ULL;
+    std::uint64_t bits;
+};
+
 struct EdgeObject {
     PyObject_HEAD
     PyObject* source;       // str or bytes; nullptr until __init__ ran
     PyObject* destination;  // str or bytes
-    union {
-        int whole;
-        double real;
-    } weight;
-    bool isFloat;
+    WeightBits weight;
     PyObject* weakrefs;
 };
+
+static_assert(sizeof(EdgeObject) == 48, "an Edge stays one small allocation");
 
 inline PyTypeObject EdgeType = {PyVarObject_HEAD_INIT(nullptr, 0)};
 
@@ -44,13 +72,7 @@ PyObject* newEdge(PyObject* source, PyObject* destination, W weight) {
     Py_INCREF(destination);
     edge->source = source;
     edge->destination = destination;
-    if constexpr (std::is_same_v<W, double>) {
-        edge->weight.real = weight;
-        edge->isFloat = true;
-    } else {
-        edge->weight.whole = weight;
-        edge->isFloat = false;
-    }
+    edge->weight = WeightBits::of(weight);
     edge->weakrefs = nullptr;
     return reinterpret_cast<PyObject*>(edge);
 }
@@ -76,15 +98,19 @@ inline PyObject* nameObject(PyObject* argument, const char* what) {
 // __index__), or a finite float.
 inline bool weightOf(PyObject* object, EdgeObject* edge) {
     if (PyFloat_Check(object)) {
-        edge->isFloat = true;
-        return weightArgument(object, edge->weight.real);
+        double real = 0.0;
+        if (!weightArgument(object, real)) return false;
+        edge->weight = WeightBits::of(real);
+        return true;
     }
     if (!PyIndex_Check(object)) {
         wrongType("Edge", "weight", "an int or a float", object);
         return false;
     }
-    edge->isFloat = false;
-    return weightArgument(object, edge->weight.whole);
+    int whole = 0;
+    if (!weightArgument(object, whole)) return false;
+    edge->weight = WeightBits::of(whole);
+    return true;
 }
 
 inline int init(PyObject* self, PyObject* args, PyObject* kwargs) {
@@ -145,12 +171,10 @@ inline std::string_view bytesOf(PyObject* name) {
     return std::string_view(data, static_cast<std::size_t>(size));
 }
 
-inline double numericWeight(const EdgeObject* edge) {
-    return edge->isFloat ? edge->weight.real : static_cast<double>(edge->weight.whole);  // exact for 32 bits
-}
+inline double numericWeight(const EdgeObject* edge) { return edge->weight.numeric(); }
 
 inline PyObject* weight(const EdgeObject* edge) {
-    return edge->isFloat ? weightObject(edge->weight.real) : weightObject(edge->weight.whole);
+    return edge->weight.isFloat() ? weightObject(edge->weight.real()) : weightObject(edge->weight.whole());
 }
 
 inline PyObject* getSource(PyObject* self, PyObject*) {
@@ -175,7 +199,9 @@ inline PyObject* attributeWeight(PyObject* self, void*) { return getWeight(self,
 inline PyObject* repr(PyObject* self) {
     auto* edge = reinterpret_cast<EdgeObject*>(self);
     if (edge->source == nullptr) return PyUnicode_FromString("<uninitialized tarvel.Edge>");
-    if (!edge->isFloat) return PyUnicode_FromFormat("Edge(%R, %R, %d)", edge->source, edge->destination, edge->weight.whole);
+    if (!edge->weight.isFloat()) {
+        return PyUnicode_FromFormat("Edge(%R, %R, %d)", edge->source, edge->destination, edge->weight.whole());
+    }
     PyObject* w = weight(edge);
     if (w == nullptr) return nullptr;
     PyObject* out = PyUnicode_FromFormat("Edge(%R, %R, %R)", edge->source, edge->destination, w);

@@ -75,24 +75,10 @@ public:
     // a Python error set when no object could be made.
     template <class W>
     PyObject* cached(const View<W>& view, tarvel::NodeIndex node) {
-        if (node < objects.size() && objects[node]) return objects[node].ptr();
-        const std::string& name = view.name(node);
-        PyObject* object = PyUnicode_DecodeUTF8(name.data(), static_cast<Py_ssize_t>(name.size()), nullptr);
-        if (object == nullptr) {
-            PyErr_Clear();
-            object = PyBytes_FromStringAndSize(name.data(), static_cast<Py_ssize_t>(name.size()));
-            if (object == nullptr) return nullptr;
+        if (node < objects.size()) {
+            if (PyObject* object = objects[node].ptr()) return object;  // the common case, kept small
         }
-        // Looked up again: making the object may have run other threads,
-        // which may have grown the cache.
-        if (node >= objects.size()) objects.resize(std::max<std::size_t>(node + 1, view.nodeCount()));
-        py::object& slot = objects[node];
-        if (slot) {
-            Py_DECREF(object);
-        } else {
-            slot = py::reinterpret_steal<py::object>(object);
-        }
-        return slot.ptr();
+        return make(view.name(node), node, view.nodeCount());
     }
 
     // Asks for the cached object of `node` to be brought into the cache:
@@ -107,6 +93,27 @@ public:
     }
 
 private:
+    // Makes, caches and returns (borrowed) the object for `node` of a graph
+    // of `count` nodes.
+    __attribute__((noinline)) PyObject* make(const std::string& name, tarvel::NodeIndex node, std::size_t count) {
+        PyObject* object = PyUnicode_DecodeUTF8(name.data(), static_cast<Py_ssize_t>(name.size()), nullptr);
+        if (object == nullptr) {
+            PyErr_Clear();
+            object = PyBytes_FromStringAndSize(name.data(), static_cast<Py_ssize_t>(name.size()));
+            if (object == nullptr) return nullptr;
+        }
+        // Looked up again: making the object may have run other threads,
+        // which may have grown the cache.
+        if (node >= objects.size()) objects.resize(std::max<std::size_t>(node + 1, count));
+        py::object& slot = objects[node];
+        if (slot) {
+            Py_DECREF(object);
+        } else {
+            slot = py::reinterpret_steal<py::object>(object);
+        }
+        return slot.ptr();
+    }
+
     std::vector<py::object> objects;
 };
 
@@ -228,6 +235,20 @@ public:
 private:
     std::shared_ptr<Version<W>> held;
 };
+
+// Changes `g` at once when no read holds its current version, for a change
+// whose prepare step runs no Python code and calls no check (one node, one
+// edge): nothing can come between the look at the count of reads and the
+// change. False, with nothing done, when a read holds the version.
+template <class W, class Prepare, class Apply>
+bool writeAtOnce(SharedGraph<W>& g, Prepare& prepare, Apply& apply) {
+    Version<W>& now = *g.version();
+    // Acquire: the reads that held the version are done with it.
+    if (now.readers.load(std::memory_order_acquire) != 0) return false;
+    auto prepared = prepare(std::as_const(now.graph));
+    apply(now.graph, prepared);
+    return true;
+}
 
 // Changes `g` holding the interpreter lock: `prepare(const Store&)` checks
 // the change and returns what `apply(Store&, prepared)` needs to make it.

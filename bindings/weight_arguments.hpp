@@ -26,6 +26,14 @@ inline void weightError(PyObject* type, PyObject* weight, const char* tail) {
 }
 
 inline bool weightArgument(PyObject* object, int& weight) {
+    if (PyLong_CheckExact(object)) {  // the common case, without a new reference
+        int overflow = 0;
+        const long value = PyLong_AsLongAndOverflow(object, &overflow);
+        if (overflow == 0 && value >= INT_MIN && value <= INT_MAX) {
+            weight = static_cast<int>(value);
+            return true;
+        }
+    }
     if (PyFloat_Check(object) || !PyIndex_Check(object)) {
         weightError(PyExc_TypeError, object,
                     "is not an integer: this graph holds integer weights (Graph(..., weightType=float) holds "

@@ -41,15 +41,45 @@ template <class W>
 std::optional<GraphStore<std::string, W>> readDirect(std::string_view text) {
     GraphText<W> found;
     if (!GraphTextReader<W>(text).read(found)) return std::nullopt;
-    GraphStore<std::string, W> graph(found.directed);
-    Checkpoint checkpoint;
-    for (const std::string_view name : found.nodes) {
-        checkpoint();
-        graph.addNode(std::string(name));
+    using Store = GraphStore<std::string, W>;
+    Store graph(found.directed);
+    // As batches, which look names up and make room a node at a time, ahead
+    // of the changes; a batch that fails is made again one item at a time,
+    // which gives the graph file's own error (the batches name the item).
+    std::vector<std::string> names(found.nodes.begin(), found.nodes.end());
+    std::optional<typename Store::PreparedNodes> nodes;
+    try {
+        nodes = graph.prepareNodes(names);
+    } catch (const Interrupted&) {
+        throw;
+    } catch (const std::runtime_error&) {
+    } catch (const std::length_error&) {
     }
-    for (const auto& edge : found.edges) {
-        checkpoint();
-        graph.addEdge(edge.src, edge.dest, edge.weight);
+    Checkpoint checkpoint;
+    if (nodes) {
+        graph.apply(names, *nodes);
+    } else {
+        for (const std::string& name : names) {
+            checkpoint();
+            graph.addNode(name);
+        }
+    }
+    std::vector<typename Store::EdgeSpec> batch;
+    batch.reserve(found.edges.size());
+    for (const auto& edge : found.edges) batch.push_back({edge.src, edge.dest, edge.weight});
+    std::optional<typename Store::PreparedEdges> edges;
+    try {
+        edges = graph.prepareEdges(batch);
+    } catch (const std::out_of_range&) {
+    } catch (const std::invalid_argument&) {
+    }
+    if (edges) {
+        graph.apply(*edges);
+    } else {
+        for (const auto& edge : found.edges) {
+            checkpoint();
+            graph.addEdge(edge.src, edge.dest, edge.weight);
+        }
     }
     return graph;
 }

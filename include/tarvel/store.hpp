@@ -107,7 +107,10 @@ public:
     // Errors: std::out_of_range "unknown node: NAME" for a name that is not a
     // node (src looked up first); std::invalid_argument for a weight that is
     // not finite. The graph is unchanged on every error. Cost: amortised O(1).
-    void addEdge(Key src, Key dest, const W& weight) { apply(prepareEdge(src, dest, weight)); }
+    void addEdge(Key src, Key dest, const W& weight) {
+        const PreparedEdge edge = prepareEdge(src, dest, weight);
+        apply(edge);
+    }
 
     // One edge of a batch for addEdges: names held as Key would be (string
     // names as views, which must outlive the call), others by value.

@@ -259,6 +259,11 @@ private:
         const auto* u = reinterpret_cast<const unsigned char*>(p);
         const auto* stop = reinterpret_cast<const unsigned char*>(end);
         while (u < stop && *u != '"') {
+            // Printable ASCII, nearly every byte of a name, first.
+            if (*u >= 0x20 && *u < 0x80 && *u != '\\') {
+                ++u;
+                continue;
+            }
             if (*u == '\\' || *u < 0x20) return false;
             const std::size_t n = utf8Length(u, stop);
             if (n == 0) return false;
