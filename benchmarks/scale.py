@@ -12,7 +12,9 @@ edges, a file of a million edges, and weights at the ends of the 32-bit range.
 Prints seconds per measurement (best of a few runs for the quick ones).
 """
 import argparse
+import copy
 import os
+import pickle
 import random
 import tempfile
 import time
@@ -154,6 +156,20 @@ def load_file(m):
         path = os.path.join(folder, "big.json")
         report(f"save {m:,} edges", timed(lambda: g.save(path)))
         report(f"load {m:,} edges", timed(lambda: tarvel.Graph.load(path)))
+    pickled = pickle.dumps(g)
+    report(f"pickle.dumps {m:,} edges ({len(pickled) / 1e6:.1f} MB)", timed(lambda: pickle.dumps(g)))
+    report(f"pickle.loads {m:,} edges", timed(lambda: pickle.loads(pickled)))
+    report(f"copy.copy {m:,} edges", timed(lambda: copy.copy(g)))
+    float_graph = tarvel.Graph(True, weightType=float)
+    float_graph.addNodes(names)
+    float_graph.addEdges([(rng.choice(names), rng.choice(names), rng.uniform(-100, 100)) for _ in range(m)])
+    with tempfile.TemporaryDirectory() as folder:
+        path = os.path.join(folder, "big-float.json")
+        report(f"save {m:,} float edges", timed(lambda: float_graph.save(path)))
+        report(f"load {m:,} float edges", timed(lambda: tarvel.Graph.load(path, weightType=float)))
+    pickled = pickle.dumps(float_graph)
+    report(f"pickle.dumps {m:,} float edges", timed(lambda: pickle.dumps(float_graph)))
+    report(f"pickle.loads {m:,} float edges", timed(lambda: pickle.loads(pickled)))
 
 
 def main():
