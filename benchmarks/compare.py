@@ -390,12 +390,12 @@ def chart(ratios, path):
     fig.savefig(path, dpi=120)
 
 
-README = os.path.join(os.path.dirname(HERE), "README.md")
+README = os.path.join(os.path.dirname(HERE), "docs", "speed.md")
 BEGIN, END = "<!-- benchmark results: begin -->\n", "<!-- benchmark results: end -->\n"
 
 
 def update_readme(text):
-    """Puts the table between the README's two result markers."""
+    """Puts the table between the two result markers of docs/speed.md."""
     with open(README, encoding="utf-8") as f:
         readme = f.read()
     if BEGIN not in readme or END not in readme:

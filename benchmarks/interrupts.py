@@ -1,6 +1,6 @@
 """How soon Ctrl-C stops each long operation.
 
-    python benchmarks/interrupts.py            # the sizes of the README's table
+    python benchmarks/interrupts.py            # the sizes of the table in docs/python-api.md
     python benchmarks/interrupts.py --small    # quicker, for the tests
 
 Each operation starts on a graph big enough to run for seconds; a timer

@@ -1,4 +1,4 @@
-"""The costs stated in docstrings are the ones in the README's tables."""
+"""The costs stated in docstrings are the ones in the Python API reference's tables."""
 import os
 import re
 
@@ -12,12 +12,10 @@ SELECTED_BY = {**{m: "shortestPath" for m in tarvel.ShortestPathAlgo.__members__
 
 
 def readme_costs():
-    """Member name -> the costs its rows in the README's Python API reference state."""
+    """Member name -> the costs its rows in docs/python-api.md state."""
     costs = {}
-    with open(os.path.join(ROOT, "README.md"), encoding="utf-8") as f:
-        text = f.read()
-    reference = text[text.index("## API reference\n"):]
-    reference = reference[:reference.index("\n## ", 1)]
+    with open(os.path.join(ROOT, "docs", "python-api.md"), encoding="utf-8") as f:
+        reference = f.read()
     for line in reference.splitlines():
         cells = [cell.strip() for cell in line.strip().strip("|").split("|")]
         if not line.startswith("| `") or not COST.search(cells[-1]):

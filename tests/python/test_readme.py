@@ -1,5 +1,6 @@
-"""The README's examples run and show what they say; the tour shows the
-sample graph and answers that an independent library confirms."""
+"""The examples of the README and of every page under docs/ run and show
+what they say; the tour shows the sample graph and answers that an
+independent library confirms."""
 import doctest
 import json
 import os
@@ -8,6 +9,7 @@ import subprocess
 import sys
 
 import networkx as nx
+import pytest
 
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 SAMPLE = os.path.join(ROOT, "examples", "sample_graph.json")
@@ -18,16 +20,23 @@ def readme():
         return f.read()
 
 
-def test_python_examples_show_their_results(tmp_path, monkeypatch):
+PAGES = ["README.md"] + sorted(os.path.join("docs", page) for page in os.listdir(os.path.join(ROOT, "docs"))
+                               if page.endswith(".md"))
+
+
+@pytest.mark.parametrize("page", PAGES)
+def test_python_examples_show_their_results(page, tmp_path, monkeypatch):
+    """Each page's examples run as one session, in a scratch folder."""
     monkeypatch.chdir(tmp_path)
-    blocks = re.findall(r"```python\n(.*?)```", readme(), re.S)
-    examples = [b for b in blocks if ">>>" in b]
-    assert examples
-    for block in examples:
-        test = doctest.DocTestParser().get_doctest(block, {}, "README", "README.md", 0)
+    with open(os.path.join(ROOT, page), encoding="utf-8") as f:
+        blocks = re.findall(r"```python\n(.*?)```", f.read(), re.S)
+    namespace = {}
+    for block in (b for b in blocks if ">>>" in b):
+        test = doctest.DocTestParser().get_doctest(block, namespace, page, page, 0)
         runner = doctest.DocTestRunner(optionflags=doctest.ELLIPSIS)
-        runner.run(test)
+        runner.run(test, clear_globs=False)
         assert runner.failures == 0, block
+        namespace = test.globs  # the next block goes on from here
 
 
 def tour_output():
