@@ -67,4 +67,13 @@ def main(path):
 
 
 if __name__ == "__main__":
-    main(sys.argv[1] if len(sys.argv) > 1 else os.path.join(os.path.dirname(__file__), "sample_graph.json"))
+    arguments = [a for a in sys.argv[1:] if not a.startswith("--draw")]
+    sample = arguments[0] if arguments else os.path.join(os.path.dirname(__file__), "sample_graph.json")
+    main(sample)
+    drawing = [a for a in sys.argv[1:] if a.startswith("--draw")]
+    if drawing:  # --draw or --draw=OUT.png: the map with the answers on it
+        from draw_map import draw
+
+        out = drawing[0].partition("=")[2] or "roads.png"
+        draw(tarvel.Graph.load(sample), "Ashford", "Elmstead", out)
+        print(f"\nPicture of the map: {os.path.abspath(out)}")
