@@ -8,6 +8,7 @@
 #include <Python.h>
 #include <pybind11/pybind11.h>
 
+#include <algorithm>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -124,30 +125,88 @@ inline PyObject* katzCentrality(PyObject* self, PyObject* const* args, Py_ssize_
         [](const auto& g, const auto& scores) { return byName(g, scores); });
 }
 
-// closenessCentrality and betweennessCentrality: (*, threads, progress).
-template <class Compute>
-PyObject* allPairs(const char* method, PyObject* self, PyObject* const* args, Py_ssize_t nargs,
-                   PyObject* kwnames, Compute&& compute) {
-    const Signature signature{method, {"threads", "progress"}, 0, 0, 0};
-    PyObject* given[2];
-    tarvel::RunOptions options;
-    if (!parseArguments(signature, args, nargs, kwnames, given) ||
-        !runArguments(method, given[0], given[1], options)) {
-        return nullptr;
+// The names of an iterable (none means None: every node), copied out.
+inline bool nameListArgument(const char* method, const char* what, PyObject* object,
+                             std::optional<std::vector<std::string>>& names) {
+    if (object == nullptr || object == Py_None) return true;
+    if (PyUnicode_Check(object) || PyBytes_Check(object) || PyByteArray_Check(object)) {
+        wrongType(method, what, "an iterable of names or None", object);
+        return false;
     }
-    return simple(
-        self, [&](const auto& v) { return compute(v, options); },
-        [](const auto& g, const auto& scores) { return byName(g, scores); });
+    const auto iterator = py::reinterpret_steal<py::object>(PyObject_GetIter(object));
+    if (!iterator) return false;
+    names.emplace();
+    while (const auto item = py::reinterpret_steal<py::object>(PyIter_Next(iterator.ptr()))) {
+        std::string_view name;
+        if (!nameArgument(method, what, item.ptr(), name)) return false;
+        names->emplace_back(name);
+    }
+    return !PyErr_Occurred();
+}
+
+// The indices of `names` in the graph `g` reads, in index order.
+// Errors: std::out_of_range "unknown node: NAME"; ValueError naming a node
+// given twice.
+template <class W>
+std::vector<tarvel::NodeIndex> indicesOf(const char* method, const char* what, const Read<W>& g,
+                                         const std::vector<std::string>& names) {
+    std::vector<tarvel::NodeIndex> nodes;
+    nodes.reserve(names.size());
+    for (const std::string& name : names) nodes.push_back(g.graph().indexOf(name));
+    std::vector<tarvel::NodeIndex> sorted = nodes;
+    std::sort(sorted.begin(), sorted.end());
+    const auto twice = std::adjacent_find(sorted.begin(), sorted.end());
+    if (twice != sorted.end()) {
+        const auto name = py::reinterpret_steal<py::object>(g.name(*twice));
+        PyErr_Format(PyExc_ValueError, "%s(): node %R is given twice in %s", method, name.ptr(), what);
+        throw py::error_already_set();
+    }
+    return sorted;
 }
 
 inline PyObject* closenessCentrality(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-    return allPairs("closenessCentrality", self, args, nargs, kwnames,
-                    [](const auto& v, const auto& options) { return tarvel::closenessCentrality(v, options); });
+    static const Signature signature{"closenessCentrality", {"nodes", "threads", "progress"}, 0, 0, 0};
+    PyObject* given[3];
+    tarvel::RunOptions options;
+    std::optional<std::vector<std::string>> names;
+    if (!parseArguments(signature, args, nargs, kwnames, given) ||
+        !nameListArgument("closenessCentrality", "nodes", given[0], names) ||
+        !runArguments("closenessCentrality", given[1], given[2], options)) {
+        return nullptr;
+    }
+    return onGraph(self, [&](auto& shared) {
+        const Read g(shared);
+        if (!names) {
+            return byName(g, released([&] { return tarvel::closenessCentrality(g.view(), options); }));
+        }
+        const auto nodes = indicesOf("closenessCentrality", "nodes", g, *names);
+        const auto scores = released([&] { return tarvel::closenessCentrality(g.view(), nodes, options); });
+        py::dict out;
+        for (std::size_t k = 0; k < nodes.size(); ++k) {
+            setByName(g, out, nodes[k], number(scores[k]));
+        }
+        return out;
+    });
 }
 
 inline PyObject* betweennessCentrality(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-    return allPairs("betweennessCentrality", self, args, nargs, kwnames,
-                    [](const auto& v, const auto& options) { return tarvel::betweennessCentrality(v, options); });
+    static const Signature signature{"betweennessCentrality", {"sources", "threads", "progress"}, 0, 0, 0};
+    PyObject* given[3];
+    tarvel::RunOptions options;
+    std::optional<std::vector<std::string>> names;
+    if (!parseArguments(signature, args, nargs, kwnames, given) ||
+        !nameListArgument("betweennessCentrality", "sources", given[0], names) ||
+        !runArguments("betweennessCentrality", given[1], given[2], options)) {
+        return nullptr;
+    }
+    return onGraph(self, [&](auto& shared) {
+        const Read g(shared);
+        if (!names) {
+            return byName(g, released([&] { return tarvel::betweennessCentrality(g.view(), options); }));
+        }
+        const auto sources = indicesOf("betweennessCentrality", "sources", g, *names);
+        return byName(g, released([&] { return tarvel::betweennessCentrality(g.view(), sources, options); }));
+    });
 }
 
 inline PyObject* minimumSpanningTree(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {

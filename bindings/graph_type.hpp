@@ -275,19 +275,25 @@ inline PyMethodDef methods[] = {
      "Number of adjacency entries per node (out-degree; edge ends when undirected).\n\n"
      "Returns a dict in node order. O(V)."},
     {"closenessCentrality", method(algorithms::closenessCentrality), Fast,
-     "closenessCentrality($self, /, *, threads=None, progress=None)\n--\n\n"
+     "closenessCentrality($self, /, *, nodes=None, threads=None, progress=None)\n--\n\n"
      "1 / (sum of hop distances to the nodes a node reaches), 0.0 when it reaches none.\n\n"
-     "Returns a dict in node order. threads: how many threads search (None: every usable core; at most one "
-     "per core of the process's affinity mask; the numbers are the same for any count). progress(done, "
-     "total): called a few times a second with the nodes done and the node count; what it raises stops the "
-     "computation. O(V × (V + E))."},
+     "Returns a dict in node order: every node's score, or with nodes (an iterable of names) those nodes' "
+     "only, each the same to the bit as in the whole call; a name given twice raises ValueError, an unknown "
+     "one IndexError. threads: how many threads search (None: every usable core; at most one per core of the "
+     "process's affinity mask; the numbers are the same for any count). progress(done, total): called a few "
+     "times a second with the nodes done and the nodes asked for; what it raises stops the computation. "
+     "O(V × (V + E)), O(K × (V + E)) for K nodes."},
     {"betweennessCentrality", method(algorithms::betweennessCentrality), Fast,
-     "betweennessCentrality($self, /, *, threads=None, progress=None)\n--\n\n"
+     "betweennessCentrality($self, /, *, sources=None, threads=None, progress=None)\n--\n\n"
      "Unnormalised betweenness over hop-count shortest paths; parallel edges are distinct paths and "
-     "undirected pairs count from both ends.\n\nReturns a dict in node order. threads: how many threads "
-     "search (None: every usable core; at most one per core of the process's affinity mask; the numbers are "
-     "the same for any count). progress(done, total): called a few times a second with the sources done and "
-     "the node count; what it raises stops the computation. O(V × (V + E))."},
+     "undirected pairs count from both ends.\n\nReturns a dict in node order. sources (an iterable of names, "
+     "None for every node): only the paths from those sources count, summed in node order whatever order "
+     "they are given in; the parts of a partition of the nodes sum to the whole but for rounding (within "
+     "about 2(V - 1) x 2**-53 relatively); a name given twice raises ValueError, an unknown one IndexError. "
+     "threads: how many threads search (None: every usable core; at most one per core of the process's "
+     "affinity mask; the numbers are the same for any count). progress(done, total): called a few times a "
+     "second with the sources done and the sources asked for; what it raises stops the computation. "
+     "O(V × (V + E)), O(K × (V + E)) for K sources."},
     {"minimumSpanningTree", method(algorithms::minimumSpanningTree), Fast,
      "minimumSpanningTree($self, /, method=tarvel.KRUSKAL)\n--\n\n"
      "A minimum spanning forest as a list of new Edge objects.\n\n"

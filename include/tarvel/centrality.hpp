@@ -7,10 +7,13 @@
 // floating-point sum is taken in the order of the sequential computation.
 #pragma once
 
+#include <algorithm>
 #include <cmath>
 #include <condition_variable>
 #include <cstdint>
 #include <mutex>
+#include <stdexcept>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -165,57 +168,111 @@ std::size_t entryCount(const GraphView<T, W>& g) {
     return entries;
 }
 
+// Every node index 0 .. n - 1, for the calls over all nodes.
+inline std::vector<NodeIndex> allNodes(std::size_t n) {
+    std::vector<NodeIndex> nodes(n);
+    for (NodeIndex i = 0; i < n; ++i) nodes[i] = i;
+    return nodes;
+}
+
+// Checks a list of node indices of a graph of n nodes: each below n, none
+// given twice. Errors: std::out_of_range for an index past the end,
+// std::invalid_argument "node index K is given twice".
+inline void checkNodeList(const std::vector<NodeIndex>& nodes, std::size_t n) {
+    std::vector<bool> seen(n, false);
+    for (const NodeIndex node : nodes) {
+        if (node >= n) {
+            throw std::out_of_range("node index " + std::to_string(node) + " is out of range for a graph of " +
+                                    std::to_string(n) + " nodes");
+        }
+        if (seen[node]) throw std::invalid_argument("node index " + std::to_string(node) + " is given twice");
+        seen[node] = true;
+    }
+}
+
 }  // namespace detail
 
-// 1 / (sum of hop distances from the node to the nodes it reaches, along
-// stored entries), 0.0 when it reaches none. Unreached nodes add nothing.
+// The closeness of each node of `nodes` (indices, in any order, none twice):
+// score k is the score of nodes[k], 1 / (sum of hop distances from the node
+// to the nodes it reaches, along stored entries), 0.0 when it reaches none;
+// unreached nodes add nothing. Each score is its node's own search, so it is
+// the same, to the bit, whatever else is asked for: a list of nodes cut into
+// parts gives the scores of the whole.
 // options: threads (each node's score is its own search) and progress
-// (nodes done of V).
-// Errors: whatever the thread's interrupt check or the progress callback
-// throws. Cost: O(V × (V + E)) time (one breadth-first search per node),
+// (nodes done of the number given).
+// Errors: std::out_of_range for an index past the end, std::invalid_argument
+// for an index given twice (both before any search); whatever the thread's
+// interrupt check or the progress callback throws.
+// Cost: O(K × (V + E)) time for K nodes (one breadth-first search each),
 // O(V) memory per thread.
 template <class T, class W>
-std::vector<double> closenessCentrality(const GraphView<T, W>& g, const RunOptions& options = {}) {
+std::vector<double> closenessCentrality(const GraphView<T, W>& g, const std::vector<NodeIndex>& nodes,
+                                        const RunOptions& options = {}) {
     const std::size_t n = g.nodeCount();
-    std::vector<double> scores(n, 0.0);
-    const unsigned threads = detail::threadsFor(options.threads, n * (detail::entryCount(g) + n), detail::SourceGrain);
+    detail::checkNodeList(nodes, n);
+    const std::size_t count = nodes.size();
+    std::vector<double> scores(count, 0.0);
+    const unsigned threads =
+        detail::threadsFor(options.threads, count * (detail::entryCount(g) + n), detail::SourceGrain);
     std::atomic<std::size_t> next{0}, done{0};
     detail::runThreads(threads, [&](unsigned t, const std::atomic<bool>& stop) {
         detail::ClosenessSearch<T, W> search(g);
         detail::WorkerCheck tick(t, stop);
         detail::ProgressReport report(options.progress);
-        for (std::size_t i; !stop.load(std::memory_order_relaxed) && (i = next++) < n;) {
-            scores[i] = search.score(i, tick);
+        for (std::size_t k; !stop.load(std::memory_order_relaxed) && (k = next++) < count;) {
+            scores[k] = search.score(nodes[k], tick);
             const std::size_t finished = ++done;
-            if (t == 0) report(finished, n);
+            if (t == 0) report(finished, count);
         }
         if (t == 0 && !stop.load()) {
             // The others' last searches, then the end.
-            while (done.load() < n && !stop.load()) {
+            while (done.load() < count && !stop.load()) {
                 tick.now();
                 std::this_thread::sleep_for(std::chrono::milliseconds(1));
             }
-            if (!stop.load()) report.finished(n, n);
+            if (!stop.load()) report.finished(count, count);
         }
     });
     return scores;
 }
 
+// The closeness of every node, in index order: closenessCentrality(g,
+// every index, options). Progress counts nodes done of V.
+// Errors: whatever the thread's interrupt check or the progress callback
+// throws. Cost: O(V × (V + E)) time (one breadth-first search per node),
+// O(V) memory per thread.
+template <class T, class W>
+std::vector<double> closenessCentrality(const GraphView<T, W>& g, const RunOptions& options = {}) {
+    return closenessCentrality(g, detail::allNodes(g.nodeCount()), options);
+}
+
 // Unnormalised betweenness over hop-count shortest paths by dependency
-// accumulation, one breadth-first search per source in index order, the
-// dependencies added in that order. Parallel edges are distinct shortest
+// accumulation, counting the shortest paths that start at the sources
+// given (indices, in any order, none twice): one breadth-first search per
+// source, in index order, the dependencies added in that order, whatever
+// order the sources are given in. Parallel edges are distinct shortest
 // paths; in an undirected graph every pair counts from both ends (twice the
-// usual value); the ends of a path get no credit for it.
+// usual value); the ends of a path get no credit for it. Every term is
+// non-negative, so the scores of the parts of a partition of the nodes sum
+// to the scores of all sources but for rounding: within 2γ/(1 − γ) of them
+// relatively, γ = (V − 1)u / (1 − (V − 1)u), u = 2^−53.
 // options: threads (sources run ahead on other threads; their dependencies
 // are added in source order, with at most two sources per thread waiting)
-// and progress (sources done of V).
-// Errors: whatever the thread's interrupt check or the progress callback
-// throws. Cost: O(V × (V + E)) time, O(V + E) memory per thread.
+// and progress (sources done of the number given).
+// Errors: std::out_of_range for an index past the end, std::invalid_argument
+// for an index given twice (both before any search); whatever the thread's
+// interrupt check or the progress callback throws.
+// Cost: O(K × (V + E)) time for K sources, O(V + E) memory per thread.
 template <class T, class W>
-std::vector<double> betweennessCentrality(const GraphView<T, W>& g, const RunOptions& options = {}) {
+std::vector<double> betweennessCentrality(const GraphView<T, W>& g, std::vector<NodeIndex> sources,
+                                          const RunOptions& options = {}) {
     const std::size_t n = g.nodeCount();
+    detail::checkNodeList(sources, n);
+    std::sort(sources.begin(), sources.end());
+    const std::size_t count = sources.size();
     std::vector<double> scores(n, 0.0);
-    const unsigned threads = detail::threadsFor(options.threads, n * (detail::entryCount(g) + n), detail::SourceGrain);
+    const unsigned threads =
+        detail::threadsFor(options.threads, count * (detail::entryCount(g) + n), detail::SourceGrain);
 
     // A source's dependencies wait in a slot until every earlier source's
     // have been added.
@@ -229,14 +286,14 @@ std::vector<double> betweennessCentrality(const GraphView<T, W>& g, const RunOpt
     for (Slot& slot : slots) slot.dependency.assign(n, 0.0);
     std::mutex lock;
     std::condition_variable changed;
-    std::size_t next = 0;   // the next source to search
+    std::size_t next = 0;   // the position of the next source to search
     std::size_t added = 0;  // the sources whose dependencies are in `scores`
 
     const auto addReady = [&] {  // under `lock`
-        while (added < n && slots[added % slotCount].ready) {
+        while (added < count && slots[added % slotCount].ready) {
             Slot& slot = slots[added % slotCount];
             for (const NodeIndex w : slot.order)
-                if (w != added) scores[w] += slot.dependency[w];
+                if (w != sources[added]) scores[w] += slot.dependency[w];
             slot.ready = false;
             ++added;
         }
@@ -247,25 +304,25 @@ std::vector<double> betweennessCentrality(const GraphView<T, W>& g, const RunOpt
         detail::WorkerCheck tick(t, stop);
         detail::ProgressReport report(options.progress);
         for (;;) {
-            std::size_t s;
+            std::size_t k;
             {
                 std::unique_lock<std::mutex> guard(lock);
                 // The thread making calls must keep making them while it waits.
-                while (!stop.load() && next < n && next >= added + slotCount) {
+                while (!stop.load() && next < count && next >= added + slotCount) {
                     changed.wait_for(guard, std::chrono::milliseconds(2));
                     if (t == 0) {
                         const std::size_t sofar = added;
                         guard.unlock();
                         tick.now();
-                        report(sofar, n);
+                        report(sofar, count);
                         guard.lock();
                     }
                 }
-                if (stop.load() || next >= n) break;
-                s = next++;
+                if (stop.load() || next >= count) break;
+                k = next++;
             }
-            Slot& slot = slots[s % slotCount];
-            search.run(s, slot.dependency, tick);
+            Slot& slot = slots[k % slotCount];
+            search.run(sources[k], slot.dependency, tick);
             std::size_t sofar;
             {
                 std::lock_guard<std::mutex> guard(lock);
@@ -275,23 +332,33 @@ std::vector<double> betweennessCentrality(const GraphView<T, W>& g, const RunOpt
                 sofar = added;
             }
             changed.notify_all();
-            if (t == 0) report(sofar, n);
+            if (t == 0) report(sofar, count);
         }
         if (t == 0 && !stop.load()) {
             std::unique_lock<std::mutex> guard(lock);
-            while (added < n && !stop.load()) {
+            while (added < count && !stop.load()) {
                 changed.wait_for(guard, std::chrono::milliseconds(2));
                 const std::size_t sofar = added;
                 guard.unlock();
                 tick.now();
-                report(sofar, n);
+                report(sofar, count);
                 guard.lock();
             }
             guard.unlock();
-            if (!stop.load()) report.finished(n, n);
+            if (!stop.load()) report.finished(count, count);
         }
     });
     return scores;
+}
+
+// The betweenness of every node, counting the paths from every source:
+// betweennessCentrality(g, every index, options). Progress counts sources
+// done of V.
+// Errors: whatever the thread's interrupt check or the progress callback
+// throws. Cost: O(V × (V + E)) time, O(V + E) memory per thread.
+template <class T, class W>
+std::vector<double> betweennessCentrality(const GraphView<T, W>& g, const RunOptions& options = {}) {
+    return betweennessCentrality(g, detail::allNodes(g.nodeCount()), options);
 }
 
 // Katz scores by fixed-point iteration x <- alpha × (sum of the previous

@@ -108,3 +108,40 @@ TEST(Centrality, NamedMapsHoldEveryNode) {
     EXPECT_EQ(g.closenessCentrality().at(40), 0.0);
     EXPECT_EQ(g.katzCentrality().size(), 5u);
 }
+
+// Scores for some nodes or from some sources: closeness parts are the whole
+// call's scores to the bit; betweenness parts of a partition of the sources
+// sum to the whole within the stated rounding bound, and the order in which
+// sources are given does not matter.
+TEST(Centrality, PartsOfTheNodesAddUpToTheWhole) {
+    std::mt19937 rng(41);
+    for (int round = 0; round < 12; ++round) {
+        const bool directed = round % 2 == 0;
+        G g = randomGraph(rng, directed, 60 + 10 * round, 300 + 40 * round);
+        const auto v = g.view();
+        const std::size_t n = v.nodeCount();
+        const auto closeness = tarvel::closenessCentrality(v);
+        const auto betweenness = tarvel::betweennessCentrality(v);
+        std::vector<tarvel::NodeIndex> shuffled = tarvel::detail::allNodes(n);
+        std::shuffle(shuffled.begin(), shuffled.end(), rng);
+        const std::size_t cut = n / 3;
+        const std::vector<tarvel::NodeIndex> first(shuffled.begin(), shuffled.begin() + static_cast<long>(cut));
+        const std::vector<tarvel::NodeIndex> rest(shuffled.begin() + static_cast<long>(cut), shuffled.end());
+        const auto part = tarvel::closenessCentrality(v, first);
+        for (std::size_t k = 0; k < cut; ++k) EXPECT_EQ(part[k], closeness[first[k]]);
+        const auto a = tarvel::betweennessCentrality(v, first), b = tarvel::betweennessCentrality(v, rest);
+        const double u = std::ldexp(1.0, -53), gamma = static_cast<double>(n - 1) * u / (1 - static_cast<double>(n - 1) * u);
+        for (std::size_t i = 0; i < n; ++i) {
+            EXPECT_LE(std::fabs(a[i] + b[i] - betweenness[i]), 2 * gamma / (1 - gamma) * betweenness[i]) << i;
+        }
+        std::vector<tarvel::NodeIndex> sorted = rest;
+        std::sort(sorted.begin(), sorted.end());
+        EXPECT_EQ(tarvel::betweennessCentrality(v, sorted), b);  // the order given plays no part
+        EXPECT_EQ(tarvel::betweennessCentrality(v, tarvel::detail::allNodes(n)), betweenness);
+    }
+    G g = randomGraph(rng, true, 5, 8);
+    EXPECT_THROW(tarvel::betweennessCentrality(g.view(), std::vector<tarvel::NodeIndex>{1, 2, 1}), std::invalid_argument);
+    EXPECT_THROW(tarvel::closenessCentrality(g.view(), std::vector<tarvel::NodeIndex>{5}), std::out_of_range);
+    EXPECT_TRUE(tarvel::closenessCentrality(g.view(), std::vector<tarvel::NodeIndex>{}).empty());
+    EXPECT_EQ(tarvel::betweennessCentrality(g.view(), std::vector<tarvel::NodeIndex>{}), std::vector<double>(5, 0.0));
+}

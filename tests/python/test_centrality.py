@@ -105,3 +105,28 @@ def test_agreement_with_reference_library():
         katz_ref = nx.katz_centrality(ref.reverse() if directed else ref, alpha=0.05 / c, beta=1.0,
                                       max_iter=5000, tol=1e-14)
         assert katz == pytest.approx(katz_ref, abs=1e-9)
+
+
+def test_scores_of_some_nodes_and_from_some_sources():
+    import random
+    rng = random.Random(9)
+    g = tarvel.Graph(True)
+    names = [str(i) for i in range(150)]
+    g.addNodes(names)
+    g.addEdges([(rng.choice(names), rng.choice(names), 1) for _ in range(700)])
+    closeness, betweenness = g.closenessCentrality(), g.betweennessCentrality()
+    rng.shuffle(names)
+    parts = [names[:50], names[50:]]
+    seen = []
+    assert g.closenessCentrality(nodes=iter(parts[0])) == {k: closeness[k] for k in closeness if k in parts[0]}
+    sums = [g.betweennessCentrality(sources=part, progress=lambda d, t: seen.append((d, t))) for part in parts]
+    bound = 2 * 149 * 2.0 ** -53 * 1.01
+    assert all(abs(sums[0][k] + sums[1][k] - betweenness[k]) <= bound * betweenness[k] for k in betweenness)
+    assert seen[-1] == (100, 100) and g.betweennessCentrality(sources=sorted(parts[1])) == sums[1]
+    assert g.betweennessCentrality(sources=None) == betweenness
+    with pytest.raises(ValueError, match="^betweennessCentrality\\(\\): node '3' is given twice in sources$"):
+        g.betweennessCentrality(sources=["3", "4", "3"])
+    with pytest.raises(IndexError, match="^unknown node: x$"):
+        g.closenessCentrality(nodes=["1", "x"])
+    with pytest.raises(TypeError):
+        g.closenessCentrality(nodes="12")
