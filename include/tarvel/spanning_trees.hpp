@@ -194,9 +194,11 @@ std::vector<TreeEdge<W>> boruvka(const GraphView<T, W>& g) {
     // out of a component).
     detail::DisjointSet sets(n);  // also refuses 2^31 nodes and more, so the Reversed bit is free
     std::vector<Candidate> candidates;
+    detail::Checkpoint checkpoint;
     {
         const detail::UndirectedNeighbors<T, W> lists(g);
         for (NodeIndex i = 0; i < n; ++i) {
+            checkpoint(g.neighbors(i).size() + 1);
             lists.forEach(i, [&](NodeIndex v, const W& w, bool isReversed) {
                 if (v == i) return;
                 candidates.push_back({static_cast<Index>(i) | (isReversed ? Reversed : 0), static_cast<Index>(v), w});
@@ -222,7 +224,6 @@ std::vector<TreeEdge<W>> boruvka(const GraphView<T, W>& g) {
         return count;
     };
     std::vector<std::pair<Index, Index>> picks;
-    detail::Checkpoint checkpoint;
 
     // ---- scanning phases
     std::size_t scanningPhases = 8;
@@ -237,7 +238,10 @@ std::vector<TreeEdge<W>> boruvka(const GraphView<T, W>& g) {
     std::vector<Pick> slot(n, Pick{None, W{}});
     for (std::size_t phase = 0; phase < scanningPhases; ++phase) {
         if (result.size() >= n - 1) return result;
-        for (NodeIndex i = 0; i < n; ++i) root[i] = rootOf(static_cast<Index>(i));
+        for (NodeIndex i = 0; i < n; ++i) {
+            if ((i & 0xffff) == 0) checkpoint(0x10000);
+            root[i] = rootOf(static_cast<Index>(i));
+        }
         Index kept = 0;
         checkpoint.now();
         for (std::size_t e = 0; e < candidates.size(); ++e) {
