@@ -1,0 +1,19 @@
+"""The all-pairs centralities of a tarvel graph on a Dask cluster.
+
+    import tarvel, tarvel_dask
+    from distributed import Client
+    client = Client("scheduler-address:8786")
+    scores = tarvel_dask.betweennessCentrality(graph, client)
+
+The sources are cut into chunks in node order; each task answers one chunk
+with tarvel's own `betweennessCentrality(sources=...)` or
+`closenessCentrality(nodes=...)` on a copy of the graph that every worker
+receives once. Closeness chunks are joined: the result is the local call's,
+to the bit. Betweenness chunks are summed in chunk order whatever order they
+finish in, so the same graph and chunk size give the same bits on any
+cluster; they differ from the local call's by rounding only (see
+`docs/distributed.md`). Needs `distributed` (install `tarvel[dask]`).
+"""
+from ._centrality import betweennessCentrality, closenessCentrality, defaultChunk
+
+__all__ = ["betweennessCentrality", "closenessCentrality", "defaultChunk"]
