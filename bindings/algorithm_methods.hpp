@@ -164,49 +164,50 @@ std::vector<tarvel::NodeIndex> indicesOf(const char* method, const char* what, c
     return sorted;
 }
 
-inline PyObject* closenessCentrality(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-    static const Signature signature{"closenessCentrality", {"nodes", "threads", "progress"}, 0, 0, 0};
+// closenessCentrality and betweennessCentrality: (*, NODES=None, threads=None,
+// progress=None), NODES naming the nodes asked for. whole(read, options)
+// answers for every node, part(read, indices in order, options) for some.
+template <class Whole, class Part>
+PyObject* someOrAll(const char* method, const char* what, PyObject* self, PyObject* const* args, Py_ssize_t nargs,
+                    PyObject* kwnames, Whole&& whole, Part&& part) {
+    const Signature signature{method, {what, "threads", "progress"}, 0, 0, 0};
     PyObject* given[3];
     tarvel::RunOptions options;
     std::optional<std::vector<std::string>> names;
-    if (!parseArguments(signature, args, nargs, kwnames, given) ||
-        !nameListArgument("closenessCentrality", "nodes", given[0], names) ||
-        !runArguments("closenessCentrality", given[1], given[2], options)) {
+    if (!parseArguments(signature, args, nargs, kwnames, given) || !nameListArgument(method, what, given[0], names) ||
+        !runArguments(method, given[1], given[2], options)) {
         return nullptr;
     }
-    return onGraph(self, [&](auto& shared) {
+    return onGraph(self, [&](auto& shared) -> py::object {
         const Read g(shared);
-        if (!names) {
-            return byName(g, released([&] { return tarvel::closenessCentrality(g.view(), options); }));
-        }
-        const auto nodes = indicesOf("closenessCentrality", "nodes", g, *names);
-        const auto scores = released([&] { return tarvel::closenessCentrality(g.view(), nodes, options); });
-        py::dict out;
-        for (std::size_t k = 0; k < nodes.size(); ++k) {
-            setByName(g, out, nodes[k], number(scores[k]));
-        }
-        return out;
+        if (!names) return whole(g, options);
+        return part(g, indicesOf(method, what, g, *names), options);
     });
 }
 
+inline PyObject* closenessCentrality(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    return someOrAll(
+        "closenessCentrality", "nodes", self, args, nargs, kwnames,
+        [](const auto& g, const auto& options) {
+            return byName(g, released([&] { return tarvel::closenessCentrality(g.view(), options); }));
+        },
+        [](const auto& g, const auto& nodes, const auto& options) {
+            const auto scores = released([&] { return tarvel::closenessCentrality(g.view(), nodes, options); });
+            py::dict out;
+            for (std::size_t k = 0; k < nodes.size(); ++k) setByName(g, out, nodes[k], number(scores[k]));
+            return out;
+        });
+}
+
 inline PyObject* betweennessCentrality(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-    static const Signature signature{"betweennessCentrality", {"sources", "threads", "progress"}, 0, 0, 0};
-    PyObject* given[3];
-    tarvel::RunOptions options;
-    std::optional<std::vector<std::string>> names;
-    if (!parseArguments(signature, args, nargs, kwnames, given) ||
-        !nameListArgument("betweennessCentrality", "sources", given[0], names) ||
-        !runArguments("betweennessCentrality", given[1], given[2], options)) {
-        return nullptr;
-    }
-    return onGraph(self, [&](auto& shared) {
-        const Read g(shared);
-        if (!names) {
+    return someOrAll(
+        "betweennessCentrality", "sources", self, args, nargs, kwnames,
+        [](const auto& g, const auto& options) {
             return byName(g, released([&] { return tarvel::betweennessCentrality(g.view(), options); }));
-        }
-        const auto sources = indicesOf("betweennessCentrality", "sources", g, *names);
-        return byName(g, released([&] { return tarvel::betweennessCentrality(g.view(), sources, options); }));
-    });
+        },
+        [](const auto& g, const auto& sources, const auto& options) {
+            return byName(g, released([&] { return tarvel::betweennessCentrality(g.view(), sources, options); }));
+        });
 }
 
 inline PyObject* minimumSpanningTree(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
