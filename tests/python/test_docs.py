@@ -1,4 +1,6 @@
-"""The costs stated in docstrings are the ones in the README's tables."""
+"""The costs stated in docstrings are the ones in the README's tables (and,
+for methods whose rows wait in backend-notes.md to join the reference, in
+that file's)."""
 import os
 import re
 
@@ -18,6 +20,12 @@ def readme_costs():
         text = f.read()
     reference = text[text.index("## API reference\n"):]
     reference = reference[:reference.index("\n## ", 1)]
+    notes = os.path.join(ROOT, "backend-notes.md")
+    if os.path.exists(notes):
+        with open(notes, encoding="utf-8") as f:
+            rows = f.read()
+        rows = rows[rows.index("## Rows for the API reference\n"):]
+        reference += rows[:rows.index("\n## ", 1)] if "\n## " in rows[1:] else rows
     for line in reference.splitlines():
         cells = [cell.strip() for cell in line.strip().strip("|").split("|")]
         if not line.startswith("| `") or not COST.search(cells[-1]):
