@@ -16,7 +16,7 @@ if not info.dispatching(nx.__version__):
 
 from . import centrality, paths, spanning, structure  # noqa: E402  (they register their functions)
 from .dispatch import checks, heavy, implementations  # noqa: E402
-from .graph import TarvelGraph, convert  # noqa: E402
+from .graph import WIDE, TarvelGraph, convert  # noqa: E402
 from .testing import on_start_tests  # noqa: E402,F401
 
 globals().update(implementations)
@@ -68,13 +68,27 @@ def convert_from_nx(graph, *, edge_attrs=None, node_attrs=None, preserve_edge_at
 
 
 def convert_to_nx(obj, *, name=None):
-    """A networkx graph for a TarvelGraph (its edges weighted by the
-    converted attribute, under its name); any other result as it is."""
+    """A networkx Graph or DiGraph for a TarvelGraph: its nodes, and its
+    edges with every attribute when the conversion kept them, else with the
+    converted weight attribute (none for hop counts); any other result as
+    it is."""
     if not isinstance(obj, TarvelGraph):
         return obj
     out = nx.DiGraph() if obj.is_directed() else nx.Graph()
-    out.add_nodes_from(obj.nodes)
-    attr = obj.attribute[0] if obj.attribute else "weight"
-    node = obj.by_name.__getitem__
-    out.add_edges_from((node(e.source), node(e.destination), {attr: e.weight}) for e in obj.graph.edges())
+    nodes = obj.nodes
+    if obj.node_data is not None:
+        out.graph.update(obj.graph_data)
+        out.add_nodes_from(zip(nodes, obj.node_data))
+    else:
+        out.add_nodes_from(nodes)
+    if obj.edge_data is not None:
+        out.add_edges_from((nodes[u], nodes[v], d) for u, v, d in obj.edge_data)
+    elif obj.attribute is not None and obj.weights.kind is not None:
+        node = obj.by_name.__getitem__
+        attr = obj.attribute[0]
+        value = int if obj.weights.kind == WIDE else (lambda w: w)
+        out.add_edges_from((node(e.source), node(e.destination), {attr: value(e.weight)}) for e in obj.graph.edges())
+    else:
+        node = obj.by_name.__getitem__
+        out.add_edges_from((node(e.source), node(e.destination)) for e in obj.graph.edges())
     return out
