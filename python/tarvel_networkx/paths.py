@@ -34,6 +34,13 @@ def _graph(G, weight, reverse=False):
     return graph, weights
 
 
+def _method(weight, method):
+    """The search for `weight`: without one every edge weighs 1 for
+    networkx, whose lengths are then hop counts, as a breadth-first search
+    finds them (in whatever weights the converted graph holds)."""
+    return BFS if weight is None else method
+
+
 def _distances(G, graph, weights, source, method, cutoff=None, hops=False):
     """node -> distance from `source` in node order, the source at int 0;
     with a cutoff, the nodes networkx's search keeps."""
@@ -149,12 +156,15 @@ def _bfs_length(G, source, target):
 
 def _pair_length(G, source, target, weight, method):
     graph, weights = _graph(G, weight)
+    search = _method(weight, method)
     if target not in G:
-        _reach_before_missing_target(G, graph, source, method)
+        _reach_before_missing_target(G, graph, source, search)
         raise nx.NetworkXNoPath(f"{'Node' if method == DIJKSTRA else 'node'} {target} not reachable from {source}")
-    path = _path(G, graph, source, target, method)
+    path = _path(G, graph, source, target, search)
     if not path:
         raise nx.NetworkXNoPath(f"{'Node' if method == DIJKSTRA else 'node'} {target} not reachable from {source}")
+    if search == BFS:
+        return len(path) - 1
     names = G.names
     return length(graph.pathWeight([names[G.index[n]] for n in path]), weights)
 
@@ -215,7 +225,7 @@ def single_source_dijkstra_path_length(G, source, cutoff=None, weight="weight"):
     if source not in G:
         raise nx.NodeNotFound(f"Node {source} not found in graph")
     graph, weights = _graph(G, weight)
-    return _distances(G, graph, weights, source, DIJKSTRA, cutoff)
+    return _distances(G, graph, weights, source, _method(weight, DIJKSTRA), cutoff)
 
 
 @implements(_check_bellman_ford_source)
@@ -223,7 +233,7 @@ def single_source_bellman_ford_path_length(G, source, weight="weight"):
     if source not in G:
         raise nx.NodeNotFound(f"Source {source} not in G")
     graph, weights = _graph(G, weight)
-    return _distances(G, graph, weights, source, BELLMAN_FORD)
+    return _distances(G, graph, weights, source, _method(weight, BELLMAN_FORD))
 
 
 # ---- paths ------------------------------------------------------------------
@@ -272,7 +282,7 @@ def dijkstra_path(G, source, target, weight="weight"):
     if source == target:
         return [target]
     graph, _ = _graph(G, weight)
-    path = _path(G, graph, source, target, DIJKSTRA) if target in G else []
+    path = _path(G, graph, source, target, _method(weight, DIJKSTRA)) if target in G else []
     if not path:
         raise nx.NetworkXNoPath(f"No path to {target}.")
     return path
@@ -288,10 +298,10 @@ def bellman_ford_path(G, source, target, weight="weight"):
         raise nx.NodeNotFound(f"Source {source} not in G")
     graph, _ = _graph(G, weight)
     if target not in G:
-        _reach_before_missing_target(G, graph, source, BELLMAN_FORD)
+        _reach_before_missing_target(G, graph, source, _method(weight, BELLMAN_FORD))
         path = []
     else:
-        path = _path(G, graph, source, target, BELLMAN_FORD)
+        path = _path(G, graph, source, target, _method(weight, BELLMAN_FORD))
     if not path:
         raise nx.NetworkXNoPath(f"Node {target} not reachable from {source}")
     return path
@@ -312,9 +322,10 @@ def single_source_dijkstra_path(G, source, cutoff=None, weight="weight"):
     if source not in G:
         raise nx.NodeNotFound(f"Node {source} not found in graph")
     graph, weights = _graph(G, weight)
-    paths = _paths(G, graph, source, DIJKSTRA)
+    method = _method(weight, DIJKSTRA)
+    paths = _paths(G, graph, source, method)
     if cutoff is not None:
-        kept = _distances(G, graph, weights, source, DIJKSTRA, cutoff)
+        kept = _distances(G, graph, weights, source, method, cutoff)
         paths = {n: p for n, p in paths.items() if n in kept}
     return paths
 
@@ -324,7 +335,7 @@ def single_source_bellman_ford_path(G, source, weight="weight"):
     if source not in G:
         raise nx.NodeNotFound(f"Source {source} not in G")
     graph, _ = _graph(G, weight)
-    return _paths(G, graph, source, BELLMAN_FORD)
+    return _paths(G, graph, source, _method(weight, BELLMAN_FORD))
 
 
 @implements(_check_dijkstra_both)
@@ -334,13 +345,14 @@ def single_source_dijkstra(G, source, target=None, cutoff=None, weight="weight")
     if target == source:
         return (0, [target])
     graph, weights = _graph(G, weight)
-    dist = _distances(G, graph, weights, source, DIJKSTRA, cutoff)
+    method = _method(weight, DIJKSTRA)
+    dist = _distances(G, graph, weights, source, method, cutoff)
     if target is None:
-        paths = _paths(G, graph, source, DIJKSTRA)
+        paths = _paths(G, graph, source, method)
         return (dist, {n: p for n, p in paths.items() if n in dist})
     if target not in dist:
         raise nx.NetworkXNoPath(f"No path to {target}.")
-    return (dist[target], _path(G, graph, source, target, DIJKSTRA))
+    return (dist[target], _path(G, graph, source, target, method))
 
 
 @implements(_check_bellman_ford_both)
@@ -352,9 +364,10 @@ def single_source_bellman_ford(G, source, target=None, weight="weight"):
     if source not in G:
         raise nx.NodeNotFound(f"Source {source} not in G")
     graph, weights = _graph(G, weight)
-    dist = _distances(G, graph, weights, source, BELLMAN_FORD)
+    method = _method(weight, BELLMAN_FORD)
+    dist = _distances(G, graph, weights, source, method)
     if target is None:
-        return (dist, _paths(G, graph, source, BELLMAN_FORD))
+        return (dist, _paths(G, graph, source, method))
     if target not in dist:
         raise nx.NetworkXNoPath(f"Node {target} not reachable from {source}")
-    return (dist[target], _path(G, graph, source, target, BELLMAN_FORD))
+    return (dist[target], _path(G, graph, source, target, method))

@@ -165,8 +165,12 @@ def test_lengths_and_paths_answer_as_networkx():
         G = random_graph(rng, directed, n, rng.randint(0, 2 * n),
                          weights=lambda r: r.randint(-1 if negative else 0, 6))
         s, t = rng.randrange(n), rng.randrange(n)
+        # weight=None after weighted calls: networkx hands over the converted
+        # graph it cached for them, whose weights must then be ignored.
         calls = [("single_source_bellman_ford_path_length", (G, s)), ("bellman_ford_path_length", (G, s, t)),
-                 ("shortest_path_length", (G, s)), ("has_path", (G, s, t))]
+                 ("shortest_path_length", (G, s)), ("has_path", (G, s, t)),
+                 ("bellman_ford_path_length", (G, s, t, None)), ("dijkstra_path_length", (G, s, t, None)),
+                 ("single_source_dijkstra_path_length", (G, s, None, None))]
         if not negative:
             calls += [("dijkstra_path_length", (G, s, t)), ("single_source_dijkstra_path_length", (G, s)),
                       ("single_source_shortest_path_length", (G, s, 2))]
