@@ -36,8 +36,8 @@ def rows(small):
     big = gnm(200000 // scale, 1000000 // scale, 2, True)
     source = next(iter(big))
     return [
-        ("betweenness_centrality", all_pairs, lambda G, **kw: nx.betweenness_centrality(G, **kw), 1),
-        ("closeness_centrality", all_pairs, lambda G, **kw: nx.closeness_centrality(G, **kw), 1),
+        ("betweenness_centrality", all_pairs, lambda G, **kw: nx.betweenness_centrality(G, **kw), 2),
+        ("closeness_centrality", all_pairs, lambda G, **kw: nx.closeness_centrality(G, **kw), 2),
         ("single_source_dijkstra_path_length", big,
          lambda G, **kw: nx.single_source_dijkstra_path_length(G, source, **kw), 3),
         ("connected_components", big, lambda G, **kw: list(nx.connected_components(G, **kw)), 3),
@@ -49,6 +49,7 @@ def main():
     parser.add_argument("--small", action="store_true", help="a quarter of the sizes")
     args = parser.parse_args()
     nx.config.warnings_to_ignore.add("cache")
+    nx.betweenness_centrality(nx.path_graph(3), backend="tarvel")  # loads the backend outside the timings
     print("| function | graph | networkx (s) | tarvel, converting (s) | tarvel, cached (s) | "
           "speed-up converting | speed-up cached |")
     print("|---|---|---|---|---|---|---|")

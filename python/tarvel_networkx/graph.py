@@ -143,7 +143,7 @@ class TarvelGraph:
         if not self.directed:
             return self.graph
         if self._reversed is None:
-            g = tarvel.Graph(True, weightType=self.weights.weight_type)
+            g = tarvel.Graph(True, weightType=float if "float weights" in repr(self.graph) else int)
             g.addNodes(self.names)
             g.addEdges([(e.destination, e.source, e.weight) for e in self.graph.edges()])
             self._reversed = g
@@ -166,28 +166,30 @@ def convert(G, attr=None, default=1, keep_all=False):
     nodes = list(adj)
     converted = TarvelGraph(nodes, G.is_directed(), [])
     index = converted.index
-    ends = []
-    loops = converted.self_loops
-    for u, nbrs in adj.items():
-        i = index[u]
-        for v in nbrs:
-            j = index[v]
-            if i == j:
-                loops.append(i)
-            ends.append((i, j))
+    converted.self_loops.extend(k for k, (u, nbrs) in enumerate(adj.items()) if u in nbrs)
+    name = dict(zip(nodes, converted.names)).__getitem__
+    # One comprehension over the adjacency: the triples addEdges takes.
     if attr is None:
-        weights = Weights([1] * len(ends), len(nodes))
+        triples = [(su, name(v), 1) for u, nbrs in adj.items() for su in (name(u),) for v in nbrs]
+        weights = Weights([], len(nodes))
     else:
-        weights = Weights(weight_values(adj, attr, default), len(nodes))
+        triples = [(su, name(v), d.get(attr, default))
+                   for u, nbrs in adj.items() for su in (name(u),) for v, d in nbrs.items()]
+        weights = Weights([t[2] for t in triples], len(nodes))
         converted.attribute = (attr, default)
+        if weights.kind is None:
+            # Weights tarvel cannot hold: the tarvel graph then weighs every
+            # edge 1 and answers only what needs no weights.
+            triples = [(a, b, 1) for a, b, _ in triples]
+    weights.values = None
+    converted.weights = weights
     if keep_all:
-        converted.edge_data = [(i, j, d) for (i, j), d in zip(ends, (d for nbrs in adj.values() for d in nbrs.values()))]
+        converted.edge_data = [(index[u], index[v], d) for u, nbrs in adj.items() for v, d in nbrs.items()]
         converted.node_data = [G._node[n] for n in nodes]
         converted.graph_data = G.graph
         converted.graph_class = G.__class__
-    converted.weights = weights
-    # A graph whose weights tarvel cannot hold still answers what needs no
-    # weights: its tarvel graph then has weight 1 everywhere.
-    held = weights if weights.kind is not None else Weights([1] * len(ends), len(nodes))
-    converted.graph = build(converted.names, ends, held)
+    graph = tarvel.Graph(True, weightType=weights.weight_type if weights.kind is not None else int)
+    graph.addNodes(converted.names)
+    graph.addEdges(triples)
+    converted.graph = graph
     return converted
