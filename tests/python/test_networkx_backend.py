@@ -203,6 +203,20 @@ def test_spanning_forests_are_minimum():
 
 
 @needs_dispatch
+def test_threads_and_progress_pass_through_to_tarvel():
+    G = nx.gnm_random_graph(300, 1500, seed=4)
+    seen = []
+    for name, kwargs in [("betweenness_centrality", {}), ("closeness_centrality", {}),
+                         ("katz_centrality", {"alpha": 0.01})]:
+        one = getattr(nx, name)(G, backend="tarvel", threads=1, **kwargs)
+        assert getattr(nx, name)(G, backend="tarvel", threads=2, progress=lambda d, t: seen.append(name),
+                                 **kwargs) == one
+        assert name in seen
+    with pytest.raises(ZeroDivisionError):
+        nx.closeness_centrality(G, backend="tarvel", progress=lambda d, t: 1 / 0)
+
+
+@needs_dispatch
 def test_karate_club_betweenness_within_1e_12():
     code = ("import math, networkx as nx; G = nx.karate_club_graph(); a = nx.betweenness_centrality(G); "
             "b = nx.betweenness_centrality(G, backend='tarvel'); assert a.keys() == b.keys() and "
