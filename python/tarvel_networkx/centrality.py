@@ -7,6 +7,7 @@ same order, normalised here as networkx does)."""
 import math
 
 import networkx as nx
+import tarvel
 
 from .dispatch import every, graph_ok, implements, number, weights_of
 
@@ -90,8 +91,6 @@ def closeness_centrality(G, u=None, distance=None, wf_improved=True, *, sp=None,
     if u is not None:
         if u not in G:
             raise nx.NodeNotFound(f"Source {u} is not in G")
-        import tarvel
-
         found = graph.distances(G.names[G.index[u]], tarvel.BFS)
         return _closeness(len(found) - 1, sum(found.values()), n, wf_improved)
     sums = graph.reachSums(**_run_options(threads, progress))

@@ -9,7 +9,7 @@ import functools
 
 import networkx as nx
 
-from .graph import INT, FLOAT, MIXED, WIDE, TarvelGraph, Weights, weight_values
+from .graph import MIXED, WIDE, TarvelGraph, Weights, weight_values
 
 implementations = {}  # name -> function networkx calls
 checks = {}  # name -> check(*args, **kwargs): True, or why tarvel declines
@@ -126,5 +126,3 @@ def length(value, weights):
     ones, summed exactly in doubles), floats for float weights."""
     return int(value) if weights.kind == WIDE else value
 
-
-__all__ = ["INT", "FLOAT", "MIXED", "WIDE"]

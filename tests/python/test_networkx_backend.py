@@ -4,7 +4,6 @@ data, multigraphs and unholdable weights declined); and each mapping of
 tarvel's raw quantities to networkx's numbers, on random graphs within the
 stated bounds. networkx's own test suite runs through the backend in
 tests/networkx_suite.py."""
-import math
 import random
 import subprocess
 import sys
