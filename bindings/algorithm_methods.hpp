@@ -12,6 +12,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include <tarvel/tarvel.hpp>
 
@@ -208,6 +209,90 @@ inline PyObject* betweennessCentrality(PyObject* self, PyObject* const* args, Py
         [](const auto& g, const auto& sources, const auto& options) {
             return byName(g, released([&] { return tarvel::betweennessCentrality(g.view(), sources, options); }));
         });
+}
+
+inline PyObject* reachSums(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    const Signature signature{"reachSums", {"threads", "progress"}, 0, 0, 0};
+    PyObject* given[2];
+    tarvel::RunOptions options;
+    if (!parseArguments(signature, args, nargs, kwnames, given) ||
+        !runArguments("reachSums", given[0], given[1], options)) {
+        return nullptr;
+    }
+    return simple(
+        self, [&](const auto& v) { return tarvel::reachSums(v, options); },
+        [](const auto& g, const auto& sums) { return reachDict(g, sums); });
+}
+
+// A per-node argument of incomingKatzCentrality: a number for every node,
+// or a dict holding a number for each node's name and nothing else.
+template <class W>
+bool perNodeArgument(const Read<W>& g, const char* what, PyObject* object, std::vector<double>& values) {
+    const std::size_t n = g.nodeCount();
+    if (!PyDict_Check(object)) {
+        double value = 0.0;
+        if (!doubleArgument("incomingKatzCentrality", what, object, value)) return false;
+        values.assign(n, value);
+        return true;
+    }
+    values.resize(n);
+    if (static_cast<std::size_t>(PyDict_Size(object)) != n) {
+        PyErr_Format(PyExc_ValueError, "incomingKatzCentrality(): %s must hold a number for every node and nothing else",
+                     what);
+        return false;
+    }
+    for (tarvel::NodeIndex i = 0; i < n; ++i) {
+        const auto name = py::reinterpret_steal<py::object>(g.name(i));
+        PyObject* found = PyDict_GetItemWithError(object, name.ptr());
+        if (found == nullptr) {
+            if (!PyErr_Occurred()) {
+                PyErr_Format(PyExc_ValueError, "incomingKatzCentrality(): %s has no number for node %R", what,
+                             name.ptr());
+            }
+            return false;
+        }
+        if (!doubleArgument("incomingKatzCentrality", what, found, values[i])) return false;
+    }
+    return true;
+}
+
+inline PyObject* incomingKatzCentrality(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    static const Signature signature{"incomingKatzCentrality",
+                                     {"alpha", "beta", "max_iterations", "tolerance", "start", "weighted",
+                                      "normalized", "threads", "progress"},
+                                     0, 4, 0};
+    PyObject* given[9];
+    if (!parseArguments(signature, args, nargs, kwnames, given)) return nullptr;
+    const char* method = "incomingKatzCentrality";
+    double alpha = 0.1, tolerance = 1e-06;
+    long long steps = 1000;
+    bool weighted = false, normalized = true;
+    tarvel::RunOptions options;
+    if ((given[0] != nullptr && !doubleArgument(method, "alpha", given[0], alpha)) ||
+        (given[2] != nullptr && !longArgument(method, "max_iterations", given[2], INT_MIN, INT_MAX, steps)) ||
+        (given[3] != nullptr && !doubleArgument(method, "tolerance", given[3], tolerance)) ||
+        (given[5] != nullptr && !flagArgument(method, "weighted", given[5], weighted)) ||
+        (given[6] != nullptr && !flagArgument(method, "normalized", given[6], normalized)) ||
+        !runArguments(method, given[7], given[8], options)) {
+        return nullptr;
+    }
+    return onGraph(self, [&](auto& shared) -> py::object {
+        const Read g(shared);
+        std::vector<double> beta, start;
+        if (!perNodeArgument(g, "beta", given[1] != nullptr ? given[1] : py::float_(1.0).ptr(), beta) ||
+            (given[4] != nullptr && given[4] != Py_None && !perNodeArgument(g, "start", given[4], start))) {
+            throw py::error_already_set();
+        }
+        const tarvel::KatzScores katz = released([&] {
+            return tarvel::incomingKatzCentrality(g.view(), alpha, beta, std::move(start), static_cast<int>(steps),
+                                                  tolerance, weighted, normalized, options);
+        });
+        if (!katz.converged) {
+            PyErr_Format(PyExc_RuntimeError, "Katz centrality did not converge in %lld iterations", steps);
+            throw py::error_already_set();
+        }
+        return byName(g, katz.scores);
+    });
 }
 
 inline PyObject* minimumSpanningTree(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {

@@ -294,6 +294,28 @@ inline PyMethodDef methods[] = {
      "affinity mask; the numbers are the same for any count). progress(done, total): called a few times a "
      "second with the sources done and the sources asked for; what it raises stops the computation. "
      "O(V × (V + E)), O(K × (V + E)) for K sources."},
+    {"reachSums", method(algorithms::reachSums), Fast,
+     "reachSums($self, /, *, threads=None, progress=None)\n--\n\n"
+     "For each node, (the number of other nodes it reaches, the sum of their hop distances), both exact "
+     "ints: the raw quantities of closeness in any normalisation.\n\n"
+     "Returns a dict in node order. Follows edge direction; on the reversed graph it gives incoming "
+     "distances. threads: how many threads search (None: every usable core; at most one per core of the "
+     "process's affinity mask; the numbers are the same for any count). progress(done, total): called a few "
+     "times a second with the nodes done and the node count; what it raises stops the computation. "
+     "O(V × (V + E))."},
+    {"incomingKatzCentrality", method(algorithms::incomingKatzCentrality), Fast,
+     "incomingKatzCentrality($self, /, alpha=0.1, beta=1.0, max_iterations=1000, tolerance=1e-06, *, "
+     "start=None, weighted=False, normalized=True, threads=None, progress=None)\n--\n\n"
+     "Katz scores over incoming edges: from start (0 everywhere when None), iterate x[v] = alpha * (sum of "
+     "x[u] over the edges u -> v, each times its weight when weighted) + beta[v], the terms in node order, "
+     "until the L1 change is below V * tolerance; then, when normalized, scale to unit Euclidean length.\n\n"
+     "Returns a dict in node order. An undirected edge comes in at both ends, a self-loop once. beta and "
+     "start: a number for every node, or a dict with a number for each node's name and nothing else "
+     "(ValueError otherwise). Raises RuntimeError 'Katz centrality did not converge in N iterations' when "
+     "max_iterations steps do not converge. threads: how many threads make each step's sums (None: every "
+     "usable core; the numbers are the same for any count). progress(done, total): called a few times a "
+     "second with the steps done and max_iterations; what it raises stops the computation. "
+     "O(steps × (V + E))."},
     {"minimumSpanningTree", method(algorithms::minimumSpanningTree), Fast,
      "minimumSpanningTree($self, /, method=tarvel.KRUSKAL)\n--\n\n"
      "A minimum spanning forest as a list of new Edge objects.\n\n"

@@ -185,4 +185,20 @@ py::dict predecessorDict(const Read<W>& g, const tarvel::ShortestPathTree<W>& tr
     return out;
 }
 
+// Reach counts and distance sums as a dict keyed by name, in node order:
+// name -> (nodes reached, sum of their distances).
+template <class W>
+py::dict reachDict(const Read<W>& g, const std::vector<tarvel::ReachSum>& sums) {
+    auto out = py::reinterpret_steal<py::dict>(_PyDict_NewPresized(static_cast<Py_ssize_t>(sums.size())));
+    if (!out) throw py::error_already_set();
+    SignalPoll poll;
+    for (tarvel::NodeIndex i = 0; i < sums.size(); ++i) {
+        poll();
+        PyObject* pair = Py_BuildValue("(nK)", static_cast<Py_ssize_t>(sums[i].reached),
+                                       static_cast<unsigned long long>(sums[i].distanceSum));
+        setByName(g, out, i, pair);
+    }
+    return out;
+}
+
 }  // namespace tarvel_python

@@ -5,7 +5,8 @@
 # with the Debian JSON package hidden, so that the build takes everything
 # from PyPI. Then a smoke run (tests/smoke.py) on every interpreter, and the
 # whole Python test suite on the newest, 3.13 (the test command runs it on
-# 3.8 beside this).
+# 3.8 beside this), followed there by networkx's own test suite with tarvel
+# as its backend (tests/networkx_suite.py).
 #   bash scripts/test-pythons.sh
 set -euo pipefail
 
@@ -67,5 +68,9 @@ for version in "${VERSIONS[@]}"; do
             { tail -n 30 "$OUT/test-tools.log"; exit 1; }
         echo "== Python tests on $("$venv/bin/python" -V)"
         (cd "$ROOT" && "$venv/bin/python" -m pytest tests/python -q -p no:cacheprovider)
+        echo "== networkx's test suite through the tarvel backend on $("$venv/bin/python" -V)"
+        started=$SECONDS
+        (cd "$OUT" && "$venv/bin/python" "$ROOT/tests/networkx_suite.py")
+        echo "(networkx's suite took $((SECONDS - started)) s)"
     fi
 done

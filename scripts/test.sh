@@ -13,8 +13,9 @@
 #      module built with AddressSanitizer + UndefinedBehaviorSanitizer and
 #      against the module built with ThreadSanitizer;
 #   5. the module built from the source distribution on CPython 3.8 to 3.13
-#      in fresh environments, a smoke run on each and the Python tests on
-#      3.13 (scripts/test-pythons.sh).
+#      in fresh environments, a smoke run on each, and on 3.13 the Python
+#      tests and networkx's own test suite through the tarvel backend
+#      (scripts/test-pythons.sh).
 set -euo pipefail
 
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"

@@ -1,6 +1,8 @@
 // Centrality scores, one per node index: degree, closeness and betweenness
-// over hop-count distances, and Katz. None is normalised by the number of
-// nodes; weights play no part in any of them.
+// over hop-count distances, and Katz; and the reach counts and distance sums
+// from which every normalisation of closeness is made. None is normalised by
+// the number of nodes; weights play no part, but in Katz over incoming edges
+// when asked for.
 //
 // Closeness, betweenness and Katz run on several threads (RunOptions) and
 // give the same numbers, bit for bit, for any number of threads: every
@@ -35,6 +37,17 @@ std::vector<double> degreeCentrality(const GraphView<T, W>& g) {
     return scores;
 }
 
+// What a breadth-first search from one node reaches: the number of other
+// nodes and the sum of their hop distances (exact).
+struct ReachSum {
+    std::size_t reached = 0;
+    std::uint64_t distanceSum = 0;
+
+    bool operator==(const ReachSum& other) const {
+        return reached == other.reached && distanceSum == other.distanceSum;
+    }
+};
+
 namespace detail {
 
 // Asks for the lists of the nodes a few places further along a breadth-first
@@ -55,9 +68,9 @@ public:
         queue.reserve(graph.nodeCount());
     }
 
-    // 1 / (sum of hop distances to the nodes `i` reaches), 0.0 when none.
+    // The nodes `i` reaches besides itself and the sum of their hop distances.
     template <class Tick>
-    double score(NodeIndex i, Tick&& tick) {
+    ReachSum sums(NodeIndex i, Tick&& tick) {
         queue.assign(1, i);
         seenBy[i] = i;
         distance[i] = 0;
@@ -76,7 +89,13 @@ public:
                 queue.push_back(v);
             }
         }
-        const auto total = static_cast<double>(sum);
+        return ReachSum{queue.size() - 1, sum};
+    }
+
+    // 1 / (sum of hop distances to the nodes `i` reaches), 0.0 when none.
+    template <class Tick>
+    double score(NodeIndex i, Tick&& tick) {
+        const auto total = static_cast<double>(sums(i, tick).distanceSum);
         return total > 0.0 ? 1.0 / total : 0.0;
     }
 
@@ -190,6 +209,37 @@ inline void checkNodeList(const std::vector<NodeIndex>& nodes, std::size_t n) {
     }
 }
 
+// One value per node of `nodes` (value k for nodes[k]), each from its own
+// breadth-first search, the nodes shared out to the threads as they ask;
+// progress counts nodes done of the number given.
+template <class T, class W, class Value, class Score>
+std::vector<Value> eachNodeSearch(const GraphView<T, W>& g, const std::vector<NodeIndex>& nodes,
+                                  const RunOptions& options, Score&& score) {
+    const std::size_t n = g.nodeCount(), count = nodes.size();
+    std::vector<Value> values(count);
+    const unsigned threads = threadsFor(options.threads, count * (entryCount(g) + n), SourceGrain);
+    std::atomic<std::size_t> next{0}, done{0};
+    runThreads(threads, [&](unsigned t, const std::atomic<bool>& stop) {
+        ClosenessSearch<T, W> search(g);
+        WorkerCheck tick(t, stop);
+        ProgressReport report(options.progress);
+        for (std::size_t k; !stop.load(std::memory_order_relaxed) && (k = next++) < count;) {
+            values[k] = score(search, nodes[k], tick);
+            const std::size_t finished = ++done;
+            if (t == 0) report(finished, count);
+        }
+        if (t == 0 && !stop.load()) {
+            // The others' last searches, then the end.
+            while (done.load() < count && !stop.load()) {
+                tick.now();
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            }
+            if (!stop.load()) report.finished(count, count);
+        }
+    });
+    return values;
+}
+
 }  // namespace detail
 
 // The closeness of each node of `nodes` (indices, in any order, none twice):
@@ -208,32 +258,33 @@ inline void checkNodeList(const std::vector<NodeIndex>& nodes, std::size_t n) {
 template <class T, class W>
 std::vector<double> closenessCentrality(const GraphView<T, W>& g, const std::vector<NodeIndex>& nodes,
                                         const RunOptions& options = {}) {
-    const std::size_t n = g.nodeCount();
-    detail::checkNodeList(nodes, n);
-    const std::size_t count = nodes.size();
-    std::vector<double> scores(count, 0.0);
-    const unsigned threads =
-        detail::threadsFor(options.threads, count * (detail::entryCount(g) + n), detail::SourceGrain);
-    std::atomic<std::size_t> next{0}, done{0};
-    detail::runThreads(threads, [&](unsigned t, const std::atomic<bool>& stop) {
-        detail::ClosenessSearch<T, W> search(g);
-        detail::WorkerCheck tick(t, stop);
-        detail::ProgressReport report(options.progress);
-        for (std::size_t k; !stop.load(std::memory_order_relaxed) && (k = next++) < count;) {
-            scores[k] = search.score(nodes[k], tick);
-            const std::size_t finished = ++done;
-            if (t == 0) report(finished, count);
-        }
-        if (t == 0 && !stop.load()) {
-            // The others' last searches, then the end.
-            while (done.load() < count && !stop.load()) {
-                tick.now();
-                std::this_thread::sleep_for(std::chrono::milliseconds(1));
-            }
-            if (!stop.load()) report.finished(count, count);
-        }
-    });
-    return scores;
+    detail::checkNodeList(nodes, g.nodeCount());
+    return detail::eachNodeSearch<T, W, double>(
+        g, nodes, options, [](auto& search, NodeIndex i, auto& tick) { return search.score(i, tick); });
+}
+
+// The closeness of every node, in index order: closenessCentrality(g,
+// every index, options). Progress counts nodes done of V.
+// Errors: whatever the thread's interrupt check or the progress callback
+// throws. Cost: O(V × (V + E)) time (one breadth-first search per node),
+// O(V) memory per thread.
+template <class T, class W>
+std::vector<double> closenessCentrality(const GraphView<T, W>& g, const RunOptions& options = {}) {
+    return closenessCentrality(g, detail::allNodes(g.nodeCount()), options);
+}
+
+// For each node, what a breadth-first search from it along stored entries
+// reaches: the number of other nodes, and the exact sum of their hop
+// distances. The raw quantities of every closeness normalisation (on the
+// graph with its edges reversed, the incoming ones), and the reach counts
+// that betweenness with endpoints adds.
+// options: threads and progress (nodes done of V), as closenessCentrality.
+// Errors: whatever the thread's interrupt check or the progress callback
+// throws. Cost: O(V × (V + E)) time, O(V) memory per thread.
+template <class T, class W>
+std::vector<ReachSum> reachSums(const GraphView<T, W>& g, const RunOptions& options = {}) {
+    return detail::eachNodeSearch<T, W, ReachSum>(
+        g, detail::allNodes(g.nodeCount()), options, [](auto& search, NodeIndex i, auto& tick) { return search.sums(i, tick); });
 }
 
 // The closeness of every node, in index order: closenessCentrality(g,
@@ -469,6 +520,155 @@ std::vector<double> katzCentrality(const GraphView<T, W>& g, double alpha = 0.1,
         finish();
     });
     return scores;
+}
+
+// What incomingKatzCentrality returns: one score per node index, the steps
+// taken, and whether the last step's change was below the threshold.
+struct KatzScores {
+    std::vector<double> scores;
+    std::size_t steps = 0;
+    bool converged = false;
+};
+
+namespace detail {
+
+// Each node's incoming entries as one flat array: those of node v are
+// [first[v], first[v + 1]), their sources in index order (one source's in
+// its list order). A self-loop of an undirected graph stands twice in its
+// node's list but is one edge: it comes in once.
+template <class T, class W>
+struct IncomingLists {
+    std::vector<std::size_t> first;
+    std::vector<NodeIndex> source;
+    std::vector<double> weight;
+
+    explicit IncomingLists(const GraphView<T, W>& g) : first(g.nodeCount() + 1, 0) {
+        const std::size_t n = g.nodeCount();
+        // Calls take(u, entry) for every entry that comes in, sources in order.
+        const auto each = [&](auto&& take) {
+            for (NodeIndex u = 0; u < n; ++u) {
+                std::size_t loops = 0;
+                for (const auto& entry : g.neighbors(u)) {
+                    if (!g.isDirected() && entry.target == u && loops++ % 2 == 1) continue;
+                    take(u, entry);
+                }
+            }
+        };
+        each([&](NodeIndex, const AdjacencyEntry<W>& entry) { ++first[entry.target + 1]; });
+        for (NodeIndex v = 0; v < n; ++v) first[v + 1] += first[v];
+        source.resize(first[n]);
+        weight.resize(first[n]);
+        std::vector<std::size_t> filled(first.begin(), first.end() - 1);
+        each([&](NodeIndex u, const AdjacencyEntry<W>& entry) {
+            const std::size_t at = filled[entry.target]++;
+            source[at] = u;
+            weight[at] = static_cast<double>(entry.weight);
+        });
+    }
+};
+
+// A sum of doubles with Neumaier's compensation, the compensation added at
+// the end when it is finite and not zero: the sum Python's sum() of floats
+// gives from 3.12 on, so that a threshold test stops at the step a Python
+// loop over the same numbers stops at.
+class CompensatedSum {
+public:
+    void add(double x) {
+        const double t = total + x;
+        if (std::fabs(total) >= std::fabs(x)) {
+            compensation += (total - t) + x;
+        } else {
+            compensation += (x - t) + total;
+        }
+        total = t;
+    }
+    double value() const { return compensation != 0.0 && std::isfinite(compensation) ? total + compensation : total; }
+
+private:
+    double total = 0.0;
+    double compensation = 0.0;
+};
+
+}  // namespace detail
+
+// Katz scores over incoming edges: from `start` (0 everywhere when empty),
+// each step makes x'[v] = alpha × (sum over the entries u → v of x[u],
+// times the entry's weight when `weighted`) + beta[v], the terms of a sum in
+// the order of their sources' indices (an undirected edge comes in at both
+// ends, a self-loop once). Stops after the first step whose L1 change, summed
+// in node order with Neumaier's compensation, is below V × tolerance
+// (converged), or after maxIterations steps (not converged; no step when it
+// is 0 or less). Then, when `normalized`, the scores are divided by their
+// Euclidean length (the square root of their squares summed in node order;
+// unchanged when that is 0). A graph without nodes converges at once.
+// Every multiplication and sum is a double operation in that order, so the
+// scores are the ones a plain loop in that order makes, to the bit.
+// options: threads (each step's per-node sums, each sum on one thread) and
+// progress (steps done of maxIterations).
+// Errors: std::invalid_argument "beta must hold one value per node" or
+// "start must be empty or hold one value per node"; whatever the thread's
+// interrupt check or the progress callback throws.
+// Cost: O(steps × (V + E)) time, O(V + E) memory.
+template <class T, class W>
+KatzScores incomingKatzCentrality(const GraphView<T, W>& g, double alpha, const std::vector<double>& beta,
+                                  std::vector<double> start, int maxIterations, double tolerance, bool weighted,
+                                  bool normalized, const RunOptions& options = {}) {
+    const std::size_t n = g.nodeCount();
+    if (beta.size() != n) throw std::invalid_argument("beta must hold one value per node");
+    if (!start.empty() && start.size() != n) throw std::invalid_argument("start must be empty or hold one value per node");
+    KatzScores out;
+    out.scores = start.empty() ? std::vector<double>(n, 0.0) : std::move(start);
+    if (n == 0) {
+        out.converged = true;
+        return out;
+    }
+    const detail::IncomingLists<T, W> incoming(g);
+    const double threshold = static_cast<double>(n) * tolerance;
+    const std::size_t steps = maxIterations > 0 ? static_cast<std::size_t>(maxIterations) : 0;
+    const unsigned threads = detail::threadsFor(options.threads, incoming.source.size() + n, 1 << 15);
+    std::vector<double> last(n);
+    detail::Checkpoint checkpoint;
+    detail::ProgressReport report(options.progress);
+
+    const auto sums = [&](std::size_t from, std::size_t to, detail::WorkerCheck& tick) {
+        for (NodeIndex v = from; v < to; ++v) {
+            double sum = 0.0;
+            const std::size_t end = incoming.first[v + 1];
+            if (weighted) {
+                for (std::size_t k = incoming.first[v]; k < end; ++k) sum += last[incoming.source[k]] * incoming.weight[k];
+            } else {
+                for (std::size_t k = incoming.first[v]; k < end; ++k) sum += last[incoming.source[k]];
+            }
+            out.scores[v] = alpha * sum + beta[v];
+            tick(end - incoming.first[v] + 1);
+        }
+    };
+    while (out.steps < steps) {
+        last.swap(out.scores);
+        detail::runThreads(threads, [&](unsigned t, const std::atomic<bool>& stop) {
+            detail::WorkerCheck tick(t, stop);
+            sums(n * t / threads, n * (t + 1) / threads, tick);
+        });
+        ++out.steps;
+        detail::CompensatedSum change;
+        for (NodeIndex v = 0; v < n; ++v) change.add(std::fabs(out.scores[v] - last[v]));
+        checkpoint(n);
+        if (change.value() < threshold) {
+            out.converged = true;
+            break;
+        }
+        report(out.steps, steps);
+    }
+    if (out.converged && normalized) {
+        double squares = 0.0;
+        for (const double x : out.scores) squares += x * x;
+        if (squares > 0.0) {
+            const double scale = 1.0 / std::sqrt(squares);
+            for (double& x : out.scores) x *= scale;
+        }
+    }
+    report.finished(out.steps, steps);
+    return out;
 }
 
 }  // namespace tarvel

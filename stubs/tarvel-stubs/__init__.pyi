@@ -113,6 +113,20 @@ class Graph(Generic[_W]):
     def betweennessCentrality(
         self, *, sources: Optional[Iterable[_Name]] = None, threads: Optional[int] = None, progress: _Progress = None
     ) -> Dict[str, float]: ...
+    def reachSums(self, *, threads: Optional[int] = None, progress: _Progress = None) -> Dict[str, Tuple[int, int]]: ...
+    def incomingKatzCentrality(
+        self,
+        alpha: float = 0.1,
+        beta: Union[float, Dict[str, float]] = 1.0,
+        max_iterations: int = 1000,
+        tolerance: float = 1e-06,
+        *,
+        start: Optional[Dict[str, float]] = None,
+        weighted: bool = False,
+        normalized: bool = True,
+        threads: Optional[int] = None,
+        progress: _Progress = None,
+    ) -> Dict[str, float]: ...
     def minimumSpanningTree(self, method: MSTAlgo = ...) -> List[Edge[_W]]: ...
     def iterativeDFS(self, start: _Name, /) -> List[str]: ...
     @overload

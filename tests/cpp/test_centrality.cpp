@@ -2,6 +2,7 @@
 // per-pair / per-source procedures they replace.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <deque>
 
 #include "support.hpp"
@@ -64,7 +65,128 @@ std::vector<double> betweennessBySources(const G& g) {
     return scores;
 }
 
+// Reach counts and distance sums from one breadth-first shortestPath call
+// per ordered pair.
+std::vector<tarvel::ReachSum> reachByPairs(const G& g) {
+    std::vector<tarvel::ReachSum> sums(g.nodeCount());
+    for (std::size_t i = 0; i < g.nodeCount(); ++i) {
+        for (std::size_t j = 0; j < g.nodeCount(); ++j) {
+            const auto path = g.shortestPath(g.nameOf(i), g.nameOf(j), tarvel::ShortestPathAlgo::BFS, nullptr);
+            if (i == j || path.empty()) continue;
+            ++sums[i].reached;
+            sums[i].distanceSum += path.size() - 1;
+        }
+    }
+    return sums;
+}
+
+// Katz over incoming edges as a plain loop: each source in index order adds
+// its share to the nodes of its list (an undirected self-loop once), then
+// the change is summed with the compensation written out.
+tarvel::KatzScores katzByScatter(const G& g, double alpha, const std::vector<double>& beta, int steps,
+                                 double tolerance, bool weighted) {
+    const std::size_t n = g.nodeCount();
+    tarvel::KatzScores out;
+    out.scores.assign(n, 0.0);
+    while (static_cast<int>(out.steps) < steps) {
+        const std::vector<double> last = out.scores;
+        std::vector<double> next(n, 0.0);
+        for (std::size_t u = 0; u < n; ++u) {
+            bool skipLoop = false;
+            for (const auto& [v, w] : g.view().neighbors(u)) {
+                if (!g.isDirected() && v == u && (skipLoop = !skipLoop) == false) continue;
+                next[v] += weighted ? last[u] * w : last[u];
+            }
+        }
+        for (std::size_t v = 0; v < n; ++v) out.scores[v] = alpha * next[v] + beta[v];
+        ++out.steps;
+        double total = 0.0, compensation = 0.0;
+        for (std::size_t v = 0; v < n; ++v) {
+            const double x = std::fabs(out.scores[v] - last[v]), t = total + x;
+            compensation += std::fabs(total) >= x ? (total - t) + x : (x - t) + total;
+            total = t;
+        }
+        if (compensation != 0.0) total += compensation;
+        if (total < static_cast<double>(n) * tolerance) {
+            out.converged = true;
+            break;
+        }
+    }
+    return out;
+}
+
 }  // namespace
+
+TEST(Centrality, ReachSumsAreThePairsCounted) {
+    std::mt19937 rng(1414);
+    for (int round = 0; round < 120; ++round) {
+        const int n = 1 + round % 20;
+        G g = randomGraph(rng, round % 2 == 0, n, static_cast<int>(rng() % static_cast<unsigned>(2 * n + 1)));
+        const auto sums = tarvel::reachSums(g.view());
+        EXPECT_EQ(sums, reachByPairs(g)) << round;
+        // Closeness is the reciprocal of the same sum.
+        const auto closeness = tarvel::closenessCentrality(g.view());
+        for (std::size_t i = 0; i < sums.size(); ++i)
+            EXPECT_EQ(closeness[i], sums[i].distanceSum ? 1.0 / static_cast<double>(sums[i].distanceSum) : 0.0);
+    }
+    EXPECT_TRUE(tarvel::reachSums(G(true).view()).empty());
+}
+
+TEST(Centrality, IncomingKatzIsThePlainLoopToTheBit) {
+    std::mt19937 rng(4242);
+    for (int round = 0; round < 160; ++round) {
+        const int n = 1 + round % 17;
+        const bool directed = round % 2 == 0, weighted = round % 3 == 0;
+        G g = randomGraph(rng, directed, n, static_cast<int>(rng() % static_cast<unsigned>(3 * n + 1)), -3, 4);
+        std::vector<double> beta(static_cast<std::size_t>(n));
+        for (double& b : beta) b = std::uniform_real_distribution<double>(-1.0, 2.0)(rng);
+        const double alpha = round % 4 == 0 ? 0.9 : 0.02;  // the first often diverges
+        const int steps = 1 + round % 200;
+        const auto got = tarvel::incomingKatzCentrality(g.view(), alpha, beta, {}, steps, 1e-9, weighted, false);
+        const auto want = katzByScatter(g, alpha, beta, steps, 1e-9, weighted);
+        EXPECT_EQ(got.scores, want.scores) << round;
+        EXPECT_EQ(got.steps, want.steps) << round;
+        EXPECT_EQ(got.converged, want.converged) << round;
+    }
+}
+
+TEST(Centrality, IncomingKatzStartsStopsAndScales) {
+    G g(true);
+    for (const char* name : {"a", "b", "c"}) g.addNode(name);
+    g.addEdge("a", "b", 2);
+    g.addEdge("c", "b", 3);
+    const std::vector<double> beta{1.0, 1.0, 1.0};
+    // b gets 0.1 × (a + c) + 1: 1.2 after one step from 0, then fixed.
+    const auto raw = tarvel::incomingKatzCentrality(g.view(), 0.1, beta, {}, 10, 1e-9, false, false);
+    EXPECT_EQ(raw.scores, (std::vector<double>{1.0, 1.2, 1.0}));
+    EXPECT_TRUE(raw.converged);
+    EXPECT_EQ(raw.steps, 3u);
+    const auto weighted = tarvel::incomingKatzCentrality(g.view(), 0.1, beta, {1.0, 1.5, 1.0}, 10, 1e-9, true, false);
+    EXPECT_EQ(weighted.scores, (std::vector<double>{1.0, 1.5, 1.0}));  // 0.1 × (2 × 1 + 3 × 1) + 1
+    EXPECT_EQ(weighted.steps, 1u);  // the start is the fixed point
+    const auto scaled = tarvel::incomingKatzCentrality(g.view(), 0.1, beta, {}, 10, 1e-9, false, true);
+    EXPECT_DOUBLE_EQ(scaled.scores[1], 1.2 / std::sqrt(3.44));
+    const auto cut = tarvel::incomingKatzCentrality(g.view(), 0.1, beta, {}, 2, 1e-9, false, true);
+    EXPECT_FALSE(cut.converged);
+    EXPECT_EQ(cut.steps, 2u);
+    EXPECT_EQ(cut.scores, raw.scores);  // not scaled when it did not converge
+    EXPECT_FALSE(tarvel::incomingKatzCentrality(g.view(), 0.1, beta, {}, 0, 1e-9, false, true).converged);
+    const std::vector<double> zero(3, 0.0);
+    EXPECT_EQ(tarvel::incomingKatzCentrality(g.view(), 0.1, zero, {}, 5, 1e-9, false, true).scores, zero);
+    EXPECT_TRUE(tarvel::incomingKatzCentrality(G(false).view(), 0.1, {}, {}, 0, 1e-9, false, true).converged);
+    EXPECT_THROW(tarvel::incomingKatzCentrality(g.view(), 0.1, {1.0}, {}, 5, 1e-9, false, true), std::invalid_argument);
+    EXPECT_THROW(tarvel::incomingKatzCentrality(g.view(), 0.1, beta, {1.0}, 5, 1e-9, false, true),
+                 std::invalid_argument);
+}
+
+TEST(Centrality, CompensatedSumKeepsWhatPlainAdditionLoses) {
+    tarvel::detail::CompensatedSum sum;
+    for (double x : {1e16, 1.0, -1e16}) sum.add(x);
+    EXPECT_EQ(sum.value(), 1.0);  // a plain sum gives 0.0
+    tarvel::detail::CompensatedSum tiny;
+    for (double x : {0.1, 0.2, 0.3}) tiny.add(x);
+    EXPECT_EQ(tiny.value(), 0.6);  // a plain sum gives 0.6000000000000001
+}
 
 TEST(Centrality, FastProceduresGiveIdenticalNumbers) {
     std::mt19937 rng(2718);

@@ -44,14 +44,24 @@ TEST(Engine, EveryThreadCountGivesTheSameBits) {
         const auto v = g.view();
         const auto closeness = tarvel::closenessCentrality(v, threads(1));
         const auto betweenness = tarvel::betweennessCentrality(v, threads(1));
+        const auto reach = tarvel::reachSums(v, threads(1));
         for (unsigned count : {2u, 7u}) {
             EXPECT_EQ(tarvel::closenessCentrality(v, threads(count)), closeness) << round;
             EXPECT_EQ(tarvel::betweennessCentrality(v, threads(count)), betweenness) << round;
+            EXPECT_EQ(tarvel::reachSums(v, threads(count)), reach) << round;
         }
         G big = randomGraph(rng, directed, 20000, directed ? 250000 : 125000);
         const auto katz = tarvel::katzCentrality(big.view(), 0.05, 1.0, 60, 0.0, threads(1));
         for (unsigned count : {2u, 7u})
             EXPECT_EQ(tarvel::katzCentrality(big.view(), 0.05, 1.0, 60, 0.0, threads(count)), katz) << round;
+        const std::vector<double> beta(big.nodeCount(), 1.0);
+        const auto incoming = tarvel::incomingKatzCentrality(big.view(), 0.05, beta, {}, 60, 0.0, true, true, threads(1));
+        for (unsigned count : {2u, 7u}) {
+            EXPECT_EQ(tarvel::incomingKatzCentrality(big.view(), 0.05, beta, {}, 60, 0.0, true, true, threads(count))
+                          .scores,
+                      incoming.scores)
+                << round;
+        }
     }
 }
 

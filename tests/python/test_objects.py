@@ -17,6 +17,7 @@ GRAPH_CALLS = {
     "stronglyConnectedComponents": (), "save": ("never-written.json",), "nodes": (), "edges": (),
     "neighbors": ("a",), "nodeCount": (), "edgeCount": (), "pathWeight": (["a"],), "toNetworkx": (),
     "distances": ("a",), "shortestPaths": ("a",), "predecessors": ("a",), "hasEdge": ("a", "b"),
+    "reachSums": (), "incomingKatzCentrality": (),
 }
 
 

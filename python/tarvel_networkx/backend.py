@@ -1,0 +1,94 @@
+"""tarvel as a networkx backend (the entry point networkx.backends, name
+"tarvel"): nx.betweenness_centrality(G, backend="tarvel"), or every function
+it answers once "tarvel" is in nx.config.backend_priority.
+
+networkx asks can_run whether tarvel answers a call exactly (else networkx
+answers it), should_run whether the answer is worth converting the graph,
+then converts the graph (convert_from_nx, cached on the graph by networkx)
+and calls the function of the same name here.
+"""
+import networkx as nx
+
+from . import info
+
+if not info.dispatching(nx.__version__):
+    raise ImportError("tarvel's networkx backend needs networkx 3.4 or later, not %s" % nx.__version__)
+
+from . import centrality, paths, spanning, structure  # noqa: E402  (they register their functions)
+from .dispatch import checks, heavy, implementations  # noqa: E402
+from .graph import WIDE, TarvelGraph, convert  # noqa: E402
+from .testing import on_start_tests  # noqa: E402,F401
+
+globals().update(implementations)
+
+__all__ = ["can_run", "should_run", "convert_from_nx", "convert_to_nx", "on_start_tests", *implementations]
+
+
+def can_run(name, args, kwargs):
+    """True when tarvel answers this call as networkx would; else why not."""
+    check = checks.get(name)
+    if check is None:
+        return False
+    try:
+        return check(*args, **kwargs)
+    except TypeError as error:  # arguments networkx itself refuses
+        return "arguments networkx refuses: %s" % error
+
+
+def should_run(name, args, kwargs):
+    """Whether the answer is worth converting the graph for: always for the
+    all-pairs centralities; for the cheap queries, which networkx answers in
+    one pass, only with a converted graph at hand."""
+    if name in heavy:
+        return True
+    G = args[0] if args else kwargs.get("G")
+    if isinstance(G, TarvelGraph):
+        return True
+    cache = getattr(G, "__networkx_cache__", None)
+    if cache and cache.get("backends", {}).get("tarvel"):
+        return True
+    return "converting the graph costs more than networkx's own one-pass answer"
+
+
+def convert_from_nx(graph, *, edge_attrs=None, node_attrs=None, preserve_edge_attrs=False, preserve_node_attrs=False,
+                    preserve_graph_attrs=False, name=None, graph_name=None):
+    """A TarvelGraph of the networkx graph: weighted by the one edge
+    attribute asked for (hop counts when none), keeping every attribute when
+    networkx asks for them all (a returned graph carries them)."""
+    if isinstance(graph, TarvelGraph):
+        return graph
+    if not isinstance(graph, nx.Graph) or graph.is_multigraph():
+        raise TypeError("tarvel converts networkx graphs that are not multigraphs, not %s" % type(graph).__name__)
+    attr, default = None, 1
+    if edge_attrs:
+        if len(edge_attrs) != 1:
+            raise TypeError("tarvel weighs edges by one attribute, not %d" % len(edge_attrs))
+        ((attr, default),) = edge_attrs.items()
+    return convert(graph, attr, default, keep_all=preserve_edge_attrs is True)
+
+
+def convert_to_nx(obj, *, name=None):
+    """A networkx Graph or DiGraph for a TarvelGraph: its nodes, and its
+    edges with every attribute when the conversion kept them, else with the
+    converted weight attribute (none for hop counts); any other result as
+    it is."""
+    if not isinstance(obj, TarvelGraph):
+        return obj
+    out = nx.DiGraph() if obj.is_directed() else nx.Graph()
+    nodes = obj.nodes
+    if obj.node_data is not None:
+        out.graph.update(obj.graph_data)
+        out.add_nodes_from(zip(nodes, obj.node_data))
+    else:
+        out.add_nodes_from(nodes)
+    if obj.edge_data is not None:
+        out.add_edges_from((nodes[u], nodes[v], d) for u, v, d in obj.edge_data)
+    elif obj.attribute is not None and obj.weights.kind is not None:
+        node = obj.by_name.__getitem__
+        attr = obj.attribute[0]
+        value = int if obj.weights.kind == WIDE else (lambda w: w)
+        out.add_edges_from((node(e.source), node(e.destination), {attr: value(e.weight)}) for e in obj.graph.edges())
+    else:
+        node = obj.by_name.__getitem__
+        out.add_edges_from((node(e.source), node(e.destination)) for e in obj.graph.edges())
+    return out

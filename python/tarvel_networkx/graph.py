@@ -1,0 +1,195 @@
+"""The graph networkx hands to the tarvel backend: a tarvel.Graph whose node k
+is named "k", the networkx node objects in a list (any hashable objects), and
+what each call needs beside them: a graph per weight attribute, the reversed
+graph for incoming distances, the attributes a returned graph carries.
+
+An undirected networkx graph becomes a directed tarvel graph holding both
+directions of every edge, each node's list in networkx's adjacency order
+(a self-loop once, as networkx lists it): every search then meets neighbours
+in the order networkx's own searches do.
+"""
+import math
+
+import tarvel
+
+# Weights tarvel holds exactly, and what their sums become.
+INT = "int"  # int and bool in the 32-bit range: exact 64-bit sums, int results
+FLOAT = "float"  # float only: double sums, as networkx's
+MIXED = "mixed"  # int and float: double sums, but a length's type depends on its path
+WIDE = "wide"  # ints beyond 32 bits: exact in doubles while every sum stays below 2**53
+
+_INT32 = (-(2**31), 2**31 - 1)
+_EXACT = 2**53
+
+_names = []  # "0", "1", ...: shared by every conversion
+
+
+def names_for(count):
+    """The names of the first `count` nodes."""
+    if len(_names) < count:
+        _names.extend(map(str, range(len(_names), count)))
+    return _names[:count]
+
+
+class Weights:
+    """What a weight attribute holds over a graph's edges: its kind (one of
+    the constants above, or None when tarvel cannot hold the values exactly),
+    whether any is negative, and the values in edge order."""
+
+    __slots__ = ("kind", "negative", "values", "reason")
+
+    def __init__(self, values, node_count):
+        self.values = values
+        self.negative = False
+        self.kind = None
+        self.reason = None
+        types = set(map(type, values))
+        if not values:
+            self.kind = INT
+        elif not types <= {int, bool, float}:
+            self.reason = "weights of type %s" % ", ".join(sorted(t.__name__ for t in types - {int, bool, float}))
+        elif float in types and not all(map(math.isfinite, values)):
+            self.reason = "weights that are not finite"
+        else:
+            low, high = min(values), max(values)
+            self.negative = low < 0
+            if float in types:
+                self.kind = FLOAT if types == {float} else MIXED
+                if self.kind == MIXED and max(-low, high) >= _EXACT:
+                    self.kind, self.reason = None, "integer weights a double cannot hold beside float ones"
+            elif _INT32[0] <= low and high <= _INT32[1]:
+                self.kind = INT
+            elif max(-low, high) * node_count * node_count <= _EXACT:
+                self.kind = WIDE
+            else:
+                self.kind, self.reason = None, "integer weights whose sums may exceed 2**53"
+
+    @property
+    def weight_type(self):
+        return int if self.kind == INT else float
+
+
+def weight_values(adj, attr, default):
+    """The attribute of every adjacency entry, in adjacency order."""
+    return [d.get(attr, default) for nbrs in adj.values() for d in nbrs.values()]
+
+
+class TarvelGraph:
+    """A networkx graph converted for tarvel. `nodes` lists the node objects
+    (node k is named "k" in every tarvel graph here), `index` maps each back
+    to its position, `graph` is the tarvel graph of the weights the
+    conversion was asked for (all 1 when none)."""
+
+    __networkx_backend__ = "tarvel"
+
+    def __init__(self, nodes, directed, self_loops):
+        self.nodes = nodes
+        self.index = {node: k for k, node in enumerate(nodes)}
+        self.names = names_for(len(nodes))
+        self.by_name = dict(zip(self.names, nodes))
+        self.directed = directed
+        self.self_loops = self_loops  # nodes with a self-loop, by index
+        self.__networkx_cache__ = {}
+        self.graph = None
+        self.weights = None  # Weights of `attribute`; `graph` holds them unless their kind is None
+        self.attribute = None  # (attribute, default) of `graph`, None for hop counts
+        self.edge_data = None  # [(u index, v index, data)], when every attribute was kept
+        self.node_data = None
+        self.graph_data = None
+        self.graph_class = None
+        self._weighted = {}  # (attribute, default) -> (tarvel graph, Weights)
+        self._reversed = None
+
+    def is_directed(self):
+        return self.directed
+
+    def is_multigraph(self):
+        return False
+
+    def __len__(self):
+        return len(self.nodes)
+
+    def __contains__(self, node):
+        try:
+            return node in self.index
+        except TypeError:
+            return False
+
+    def node(self, name):
+        return self.by_name[name]
+
+    def weighted(self, attr, default=1):
+        """(tarvel graph, Weights) for edge weights from `attr`, or None when
+        the conversion kept neither that attribute nor every attribute. For
+        None (hop counts) any of the graphs serves: its searches by BFS."""
+        if attr is None:
+            return self.graph, Weights([], 0)
+        key = (attr, default)
+        if key == self.attribute:
+            return self.graph, self.weights
+        if key not in self._weighted:
+            if self.edge_data is None:
+                return None
+            weights = Weights([d.get(attr, default) for _, _, d in self.edge_data], len(self.nodes))
+            graph = None
+            if weights.kind is not None:
+                graph = build(self.names, [(u, v) for u, v, _ in self.edge_data], weights)
+            self._weighted[key] = (graph, weights)
+        return self._weighted[key]
+
+    def reversed(self):
+        """The tarvel graph with every edge turned round (the graph itself
+        when undirected): its searches give distances toward a node."""
+        if not self.directed:
+            return self.graph
+        if self._reversed is None:
+            g = tarvel.Graph(True, weightType=float if "float weights" in repr(self.graph) else int)
+            g.addNodes(self.names)
+            g.addEdges([(e.destination, e.source, e.weight) for e in self.graph.edges()])
+            self._reversed = g
+        return self._reversed
+
+
+def build(names, ends, weights):
+    """A directed tarvel graph of the given (u index, v index) entries."""
+    g = tarvel.Graph(True, weightType=weights.weight_type)
+    g.addNodes(names)
+    g.addEdges([(names[u], names[v], w) for (u, v), w in zip(ends, weights.values)])
+    return g
+
+
+def convert(G, attr=None, default=1, keep_all=False):
+    """A TarvelGraph of the networkx graph G (not a multigraph), its tarvel
+    graph weighted by `attr` (hop counts for None); with keep_all, also the
+    node, edge and graph attributes (references to G's dicts)."""
+    adj = G._adj
+    nodes = list(adj)
+    converted = TarvelGraph(nodes, G.is_directed(), [])
+    index = converted.index
+    converted.self_loops.extend(k for k, (u, nbrs) in enumerate(adj.items()) if u in nbrs)
+    name = dict(zip(nodes, converted.names)).__getitem__
+    # One comprehension over the adjacency: the triples addEdges takes.
+    if attr is None:
+        triples = [(su, name(v), 1) for u, nbrs in adj.items() for su in (name(u),) for v in nbrs]
+        weights = Weights([], len(nodes))
+    else:
+        triples = [(su, name(v), d.get(attr, default))
+                   for u, nbrs in adj.items() for su in (name(u),) for v, d in nbrs.items()]
+        weights = Weights([t[2] for t in triples], len(nodes))
+        converted.attribute = (attr, default)
+        if weights.kind is None:
+            # Weights tarvel cannot hold: the tarvel graph then weighs every
+            # edge 1 and answers only what needs no weights.
+            triples = [(a, b, 1) for a, b, _ in triples]
+    weights.values = None
+    converted.weights = weights
+    if keep_all:
+        converted.edge_data = [(index[u], index[v], d) for u, nbrs in adj.items() for v, d in nbrs.items()]
+        converted.node_data = [G._node[n] for n in nodes]
+        converted.graph_data = G.graph
+        converted.graph_class = G.__class__
+    graph = tarvel.Graph(True, weightType=weights.weight_type if weights.kind is not None else int)
+    graph.addNodes(converted.names)
+    graph.addEdges(triples)
+    converted.graph = graph
+    return converted

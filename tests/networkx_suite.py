@@ -1,0 +1,34 @@
+"""networkx's own test suite with tarvel as its backend: every function
+tarvel answers runs through tarvel in networkx's tests (networkx answers the
+rest, and the calls tarvel declines). Fails when pytest fails, when a
+function tarvel answers was never reached, or when one raised
+NotImplementedError (networkx would silently have answered in its place).
+Prints the completed calls per function.
+    python tests/networkx_suite.py [pytest arguments]
+"""
+import os
+import sys
+
+os.environ["NETWORKX_TEST_BACKEND"] = "tarvel"
+os.environ["NETWORKX_FALLBACK_TO_NX"] = "1"  # networkx tests the variable for being non-empty
+
+import pytest  # noqa: E402
+
+
+def main(arguments):
+    status = pytest.main(["--pyargs", "networkx", "-q", "-p", "no:cacheprovider", *arguments])
+    from tarvel_networkx import testing
+
+    lines, problems = testing.report()
+    print("\ncompleted calls through tarvel, per function:")
+    print("\n".join("  " + line for line in lines))
+    for problem in problems:
+        print("PROBLEM: " + problem)
+    partial = bool(arguments)  # a selection of tests need not reach every function
+    if partial:
+        problems = [p for p in problems if not p.endswith("was never reached")]
+    return int(status) or (1 if problems else 0)
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv[1:]))
