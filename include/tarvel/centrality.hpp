@@ -284,17 +284,8 @@ std::vector<double> closenessCentrality(const GraphView<T, W>& g, const RunOptio
 template <class T, class W>
 std::vector<ReachSum> reachSums(const GraphView<T, W>& g, const RunOptions& options = {}) {
     return detail::eachNodeSearch<T, W, ReachSum>(
-        g, detail::allNodes(g.nodeCount()), options, [](auto& search, NodeIndex i, auto& tick) { return search.sums(i, tick); });
-}
-
-// The closeness of every node, in index order: closenessCentrality(g,
-// every index, options). Progress counts nodes done of V.
-// Errors: whatever the thread's interrupt check or the progress callback
-// throws. Cost: O(V × (V + E)) time (one breadth-first search per node),
-// O(V) memory per thread.
-template <class T, class W>
-std::vector<double> closenessCentrality(const GraphView<T, W>& g, const RunOptions& options = {}) {
-    return closenessCentrality(g, detail::allNodes(g.nodeCount()), options);
+        g, detail::allNodes(g.nodeCount()), options,
+        [](auto& search, NodeIndex i, auto& tick) { return search.sums(i, tick); });
 }
 
 // Unnormalised betweenness over hop-count shortest paths by dependency
