@@ -56,7 +56,10 @@ python -m pip install -q --no-build-isolation --no-deps --target build/py-asan \
     -C cmake.define.TARVEL_ADDRESS_SANITIZER=ON -C cmake.build-type=RelWithDebInfo -C build-dir=build/asan/{wheel_tag} .
 # Python's own allocator hides freed memory from the sanitizer; the
 # interpreter keeps its objects until exit, which is no leak of ours.
-LD_PRELOAD="$(gcc -print-file-name=libasan.so)" PYTHONMALLOC=malloc \
+# The C++ runtime is preloaded beside the sanitizer: the interpreter does not
+# link it, so without it the sanitizer finds no __cxa_throw to wrap and
+# aborts at the first exception the module throws.
+LD_PRELOAD="$(gcc -print-file-name=libasan.so) $(gcc -print-file-name=libstdc++.so)" PYTHONMALLOC=malloc \
     ASAN_OPTIONS="detect_leaks=0 halt_on_error=1" UBSAN_OPTIONS="halt_on_error=1 print_stacktrace=1" \
     PYTHONPATH="$ROOT/build/py-asan" python tests/python/sharing_stress.py 20
 

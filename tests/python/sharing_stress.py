@@ -104,6 +104,7 @@ def writer(g, k, deadline, failures, written):
     """Adds nodes named wK-... and edges from them, recording what succeeded."""
     rng = random.Random(100 + k)
     mine = written[k]
+    usable = []  # the names as stored, to draw edge sources from
     name, lock = bytearray(), threading.Lock()
 
     def vandal():  # grows and shrinks the bytearray being written with, moving its buffer
@@ -125,17 +126,22 @@ def writer(g, k, deadline, failures, written):
             if kind == 0:
                 g.addNode(text)
                 mine["nodes"].append(text)
+                usable.append(text)
             elif kind == 1:
                 with lock:
                     name[:] = text.encode()
                 g.addNode(name)
                 mine["nodes"].append(text)
+                # The call may have read the name while the vandal had made
+                # it longer; then the node is stored with the vandal's bytes.
+                usable.append(text if text in g else text + "!" * 5000)
             elif kind == 2:
                 batch = ["%s.%d" % (text, i) for i in range(rng.randint(1, 5))]
                 g.addNodes(batch)
                 mine["nodes"].extend(batch)
-            if mine["nodes"]:
-                src = rng.choice(mine["nodes"])
+                usable.extend(batch)
+            if usable:
+                src = rng.choice(usable)
                 edge = (src, rng.choice(["hub", "n1", src]), rng.randint(0, 5))
                 if serial % 3 == 0:
                     batch = [edge] * rng.randint(1, 20)
