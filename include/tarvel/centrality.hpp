@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "detail/parallel.hpp"
+#include "detail/search_support.hpp"
 #include "interrupt.hpp"
 #include "store.hpp"
 
@@ -33,14 +34,6 @@ std::vector<double> degreeCentrality(const GraphView<T, W>& g) {
 }
 
 namespace detail {
-
-// Asks for the lists of the nodes a few places further along a breadth-first
-// queue: each is a random place in memory.
-template <class View>
-void prefetchQueue(const View& g, const std::vector<NodeIndex>& queue, std::size_t head) {
-    if (head + 8 < queue.size()) g.prefetch(queue[head + 8], 0);
-    if (head + 4 < queue.size()) g.prefetch(queue[head + 4], 1);
-}
 
 // One breadth-first search from a node for closeness; the working arrays
 // are reused from search to search.
@@ -61,7 +54,7 @@ public:
         std::uint64_t sum = 0;  // exact, and equal to the sum taken in doubles
         for (std::size_t head = 0; head < queue.size(); ++head) {
             const NodeIndex u = queue[head];
-            prefetchQueue(g, queue, head);
+            prefetchAhead(g, queue, head);
             sum += distance[u];
             const Span<AdjacencyEntry<W>> entries = g.neighbors(u);
             tick(entries.size() + 1);
@@ -105,7 +98,7 @@ public:
         pathCount[s] = 1.0;
         for (std::size_t head = 0; head < order.size(); ++head) {
             const NodeIndex v = order[head];
-            prefetchQueue(g, order, head);
+            prefetchAhead(g, order, head);
             const Span<AdjacencyEntry<W>> entries = g.neighbors(v);
             tick(entries.size() + 1);
             for (const auto& entry : entries) {
@@ -160,9 +153,7 @@ inline constexpr std::size_t SourceGrain = 1 << 16;
 
 template <class T, class W>
 std::size_t entryCount(const GraphView<T, W>& g) {
-    std::size_t entries = 0;
-    for (NodeIndex i = 0; i < g.nodeCount(); ++i) entries += g.neighbors(i).size();
-    return entries;
+    return g.entryCount();
 }
 
 }  // namespace detail

@@ -19,11 +19,15 @@
 #include <cmath>
 #include <cstdint>
 #include <functional>
+#include <memory>
+#include <optional>
 #include <stdexcept>
 #include <type_traits>
 #include <utility>
 #include <vector>
 
+#include "detail/adjacency_lists.hpp"
+#include "detail/builtins.hpp"
 #include "detail/describe.hpp"
 #include "detail/indexed_heap.hpp"
 #include "detail/search_support.hpp"
@@ -77,34 +81,94 @@ double priorityOf(D distance, double estimate) {
 
 namespace detail {
 
+// Breadth-first predecessors are kept in 32 bits (indices are): half the
+// memory a search touches.
+inline constexpr std::uint32_t NoPredecessor = ~std::uint32_t{0};
+
+// The path from `start` to `goal` along 32-bit predecessors.
+inline IndexPath pathBack(const std::vector<std::uint32_t>& prev, NodeIndex start, NodeIndex goal) {
+    IndexPath path;
+    for (NodeIndex node = goal; node != start; node = prev[node]) path.push_back(node);
+    path.push_back(start);
+    std::reverse(path.begin(), path.end());
+    return path;
+}
+
+// The lists a breadth-first search follows, as the search reads them:
+// list(u) and a prefetch of it. A graph's own lists, and its incoming lists.
+template <class View>
+struct OutLists {
+    const View& g;
+    auto operator[](NodeIndex u) const noexcept { return g.neighbors(u); }
+    void prefetch(NodeIndex u, int step) const noexcept { g.prefetch(u, step); }
+};
+
+struct InLists {
+    const IncomingLists& in;
+    Span<std::uint32_t> operator[](NodeIndex u) const noexcept { return in[u]; }
+    void prefetch(NodeIndex u, int step) const noexcept {
+        if (step == 0) {
+            detail::prefetch(in.offsets.data() + u);
+        } else {
+            detail::prefetch(in.sources.data() + in.offsets[u]);
+        }
+    }
+};
+
+template <class W>
+std::uint32_t nodeOf(const AdjacencyEntry<W>& entry) noexcept {
+    return entry.target;
+}
+inline std::uint32_t nodeOf(std::uint32_t node) noexcept { return node; }
+
 // The forward breadth-first search: each node's predecessor is fixed when
 // the node is queued, so the path to a node is its predecessor's path plus
 // the node; the path to the goal is complete as soon as the goal is queued.
+// It gives up, returning nothing, once it has read more than `work` units
+// (a node taken from the queue, or an entry, is one); `work` is then set to
+// the units read.
 template <class T, class W>
-IndexPath forwardBfs(const GraphView<T, W>& g, NodeIndex start, NodeIndex goal) {
-    const std::size_t n = g.nodeCount();
-    std::vector<NodeIndex> prev(n, NoNode);
-    std::vector<bool> visited(n, false);
-    std::vector<NodeIndex> queue{start};
-    visited[start] = true;
+std::optional<IndexPath> boundedForwardBfs(const GraphView<T, W>& g, NodeIndex start, NodeIndex goal,
+                                           std::size_t& work) {
+    const std::size_t n = g.nodeCount(), budget = work;
+    std::vector<std::uint32_t> prev(n, NoPredecessor);  // the start is its own: marks it seen
+    // Every node is queued at most once: no growth, and only the pages the
+    // search reaches are ever touched.
+    std::unique_ptr<std::uint32_t[]> queue(new std::uint32_t[n]);
+    prev[start] = static_cast<std::uint32_t>(start);
+    queue[0] = static_cast<std::uint32_t>(start);
+    std::size_t tail = 1;
+    work = 0;
     Checkpoint checkpoint;
-    for (std::size_t head = 0; head < queue.size(); ++head) {
+    for (std::size_t head = 0; head < tail; ++head) {
         const NodeIndex u = queue[head];
-        prefetchAhead(g, queue, head);
-        checkpoint(g.neighbors(u).size() + 1);
-        for (const auto& entry : g.neighbors(u)) {
-            const NodeIndex v = entry.target;
-            if (visited[v]) continue;
-            visited[v] = true;
-            prev[v] = u;
-            if (v == goal) return reconstruct(prev, goal);
-            queue.push_back(v);
+        prefetchAhead(g, queue.get(), head, tail);
+        const Span<AdjacencyEntry<W>> entries = g.neighbors(u);
+        work += entries.size() + 1;
+        if (work > budget) return std::nullopt;
+        checkpoint(entries.size() + 1);
+        for (const auto& entry : entries) {
+            const std::uint32_t v = entry.target;
+            if (prev[v] != NoPredecessor) continue;
+            prev[v] = static_cast<std::uint32_t>(u);
+            if (v == goal) return pathBack(prev, start, goal);
+            queue[tail++] = v;
         }
     }
-    return {};
+    return IndexPath{};
 }
 
-// The forward search's path found from both ends, for undirected graphs.
+// The forward search to the end (the reference of the searches below).
+template <class T, class W>
+IndexPath forwardBfs(const GraphView<T, W>& g, NodeIndex start, NodeIndex goal) {
+    std::size_t unlimited = ~std::size_t{0};
+    return *boundedForwardBfs(g, start, goal, unlimited);
+}
+
+// The forward search's path found from both ends: from the start along
+// the graph's lists, from the goal along `back`, the lists that lead to a
+// node (the same lists in an undirected graph, the incoming ones in a
+// directed graph).
 //
 // The two searches go level by level, each time on the side with the
 // smaller frontier. The start side is exactly the forward search for its
@@ -116,64 +180,75 @@ IndexPath forwardBfs(const GraphView<T, W>& g, NodeIndex start, NodeIndex goal) 
 // goal is b - 1 less, and the neighbors one level closer of such a node are
 // all on shortest paths, so among them the forward search's order decides
 // its discoverer just as in the whole graph.
-template <class T, class W>
-IndexPath twoSidedBfs(const GraphView<T, W>& g, NodeIndex start, NodeIndex goal) {
+template <class T, class W, class Back>
+IndexPath twoSidedBfs(const GraphView<T, W>& g, NodeIndex start, NodeIndex goal, const Back& back) {
     const std::size_t n = g.nodeCount();
     std::vector<std::int32_t> fromStart(n, -1), fromGoal(n, -1);
-    std::vector<NodeIndex> prev(n, NoNode);
+    std::vector<std::uint32_t> prev(n, NoPredecessor);
     fromStart[start] = 0;
     fromGoal[goal] = 0;
-    std::vector<NodeIndex> startFront{start}, goalFront{goal}, next;
+    std::vector<std::uint32_t> startFront{static_cast<std::uint32_t>(start)}, goalFront{static_cast<std::uint32_t>(goal)},
+        next;
     std::int32_t startLevel = 0, goalLevel = 0;
     bool met = false;
+    const OutLists<GraphView<T, W>> out{g};
     Checkpoint checkpoint;
     while (!met) {
         if (startFront.empty() || goalFront.empty()) return {};
         const bool forward = startFront.size() <= goalFront.size();
-        std::vector<NodeIndex>& front = forward ? startFront : goalFront;
+        std::vector<std::uint32_t>& front = forward ? startFront : goalFront;
         std::vector<std::int32_t>& mine = forward ? fromStart : fromGoal;
         const std::vector<std::int32_t>& other = forward ? fromGoal : fromStart;
         const std::int32_t level = (forward ? ++startLevel : ++goalLevel);
         next.clear();
-        for (std::size_t k = 0; k < front.size(); ++k) {
-            const NodeIndex u = front[k];
-            prefetchAhead(g, front, k);
-            checkpoint(g.neighbors(u).size() + 1);
-            for (const auto& entry : g.neighbors(u)) {
-                if (mine[entry.target] >= 0) continue;
-                mine[entry.target] = level;
-                if (forward) prev[entry.target] = u;
-                next.push_back(entry.target);
-                met = met || other[entry.target] >= 0;
+        const auto expand = [&](const auto& lists) {
+            for (std::size_t k = 0; k < front.size(); ++k) {
+                const std::uint32_t u = front[k];
+                prefetchAhead(lists, front.data(), k, front.size());
+                const auto entries = lists[u];
+                checkpoint(entries.size() + 1);
+                for (const auto& entry : entries) {
+                    const std::uint32_t v = nodeOf(entry);
+                    if (mine[v] >= 0) continue;
+                    mine[v] = level;
+                    if (forward) prev[v] = u;
+                    next.push_back(v);
+                    met = met || other[v] >= 0;
+                }
             }
+        };
+        if (forward) {
+            expand(out);
+        } else {
+            expand(back);
         }
         front.swap(next);
     }
-    if (fromStart[goal] >= 0) return reconstruct(prev, goal);
+    if (fromStart[goal] >= 0) return pathBack(prev, start, goal);
     // The start side's last level, in its order, kept to the nodes of
     // shortest paths; then the forward search over those nodes only.
     const std::int32_t length = startLevel + goalLevel;
-    std::vector<NodeIndex> order, following;
-    for (const NodeIndex v : startFront)
+    std::vector<std::uint32_t> order, following;
+    for (const std::uint32_t v : startFront)
         if (fromGoal[v] == goalLevel) order.push_back(v);
     for (std::int32_t k = startLevel; k < length; ++k) {
         const std::int32_t wanted = length - k - 1;  // the next level's distance from the goal
         following.clear();
         for (std::size_t i = 0; i < order.size(); ++i) {
-            const NodeIndex u = order[i];
-            prefetchAhead(g, order, i);
+            const std::uint32_t u = order[i];
+            prefetchAhead(g, order.data(), i, order.size());
             checkpoint(g.neighbors(u).size() + 1);
             for (const auto& entry : g.neighbors(u)) {
-                const NodeIndex v = entry.target;
-                if (fromGoal[v] != wanted || prev[v] != NoNode) continue;
+                const std::uint32_t v = entry.target;
+                if (fromGoal[v] != wanted || prev[v] != NoPredecessor) continue;
                 prev[v] = u;
-                if (v == goal) return reconstruct(prev, goal);
+                if (v == goal) return pathBack(prev, start, goal);
                 following.push_back(v);
             }
         }
         order.swap(following);
     }
-    return reconstruct(prev, goal);
+    return pathBack(prev, start, goal);
 }
 
 }  // namespace detail
@@ -181,17 +256,32 @@ IndexPath twoSidedBfs(const GraphView<T, W>& g, NodeIndex start, NodeIndex goal)
 // Breadth-first search: the path with the fewest edges; among those, the
 // chain of first discoverers of a search from the start (a node's
 // predecessor is fixed when the node is queued, neighbors queued in
-// adjacency order). Weights play no part. On an undirected graph the same
-// path is found by searching from both ends, which visits far fewer nodes;
-// a directed graph is searched forward only (searching from the goal would
-// need incoming lists, which the graph does not keep).
+// adjacency order). Weights play no part. The same path is found by
+// searching from both ends, which visits far fewer nodes: an undirected
+// graph is always searched so; a directed graph too once it has its
+// incoming lists (GraphView::incoming). Until then it is searched forward,
+// and the forward searches since the last change count their work: the
+// search that would take the total past about what making the incoming
+// lists costs stops there, makes them (the graph keeps them until its next
+// change) and searches from both ends. So a search that stops near its
+// start does not make them, and a directed graph's searches together cost
+// at most about twice what they would with the lists made beforehand.
 // Errors: std::out_of_range for an index past the end.
-// Cost: O(V + E) time, O(V) memory.
+// Cost: O(V + E) time, O(V) memory; a directed graph's first search that
+// makes the incoming lists adds O(V + E) time, and 4 bytes per entry and 8
+// per node to what the graph keeps.
 template <class T, class W>
 IndexPath bfs(const GraphView<T, W>& g, NodeIndex start, NodeIndex goal) {
     detail::checkSearch(g.nodeCount(), start, goal);
     if (start == goal) return {start};
-    return g.isDirected() ? detail::forwardBfs(g, start, goal) : detail::twoSidedBfs(g, start, goal);
+    if (!g.isDirected()) return detail::twoSidedBfs(g, start, goal, detail::OutLists<GraphView<T, W>>{g});
+    if (!g.hasIncoming()) {
+        std::size_t work = g.workBeforeIncoming();
+        std::optional<IndexPath> path = detail::boundedForwardBfs(g, start, goal, work);
+        g.workedWithoutIncoming(work);
+        if (path) return std::move(*path);
+    }
+    return detail::twoSidedBfs(g, start, goal, detail::InLists{g.incoming()});
 }
 
 // Dijkstra's search, no goal test: the path to `goal` in dijkstraTree(g,
