@@ -29,7 +29,7 @@
 #include "detail/adjacency_lists.hpp"
 #include "detail/builtins.hpp"
 #include "detail/describe.hpp"
-#include "detail/indexed_heap.hpp"
+#include "detail/best_first.hpp"
 #include "detail/search_support.hpp"
 #include "interrupt.hpp"
 #include "method_checks.hpp"
@@ -307,39 +307,57 @@ IndexPath dijkstra(const GraphView<T, W>& g, NodeIndex start, NodeIndex goal) {
 // Errors: as dijkstra. Cost: O(E log V) time without negative weights.
 template <class T, class W>
 IndexPath uniformCostSearch(const GraphView<T, W>& g, NodeIndex start, NodeIndex goal) {
-    using D = Distance<W>;
-    const auto before = [](const auto& a, const auto& b) {
-        return a.key != b.key ? a.key < b.key : a.node < b.node;
-    };
-    const std::size_t n = g.nodeCount();
-    detail::checkSearch(n, start, goal);
-    std::vector<D> dist(n, Unreached<W>);
-    std::vector<NodeIndex> prev(n, NoNode);
-    std::vector<std::uint32_t> hops(n, 0);  // edges on the path that set dist
-    detail::IndexedHeap<D, decltype(before)> heap(n, before);
-    heap.push(static_cast<std::uint32_t>(start), D{0});
-    dist[start] = D{0};
-    detail::Checkpoint checkpoint;
-    while (!heap.empty()) {
-        const auto top = heap.pop();
-        if (top.node == goal) break;
-        if (!heap.empty()) g.prefetch(heap.peek(), 0);  // most likely the next one out
-        const std::uint32_t baseHops = hops[top.node];
-        checkpoint(g.neighbors(top.node).size() + 1);
-        for (const auto& entry : g.neighbors(top.node)) {
-            const NodeIndex v = entry.target;
-            const D nd = detail::extend<W>(top.key, entry.weight);
-            if (dist[v] > nd) {
-                dist[v] = nd;
-                prev[v] = top.node;
-                hops[v] = baseHops + 1;
-                if (hops[v] >= n) detail::negativeCycle();
-                heap.push(entry.target, nd);
-            }
+    detail::checkSearch(g.nodeCount(), start, goal);
+    detail::SearchState<W> state(g.nodeCount());
+    detail::DistanceKeys<W> keys{goal};
+    detail::bestFirstSearch(g, start, state, detail::SmallerNodeFirst{}, keys);
+    return detail::reconstruct(state.prev, goal);
+}
+
+namespace detail {
+
+// A*'s keys: the distance plus the heuristic's estimate, made after the
+// expansion's improvements are found (the heuristic may run any code). With
+// a goal (the caller's promise of a consistent estimate), the search ends
+// when the goal leaves the queue.
+template <class T, class W, class Heuristic>
+struct EstimateKeys {
+    using Key = double;
+    static constexpr bool RunsCallerCode = true;
+
+    const GraphView<T, W>& g;
+    Heuristic& heuristic;
+    std::uint64_t revisionAtStart;
+    NodeIndex goal;
+
+    bool stopsAt(NodeIndex node) const noexcept { return node == goal; }
+
+    // The names of the improved nodes are fetched ahead of their calls.
+    void improved(NodeIndex v) {
+        if constexpr (HasPrefetch<Heuristic>::value) heuristic.prefetch(v, 0);
+    }
+    void keying(const std::vector<Improvement<Distance<W>>>& waiting) {
+        if constexpr (HasPrefetch<Heuristic>::value) {
+            for (const auto& i : waiting) heuristic.prefetch(i.node, 1);
         }
     }
-    return detail::reconstruct(prev, goal);
-}
+
+    double key(NodeIndex u, NodeIndex v, Distance<W> distance) {
+        const double h = heuristic(u, v);
+        // The heuristic may have run arbitrary code: the graph must still
+        // be the one this search started on.
+        if (g.revision() != revisionAtStart) {
+            throw std::runtime_error("the graph was changed while it was being searched");
+        }
+        if (std::isnan(h)) {
+            throw std::invalid_argument("the heuristic returned NaN for " + describe(g.name(u)) + " and " +
+                                        describe(g.name(v)));
+        }
+        return priorityOf(distance, h);
+    }
+};
+
+}  // namespace detail
 
 // A*: the queue orders nodes by priority (distance + heuristic estimate, a
 // double), smallest first, and among equal priorities the greatest node
@@ -347,83 +365,40 @@ IndexPath uniformCostSearch(const GraphView<T, W>& g, NodeIndex start, NodeIndex
 // double) is called once per strict improvement of v's distance while u is
 // expanded, in adjacency order, never for the start. A node is expanded
 // from its distance when it leaves the queue. With a heuristic of 0
-// everywhere the queue holds Dijkstra's keys, so the path is Dijkstra's;
-// there is no goal test, so every improvement is propagated and the
-// distances are exact for any heuristic.
-// Errors: as dijkstra; std::invalid_argument naming both nodes when the
-// heuristic returns NaN; std::runtime_error "the graph was changed while it
-// was being searched" when the heuristic changed the graph; whatever the
-// heuristic throws passes through.
-// Cost: O(E log V) time without negative weights, plus the heuristic calls.
+// everywhere the queue holds Dijkstra's keys, so the path is Dijkstra's.
+//
+// `consistent` false (the default): there is no goal test, so every
+// improvement is propagated and the distances are exact for any heuristic.
+//
+// `consistent` true is the caller's promise that the estimate depends on
+// its second argument only, h(v), and that h(x) <= w + h(y) for every
+// entry x -> y of weight w. The search then ends when the goal leaves the
+// queue, and the heuristic is called only for the improvements made before
+// that. Where priorities are exact (integer weights, an estimate of whole
+// numbers, every distance plus estimate below 2^53) the path is the one the
+// search without goal test returns, whose nodes had all left the queue
+// with their final distances. Otherwise the path's weight may exceed the
+// least by rounding (float weights, larger values); and with an estimate
+// that breaks the promise the path is a path to the goal, not necessarily
+// a shortest one, and a negative cycle is reported only when the search
+// meets it before the goal.
+// Errors: as dijkstra (with `consistent`, "Negative cycle detected" only
+// for a cycle met before the goal leaves the queue); std::invalid_argument
+// naming both nodes when the heuristic returns NaN; std::runtime_error "the
+// graph was changed while it was being searched" when the heuristic
+// changed the graph; whatever the heuristic throws passes through.
+// Cost: O(E log V) time without negative weights, plus the heuristic calls;
+// with `consistent`, only the part of that spent before the goal leaves
+// the queue.
 template <class T, class W, class Heuristic>
-IndexPath aStar(const GraphView<T, W>& g, NodeIndex start, NodeIndex goal, Heuristic&& heuristic) {
-    using D = Distance<W>;
-    const auto before = [](const auto& a, const auto& b) {
-        return a.key != b.key ? a.key < b.key : a.node > b.node;
-    };
-    const std::size_t n = g.nodeCount();
-    detail::checkSearch(n, start, goal);
-    const std::uint64_t revisionAtStart = g.revision();
-    std::vector<D> dist(n, Unreached<W>);
-    std::vector<NodeIndex> prev(n, NoNode);
-    std::vector<std::uint32_t> hops(n, 0);  // edges on the path that set dist
-    detail::IndexedHeap<double, decltype(before)> heap(n, before);
-    heap.push(static_cast<std::uint32_t>(start), 0.0);
-    dist[start] = D{0};
-    // Each expansion first finds the improvements, then makes the calls: no
-    // list is read while code of the caller's runs, and the names of the
-    // improved nodes can be fetched ahead of their calls.
-    struct Improvement {
-        std::uint32_t node;
-        D distance;
-    };
-    std::vector<Improvement> improved;
-    detail::Checkpoint checkpoint;
-    while (!heap.empty()) {
-        const NodeIndex u = heap.pop().node;
-        if (!heap.empty()) g.prefetch(heap.peek(), 0);  // most likely the next one out
-        checkpoint(g.neighbors(u).size() + 1);
-        const D base = dist[u];  // both may change below, through a self-loop
-        const std::uint32_t baseHops = hops[u];
-        const Span<AdjacencyEntry<W>> entries = g.neighbors(u);
-        for (const auto& entry : entries) __builtin_prefetch(&dist[entry.target]);
-        if (!heap.empty()) g.prefetch(heap.peek(), 1);
-        improved.clear();
-        bool cycle = false;
-        for (const auto& entry : entries) {
-            const D nd = detail::extend<W>(base, entry.weight);
-            if (dist[entry.target] > nd) {
-                dist[entry.target] = nd;
-                prev[entry.target] = u;
-                hops[entry.target] = baseHops + 1;
-                if (hops[entry.target] >= n) {
-                    cycle = true;  // reported after the calls of the improvements before it
-                    break;
-                }
-                improved.push_back({entry.target, nd});
-                if constexpr (detail::HasPrefetch<Heuristic>::value) heuristic.prefetch(entry.target, 0);
-            }
-        }
-        if constexpr (detail::HasPrefetch<Heuristic>::value) {
-            for (const Improvement& i : improved) heuristic.prefetch(i.node, 1);
-        }
-        for (std::size_t k = 0; k < improved.size(); ++k) {
-            const NodeIndex v = improved[k].node;
-            const double h = heuristic(u, v);
-            // The heuristic may have run arbitrary code: the graph must still
-            // be the one this search started on.
-            if (g.revision() != revisionAtStart) {
-                throw std::runtime_error("the graph was changed while it was being searched");
-            }
-            if (std::isnan(h)) {
-                throw std::invalid_argument("the heuristic returned NaN for " + detail::describe(g.name(u)) +
-                                            " and " + detail::describe(g.name(v)));
-            }
-            heap.push(static_cast<std::uint32_t>(v), detail::priorityOf(improved[k].distance, h));
-        }
-        if (cycle) detail::negativeCycle();
-    }
-    return detail::reconstruct(prev, goal);
+IndexPath aStar(const GraphView<T, W>& g, NodeIndex start, NodeIndex goal, Heuristic&& heuristic,
+                bool consistent = false) {
+    detail::checkSearch(g.nodeCount(), start, goal);
+    detail::SearchState<W> state(g.nodeCount());
+    detail::EstimateKeys<T, W, std::remove_reference_t<Heuristic>> keys{g, heuristic, g.revision(),
+                                                                        consistent ? goal : NoNode};
+    detail::bestFirstSearch(g, start, state, detail::GreaterNodeFirst{}, keys);
+    return detail::reconstruct(state.prev, goal);
 }
 
 // Bellman-Ford: the path to `goal` in bellmanFordTree(g, start), whose
@@ -445,7 +420,8 @@ IndexPath bellmanFord(const GraphView<T, W>& g, NodeIndex start, NodeIndex goal)
     return detail::reconstruct(bellmanFordTree(g, start).predecessor, goal);
 }
 
-// The search selected by `method`; `heuristic(u, v)` is used by A_STAR only.
+// The search selected by `method`; `heuristic(u, v)` and `consistent` (see
+// aStar) are used by A_STAR only.
 // nullptr stands for no heuristic: A_STAR then throws std::runtime_error
 // "A_STAR needs a heuristic: pass one, or use DIJKSTRA (A_STAR's path for a
 // heuristic of 0)" when it would first call it, and returns normally when no
@@ -459,7 +435,7 @@ IndexPath bellmanFord(const GraphView<T, W>& g, NodeIndex start, NodeIndex goal)
 // Cost: the selected search's.
 template <class T, class W, class Heuristic>
 IndexPath shortestPath(const GraphView<T, W>& g, NodeIndex start, NodeIndex goal, ShortestPathAlgo method,
-                       Heuristic&& heuristic) {
+                       Heuristic&& heuristic, bool consistent = false) {
     if (start == goal) {
         g.checkNode(start);
         return {start};
@@ -472,12 +448,16 @@ IndexPath shortestPath(const GraphView<T, W>& g, NodeIndex start, NodeIndex goal
             return dijkstra(g, start, goal);
         case ShortestPathAlgo::A_STAR:
             if constexpr (std::is_null_pointer_v<std::decay_t<Heuristic>>) {
-                return aStar(g, start, goal, [](NodeIndex, NodeIndex) -> double {
-                    throw std::runtime_error(
-                        "A_STAR needs a heuristic: pass one, or use DIJKSTRA (A_STAR's path for a heuristic of 0)");
-                });
+                return aStar(
+                    g, start, goal,
+                    [](NodeIndex, NodeIndex) -> double {
+                        throw std::runtime_error(
+                            "A_STAR needs a heuristic: pass one, or use DIJKSTRA (A_STAR's path for a heuristic "
+                            "of 0)");
+                    },
+                    consistent);
             } else {
-                return aStar(g, start, goal, heuristic);
+                return aStar(g, start, goal, heuristic, consistent);
             }
         case ShortestPathAlgo::UNIFORM_COST_SEARCH:
             return uniformCostSearch(g, start, goal);
