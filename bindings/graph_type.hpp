@@ -305,7 +305,7 @@ inline PyMethodDef methods[] = {
      "heuristic(name, neighbor) -> float is called by A_STAR once per improved neighbor; it must always be "
      "given: None for the other methods. Distances are exact. consistent=True (A_STAR) promises that the "
      "estimate depends on neighbor only and never exceeds an edge's weight plus the estimate at its far end: "
-     "the search then stops when goal leaves the queue, calling the heuristic far less, and returns the same "
+     "the search then stops when goal leaves the queue and calls the heuristic at most once per node, and returns the same "
      "path when weights and estimates are whole numbers below 2**53 (else the weight may exceed the least by "
      "rounding; a broken promise gives a path that may not be shortest). Raises IndexError for a name that is not a "
      "node, RuntimeError 'Negative cycle detected' for a reachable cycle of negative weight and ValueError "

@@ -19,6 +19,7 @@
 #include <cmath>
 #include <cstdint>
 #include <functional>
+#include <limits>
 #include <memory>
 #include <optional>
 #include <stdexcept>
@@ -182,55 +183,70 @@ IndexPath forwardBfs(const GraphView<T, W>& g, NodeIndex start, NodeIndex goal) 
 // its discoverer just as in the whole graph.
 template <class T, class W, class Back>
 IndexPath twoSidedBfs(const GraphView<T, W>& g, NodeIndex start, NodeIndex goal, const Back& back) {
-    const std::size_t n = g.nodeCount();
-    std::vector<std::int32_t> fromStart(n, -1), fromGoal(n, -1);
-    std::vector<std::uint32_t> prev(n, NoPredecessor);
-    fromStart[start] = 0;
-    fromGoal[goal] = 0;
+    // Each node's levels on the two sides (-1 for none), together: a
+    // neighbor's check reads one place in memory. The start side's
+    // predecessors are apart, written once per node.
+    struct Label {
+        std::int32_t fromStart = -1, fromGoal = -1;
+    };
+    std::vector<Label> label(g.nodeCount());
+    std::vector<std::uint32_t> prev(g.nodeCount(), NoPredecessor);
+    label[start].fromStart = 0;
+    label[goal].fromGoal = 0;
     std::vector<std::uint32_t> startFront{static_cast<std::uint32_t>(start)}, goalFront{static_cast<std::uint32_t>(goal)},
         next;
     std::int32_t startLevel = 0, goalLevel = 0;
     bool met = false;
     const OutLists<GraphView<T, W>> out{g};
     Checkpoint checkpoint;
-    while (!met) {
-        if (startFront.empty() || goalFront.empty()) return {};
-        const bool forward = startFront.size() <= goalFront.size();
-        std::vector<std::uint32_t>& front = forward ? startFront : goalFront;
-        std::vector<std::int32_t>& mine = forward ? fromStart : fromGoal;
-        const std::vector<std::int32_t>& other = forward ? fromGoal : fromStart;
-        const std::int32_t level = (forward ? ++startLevel : ++goalLevel);
+    // One level of one side: `mine` and `other` select the sides' fields.
+    const auto expand = [&](const auto& lists, std::vector<std::uint32_t>& front, std::int32_t Label::*mine,
+                            std::int32_t Label::*other, std::int32_t level, bool forward) {
         next.clear();
-        const auto expand = [&](const auto& lists) {
-            for (std::size_t k = 0; k < front.size(); ++k) {
-                const std::uint32_t u = front[k];
-                prefetchAhead(lists, front.data(), k, front.size());
-                const auto entries = lists[u];
-                checkpoint(entries.size() + 1);
-                for (const auto& entry : entries) {
-                    const std::uint32_t v = nodeOf(entry);
-                    if (mine[v] >= 0) continue;
-                    mine[v] = level;
-                    if (forward) prev[v] = u;
-                    next.push_back(v);
-                    met = met || other[v] >= 0;
-                }
+        for (std::size_t k = 0; k < front.size(); ++k) {
+            const std::uint32_t u = front[k];
+            prefetchAhead(lists, front.data(), k, front.size());
+            // The labels of the neighbors of the node two places on (its
+            // list is in the cache by now): random places in memory.
+            if (k + 2 < front.size()) {
+                for (const auto& entry : lists[front[k + 2]]) prefetch<true>(&label[nodeOf(entry)]);
             }
-        };
-        if (forward) {
-            expand(out);
-        } else {
-            expand(back);
+            const auto entries = lists[u];
+            checkpoint(entries.size() + 1);
+            for (const auto& entry : entries) {
+                const std::uint32_t v = nodeOf(entry);
+                Label& l = label[v];
+                if (l.*mine >= 0) continue;
+                l.*mine = level;
+                if (forward) prev[v] = u;
+                next.push_back(v);
+                met = met || l.*other >= 0;
+            }
         }
         front.swap(next);
+    };
+    while (!met) {
+        if (startFront.empty() || goalFront.empty()) return {};
+        if (startFront.size() <= goalFront.size()) {
+            expand(out, startFront, &Label::fromStart, &Label::fromGoal, ++startLevel, true);
+        } else {
+            expand(back, goalFront, &Label::fromGoal, &Label::fromStart, ++goalLevel, false);
+        }
     }
-    if (fromStart[goal] >= 0) return pathBack(prev, start, goal);
+    const auto path = [&] {
+        IndexPath nodes;
+        for (NodeIndex node = goal; node != start; node = prev[node]) nodes.push_back(node);
+        nodes.push_back(start);
+        std::reverse(nodes.begin(), nodes.end());
+        return nodes;
+    };
+    if (label[goal].fromStart >= 0) return path();
     // The start side's last level, in its order, kept to the nodes of
     // shortest paths; then the forward search over those nodes only.
     const std::int32_t length = startLevel + goalLevel;
     std::vector<std::uint32_t> order, following;
     for (const std::uint32_t v : startFront)
-        if (fromGoal[v] == goalLevel) order.push_back(v);
+        if (label[v].fromGoal == goalLevel) order.push_back(v);
     for (std::int32_t k = startLevel; k < length; ++k) {
         const std::int32_t wanted = length - k - 1;  // the next level's distance from the goal
         following.clear();
@@ -240,15 +256,15 @@ IndexPath twoSidedBfs(const GraphView<T, W>& g, NodeIndex start, NodeIndex goal,
             checkpoint(g.neighbors(u).size() + 1);
             for (const auto& entry : g.neighbors(u)) {
                 const std::uint32_t v = entry.target;
-                if (fromGoal[v] != wanted || prev[v] != NoPredecessor) continue;
+                if (label[v].fromGoal != wanted || prev[v] != NoPredecessor) continue;
                 prev[v] = u;
-                if (v == goal) return pathBack(prev, start, goal);
+                if (v == goal) return path();
                 following.push_back(v);
             }
         }
         order.swap(following);
     }
-    return pathBack(prev, start, goal);
+    return path();
 }
 
 }  // namespace detail
@@ -329,6 +345,9 @@ struct EstimateKeys {
     Heuristic& heuristic;
     std::uint64_t revisionAtStart;
     NodeIndex goal;
+    // With the promise, each node's estimate once it is known (NaN, which
+    // no estimate is, before): the heuristic is called once per node.
+    std::vector<double> known;
 
     bool stopsAt(NodeIndex node) const noexcept { return node == goal; }
 
@@ -343,6 +362,7 @@ struct EstimateKeys {
     }
 
     double key(NodeIndex u, NodeIndex v, Distance<W> distance) {
+        if (!known.empty() && !std::isnan(known[v])) return priorityOf(distance, known[v]);
         const double h = heuristic(u, v);
         // The heuristic may have run arbitrary code: the graph must still
         // be the one this search started on.
@@ -353,6 +373,7 @@ struct EstimateKeys {
             throw std::invalid_argument("the heuristic returned NaN for " + describe(g.name(u)) + " and " +
                                         describe(g.name(v)));
         }
+        if (!known.empty()) known[v] = h;
         return priorityOf(distance, h);
     }
 };
@@ -374,7 +395,8 @@ struct EstimateKeys {
 // its second argument only, h(v), and that h(x) <= w + h(y) for every
 // entry x -> y of weight w. The search then ends when the goal leaves the
 // queue, and the heuristic is called only for the improvements made before
-// that. Where priorities are exact (integer weights, an estimate of whole
+// that, once per node: the first improvement of a node calls it, later
+// ones reuse its estimate. Where priorities are exact (integer weights, an estimate of whole
 // numbers, every distance plus estimate below 2^53) the path is the one the
 // search without goal test returns, whose nodes had all left the queue
 // with their final distances. Otherwise the path's weight may exceed the
@@ -395,8 +417,9 @@ IndexPath aStar(const GraphView<T, W>& g, NodeIndex start, NodeIndex goal, Heuri
                 bool consistent = false) {
     detail::checkSearch(g.nodeCount(), start, goal);
     detail::SearchState<W> state(g.nodeCount());
-    detail::EstimateKeys<T, W, std::remove_reference_t<Heuristic>> keys{g, heuristic, g.revision(),
-                                                                        consistent ? goal : NoNode};
+    detail::EstimateKeys<T, W, std::remove_reference_t<Heuristic>> keys{
+        g, heuristic, g.revision(), consistent ? goal : NoNode, {}};
+    if (consistent) keys.known.assign(g.nodeCount(), std::numeric_limits<double>::quiet_NaN());
     detail::bestFirstSearch(g, start, state, detail::GreaterNodeFirst{}, keys);
     return detail::reconstruct(state.prev, goal);
 }

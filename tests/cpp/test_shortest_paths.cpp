@@ -371,7 +371,7 @@ G consistentGraph(std::mt19937& rng, bool directed, int n, int m, std::vector<in
 
 // With a consistent estimate, A* stopping at its goal returns the path of
 // the search without goal test, after the first of that search's heuristic
-// calls; with an estimate that breaks the promise it still returns a path
+// calls (each node's first); with an estimate that breaks the promise it still returns a path
 // to the goal (or reports a negative cycle it meets).
 TEST(ShortestPaths, AStarStoppingAtItsGoalMatchesTheFullSearch) {
     std::mt19937 rng(97531);
@@ -392,8 +392,15 @@ TEST(ShortestPaths, AStarStoppingAtItsGoalMatchesTheFullSearch) {
         const std::size_t s = rng() % static_cast<unsigned>(n), t = rng() % static_cast<unsigned>(n);
         const tarvel::IndexPath expected = tarvel::aStar(view, s, t, estimate(full));
         EXPECT_EQ(tarvel::aStar(view, s, t, estimate(early), true), expected) << "round " << round;
-        ASSERT_LE(early.size(), full.size()) << "round " << round;
-        EXPECT_TRUE(std::equal(early.begin(), early.end(), full.begin())) << "round " << round;
+        // The calls of the full search up to the goal, each node's first only.
+        std::vector<std::pair<std::size_t, std::size_t>> firstCalls;
+        std::vector<bool> called(static_cast<std::size_t>(n), false);
+        for (const auto& call : full) {
+            if (!called[call.second]) firstCalls.push_back(call);
+            called[call.second] = true;
+        }
+        ASSERT_LE(early.size(), firstCalls.size()) << "round " << round;
+        EXPECT_TRUE(std::equal(early.begin(), early.end(), firstCalls.begin())) << "round " << round;
         const G::Heuristic byName = [&](std::string, std::string v) { return potential[std::stoul(v)] * 1.0; };
         if (s != t) {
             EXPECT_EQ(g.shortestPath(std::to_string(s), std::to_string(t), ShortestPathAlgo::A_STAR, byName, true),

@@ -284,7 +284,12 @@ def test_consistent_a_star_stops_at_the_goal_with_the_same_path(make):
                 early = g.shortestPath(start, goal, tarvel.A_STAR, lambda u, v: manhattan(u, v, calls[True]),
                                        consistent=True)
                 assert early == full
-                assert calls[True] == calls[False][:len(calls[True])]
+                firsts, seen = [], set()  # each node's first call, in the full search's order
+                for call in calls[False]:
+                    if call[1] not in seen:
+                        firsts.append(call)
+                        seen.add(call[1])
+                assert calls[True] == firsts[:len(calls[True])]
     g = make(True, "ab", [("a", "b", 1)])
     with pytest.raises(TypeError, match=r"^shortestPath\(\): consistent must be a bool, not int$"):
         g.shortestPath("a", "b", tarvel.A_STAR, zero, consistent=1)
