@@ -177,7 +177,7 @@ inline PyObject* stronglyConnectedComponents(PyObject* self, PyObject* const* ar
         return nullptr;
     }
     return simple(
-        self, [&](const auto& v) { return tarvel::stronglyConnectedComponents(v, method); },
+        self, [&](const auto& v) { return tarvel::stronglyConnectedGroups(v, method); },
         [](const auto& g, const auto& groups) { return nameLists(g, groups); });
 }
 

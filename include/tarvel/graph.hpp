@@ -74,7 +74,10 @@ public:
 
     // See stronglyConnectedComponents (strong_components.hpp).
     std::vector<NameList> stronglyConnectedComponents(SCCAlgo method = SCCAlgo::TARJAN) const {
-        return groups(tarvel::stronglyConnectedComponents(view(), method));
+        const Groups found = tarvel::stronglyConnectedGroups(view(), method);
+        std::vector<NameList> out(found.size());
+        for (std::size_t k = 0; k < found.size(); ++k) out[k] = names(found[k]);
+        return out;
     }
 
     // See shortestPath (shortest_paths.hpp). Equal names give [start] without
@@ -185,17 +188,11 @@ private:
         return shortestPathTree(view(), this->indexOf(source), method);
     }
 
-    NameList names(const IndexPath& nodes) const {
+    template <class Nodes>
+    NameList names(const Nodes& nodes) const {
         NameList out;
         out.reserve(nodes.size());
         for (const NodeIndex node : nodes) out.push_back(name(node));
-        return out;
-    }
-
-    std::vector<NameList> groups(const std::vector<IndexPath>& lists) const {
-        std::vector<NameList> out;
-        out.reserve(lists.size());
-        for (const IndexPath& list : lists) out.push_back(names(list));
         return out;
     }
 
