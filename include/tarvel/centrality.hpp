@@ -318,79 +318,51 @@ std::vector<double> katzCentrality(const GraphView<T, W>& g, double alpha = 0.1,
     };
 
     // The threads meet twice a step: when the sums are to be made, and when
-    // they are made.
-    std::mutex lock;
-    std::condition_variable changed;
-    std::size_t round = 0, finished = 0;
+    // they are made. `over`, set by the calling thread before a meeting,
+    // sends the others home after it.
+    detail::Barrier meeting(threads);
     bool over = false;
 
     detail::runThreads(threads, [&](unsigned t, const std::atomic<bool>& stop) {
         const std::size_t from = n * t / threads, to = n * (t + 1) / threads;
         if (t != 0) {
-            for (std::size_t seen = 0;;) {
-                {
-                    std::unique_lock<std::mutex> guard(lock);
-                    changed.wait(guard, [&] { return round != seen || over || stop.load(); });
-                    if (over || stop.load()) return;
-                    seen = round;
-                }
+            const auto idle = [] {};
+            for (;;) {
+                if (!meeting.arriveAndWait(stop, idle) || over) return;
                 sums(from, to, stop);
-                {
-                    std::lock_guard<std::mutex> guard(lock);
-                    ++finished;
-                }
-                changed.notify_all();
+                if (!meeting.arriveAndWait(stop, idle)) return;
             }
         }
         detail::Checkpoint checkpoint;
-        detail::ProgressReport report(options.progress);
-        const auto finish = [&] {
-            {
-                std::lock_guard<std::mutex> guard(lock);
-                over = true;
-            }
-            changed.notify_all();
+        const auto check = [&] { checkpoint.now(); };
+        const auto meet = [&] {
+            if (!meeting.arriveAndWait(stop, check)) throw Interrupted();
         };
+        detail::ProgressReport report(options.progress);
         std::size_t iteration = 0;
-        try {
-            for (;;) {
-                previous = scores;
-                if (n > 0) {
-                    {
-                        std::lock_guard<std::mutex> guard(lock);
-                        ++round;
-                        finished = 0;
-                    }
-                    changed.notify_all();
-                    sums(from, to, stop);
-                    {
-                        std::unique_lock<std::mutex> guard(lock);
-                        while (finished + 1 < threads && !stop.load()) {
-                            changed.wait_for(guard, std::chrono::milliseconds(2));
-                            guard.unlock();
-                            checkpoint.now();
-                            guard.lock();
-                        }
-                    }
-                    if (stop.load()) throw Interrupted();
-                    double total = 0.0;
-                    for (NodeIndex j = 0; j < n; ++j) total += scores[j] * scores[j];
-                    const double norm = std::sqrt(total);
-                    for (double& score : scores) score /= norm;
-                }
-                checkpoint(n + 1);
-                double change = 0.0;
-                for (NodeIndex j = 0; j < n; ++j) change += std::fabs(scores[j] - previous[j]);
-                ++iteration;
-                if (tolerance > change || iteration == steps) break;
-                report(iteration, steps);
+        for (;;) {
+            previous = scores;
+            if (n > 0) {
+                meet();
+                sums(from, to, stop);
+                meet();
+                double total = 0.0;
+                for (NodeIndex j = 0; j < n; ++j) total += scores[j] * scores[j];
+                const double norm = std::sqrt(total);
+                for (double& score : scores) score /= norm;
             }
-            report.finished(iteration, steps);
-        } catch (...) {
-            finish();
-            throw;
+            checkpoint(n + 1);
+            double change = 0.0;
+            for (NodeIndex j = 0; j < n; ++j) change += std::fabs(scores[j] - previous[j]);
+            ++iteration;
+            if (tolerance > change || iteration == steps) break;
+            report(iteration, steps);
         }
-        finish();
+        report.finished(iteration, steps);
+        if (threads > 1) {
+            over = true;
+            meet();
+        }
     });
     return scores;
 }

@@ -18,14 +18,9 @@ inline void prefetch(const void* address) noexcept {
 #endif
 }
 
-// sum = a + b; true when the exact sum does not fit in I (sum is then
-// unspecified).
+// addOverflows without the built-in, in plain comparisons.
 template <class I>
-bool addOverflows(I a, I b, I& sum) noexcept {
-    static_assert(std::is_integral_v<I>, "checked sums are of integers");
-#if defined(__GNUC__) || defined(__clang__)
-    return __builtin_add_overflow(a, b, &sum);
-#else
+bool addOverflowsPlainly(I a, I b, I& sum) noexcept {
     if constexpr (std::is_signed_v<I>) {
         if ((b > 0 && a > std::numeric_limits<I>::max() - b) || (b < 0 && a < std::numeric_limits<I>::min() - b)) {
             return true;
@@ -36,6 +31,17 @@ bool addOverflows(I a, I b, I& sum) noexcept {
         sum = static_cast<I>(a + b);
         return sum < a;
     }
+}
+
+// sum = a + b; true when the exact sum does not fit in I (sum is then
+// unspecified).
+template <class I>
+bool addOverflows(I a, I b, I& sum) noexcept {
+    static_assert(std::is_integral_v<I>, "checked sums are of integers");
+#if defined(__GNUC__) || defined(__clang__)
+    return __builtin_add_overflow(a, b, &sum);
+#else
+    return addOverflowsPlainly(a, b, sum);
 #endif
 }
 
