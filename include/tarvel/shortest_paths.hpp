@@ -144,6 +144,11 @@ std::optional<IndexPath> boundedForwardBfs(const GraphView<T, W>& g, NodeIndex s
     for (std::size_t head = 0; head < tail; ++head) {
         const NodeIndex u = queue[head];
         prefetchAhead(g, queue.get(), head, tail);
+        // The marks of the neighbors of the node two places on (its list
+        // is in the cache by now): random places in memory.
+        if (head + 2 < tail) {
+            for (const auto& entry : g.neighbors(queue[head + 2])) prefetch<true>(&prev[entry.target]);
+        }
         const Span<AdjacencyEntry<W>> entries = g.neighbors(u);
         work += entries.size() + 1;
         if (work > budget) return std::nullopt;
