@@ -7,7 +7,10 @@
 // node has an adjacency list of (target, weight) entries in insertion order.
 // A directed edge u -> v is one entry in u's list; an undirected edge stands
 // in both ends' lists (a self-loop twice in its node's list). Every addEdge
-// call adds entries, parallel edges and self-loops included.
+// call adds entries, parallel edges and self-loops included. The lists are
+// kept packed in node order in one array where they can be
+// (detail/adjacency_lists.hpp), and the incoming lists are made by the
+// first read that needs them and kept until the next change.
 #pragma once
 
 #include <algorithm>
@@ -66,9 +69,11 @@ public:
     // A new empty graph; `directed` is fixed for its lifetime. O(1).
     explicit GraphStore(bool isDirected) : directed(isDirected) {}
 
-    // A copy of `other`: equal in every respect, sharing nothing with it.
-    // Copying a large graph takes a while, so the thread's interrupt check
-    // is called as it goes (what it throws leaves no copy).
+    // A copy of `other`: equal in every respect, sharing nothing with it,
+    // its lists packed in node order (and without incoming lists, which
+    // its first read that needs them makes). Copying a large graph takes a
+    // while, so the thread's interrupt check is called as it goes (what it
+    // throws leaves no copy).
     // Cost: O(V + E).
     GraphStore(const GraphStore& other);
     GraphStore(GraphStore&&) noexcept = default;
@@ -96,7 +101,8 @@ public:
     // Adds an edge src -> dest (usable both ways in an undirected graph).
     // Errors: std::out_of_range "unknown node: NAME" for a name that is not a
     // node (src looked up first); std::invalid_argument for a weight that is
-    // not finite. The graph is unchanged on every error. Cost: amortised O(1).
+    // not finite. The graph is unchanged on every error. Cost: amortised O(1)
+    // (a call that repacks the lists takes O(V + E)).
     void addEdge(Key src, Key dest, const W& weight) {
         const PreparedEdge edge = prepareEdge(src, dest, weight);
         apply(edge);
@@ -112,8 +118,9 @@ public:
 
     // Adds the edges in order, all or none. An edge that addEdge would
     // refuse throws what addEdge throws, its message prefixed with "item K: "
-    // (K counting from 0); the graph is then unchanged.
-    // Cost: O(B log B) for a batch of B edges.
+    // (K counting from 0); the graph is then unchanged. A batch whose
+    // entries number a quarter of V + E or more leaves every list packed.
+    // Cost: O(B log B) for a batch of B edges, amortised.
     void addEdges(const std::vector<EdgeSpec>& batch) { apply(prepareEdges(batch)); }
 
     // ---- Changes in two steps ---------------------------------------------
