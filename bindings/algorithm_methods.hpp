@@ -9,6 +9,7 @@
 #include <pybind11/pybind11.h>
 
 #include <algorithm>
+#include <new>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -320,7 +321,7 @@ inline PyObject* stronglyConnectedComponents(PyObject* self, PyObject* const* ar
         return nullptr;
     }
     return simple(
-        self, [&](const auto& v) { return tarvel::stronglyConnectedComponents(v, method); },
+        self, [&](const auto& v) { return tarvel::stronglyConnectedGroups(v, method); },
         [](const auto& g, const auto& groups) { return nameLists(g, groups); });
 }
 
@@ -342,10 +343,58 @@ inline PyObject* iterativeDFS(PyObject* self, PyObject* const* args, Py_ssize_t 
 inline const char* const ShortestPathAlgoExpected =
     "a ShortestPathAlgo (BFS, DIJKSTRA, A_STAR, UNIFORM_COST_SEARCH or BELLMAN_FORD)";
 
+// Takes the keyword argument `name` out of a vectorcall's keywords: `value`
+// is its object (borrowed), or nullptr when it is not there; `args` and
+// `kwnames` then describe the rest, held by `keptArgs` and `keptNames`.
+// False with MemoryError set when no room could be made.
+inline bool takeKeyword(const char* name, PyObject* const*& args, Py_ssize_t nargs, PyObject*& kwnames,
+                        std::vector<PyObject*>& keptArgs, py::object& keptNames, PyObject*& value) {
+    value = nullptr;
+    const Py_ssize_t keywords = kwnames == nullptr ? 0 : PyTuple_GET_SIZE(kwnames);
+    Py_ssize_t at = 0;
+    while (at < keywords && PyUnicode_CompareWithASCIIString(PyTuple_GET_ITEM(kwnames, at), name) != 0) ++at;
+    if (at == keywords) return true;
+    try {
+        keptArgs.assign(args, args + nargs + keywords);
+    } catch (const std::bad_alloc&) {
+        PyErr_NoMemory();
+        return false;
+    }
+    keptArgs.erase(keptArgs.begin() + nargs + at);
+    if (keywords > 1) {
+        PyObject* names = PyTuple_New(keywords - 1);
+        if (names == nullptr) return false;
+        keptNames = py::reinterpret_steal<py::object>(names);
+        for (Py_ssize_t j = 0, k = 0; j < keywords; ++j) {
+            if (j == at) continue;
+            PyObject* key = PyTuple_GET_ITEM(kwnames, j);
+            Py_INCREF(key);
+            PyTuple_SET_ITEM(names, k++, key);
+        }
+    }
+    value = args[nargs + at];
+    args = keptArgs.data();
+    kwnames = keywords > 1 ? keptNames.ptr() : nullptr;
+    return true;
+}
+
 inline PyObject* shortestPath(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
     static const Signature signature{"shortestPath", {"start", "goal", "method", "heuristic"}, 0, 4, 2};
+    // `consistent` is keyword-only and taken out first, so that every call
+    // without it is parsed, and refused, as before it existed.
+    std::vector<PyObject*> keptArgs;
+    py::object keptNames;
+    PyObject* consistentArgument = nullptr;
     PyObject* given[4];
-    if (!parseArguments(signature, args, nargs, kwnames, given)) return nullptr;
+    if (!takeKeyword("consistent", args, nargs, kwnames, keptArgs, keptNames, consistentArgument) ||
+        !parseArguments(signature, args, nargs, kwnames, given)) {
+        return nullptr;
+    }
+    if (consistentArgument != nullptr && !PyBool_Check(consistentArgument)) {
+        wrongType("shortestPath", "consistent", "a bool", consistentArgument);
+        return nullptr;
+    }
+    const bool consistent = consistentArgument == Py_True;
     tarvel::ShortestPathAlgo method = tarvel::ShortestPathAlgo::A_STAR;
     std::string_view start, goal;
     if (given[3] == nullptr) {
@@ -373,9 +422,11 @@ inline PyObject* shortestPath(PyObject* self, PyObject* const* args, Py_ssize_t 
         const tarvel::NodeIndex from = g.graph().indexOf(start);
         if (method == tarvel::ShortestPathAlgo::A_STAR && heuristic != Py_None) {
             // Every heuristic call needs the interpreter: the search keeps it.
-            return nameList(g, held([&] { return tarvel::aStar(g.view(), from, to, CallHeuristic(g, heuristic)); }));
+            return nameList(
+                g, held([&] { return tarvel::aStar(g.view(), from, to, CallHeuristic(g, heuristic), consistent); }));
         }
-        return nameList(g, released([&] { return tarvel::shortestPath(g.view(), from, to, method, nullptr); }));
+        return nameList(g,
+                        released([&] { return tarvel::shortestPath(g.view(), from, to, method, nullptr, consistent); }));
     });
 }
 

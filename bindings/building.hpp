@@ -251,8 +251,8 @@ inline PyObject* addEdges(PyObject* self, PyObject* const* args, Py_ssize_t narg
             // ones a few items ahead before they are needed.
             if (PyObject* ahead = items.ahead(8);
                 ahead != nullptr && PyTuple_CheckExact(ahead) && PyTuple_GET_SIZE(ahead) >= 2) {
-                __builtin_prefetch(PyTuple_GET_ITEM(ahead, 0));
-                __builtin_prefetch(PyTuple_GET_ITEM(ahead, 1));
+                tarvel::detail::prefetch(PyTuple_GET_ITEM(ahead, 0));
+                tarvel::detail::prefetch(PyTuple_GET_ITEM(ahead, 1));
             }
             const py::object item = items.next();
             if (!item) break;

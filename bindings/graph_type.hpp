@@ -327,11 +327,15 @@ inline PyMethodDef methods[] = {
      "Nodes reachable from start, in the order an explicit stack releases them (neighbors pushed in "
      "insertion order).\n\nRaises IndexError when start is not a node. O(V + E)."},
     {"shortestPath", method(algorithms::shortestPath), Fast,
-     "shortestPath(start, goal, method=A_STAR, heuristic)\n\n"
+     "shortestPath(start, goal, method=A_STAR, heuristic, *, consistent=False)\n\n"
      "A path from start to goal as a list of names, [] when goal is unreachable, [start] when both names "
      "are equal.\n\n"
      "heuristic(name, neighbor) -> float is called by A_STAR once per improved neighbor; it must always be "
-     "given: None for the other methods. Distances are exact. Raises IndexError for a name that is not a "
+     "given: None for the other methods. Distances are exact. consistent=True (A_STAR) promises that the "
+     "estimate depends on neighbor only and never exceeds an edge's weight plus the estimate at its far end: "
+     "the search then stops when goal leaves the queue and calls the heuristic at most once per node, and returns the same "
+     "path when weights and estimates are whole numbers below 2**53 (else the weight may exceed the least by "
+     "rounding; a broken promise gives a path that may not be shortest). Raises IndexError for a name that is not a "
      "node, RuntimeError 'Negative cycle detected' for a reachable cycle of negative weight and ValueError "
      "when the heuristic returns NaN. BFS O(V + E); DIJKSTRA, A_STAR, UNIFORM_COST_SEARCH O(E log V) without "
      "negative edges; BELLMAN_FORD O(V × E)."},

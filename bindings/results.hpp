@@ -17,12 +17,21 @@ namespace tarvel_python {
 // Every function here takes the read of the graph that made the result: the
 // names come from the version that read holds.
 
+// The name objects of a long result are random places in memory: fetched
+// a few nodes ahead, the slot first (step 0), then the object it holds.
+template <class W, class Nodes>
+void prefetchNames(const Read<W>& g, const Nodes& nodes, std::size_t k) {
+    if (k + 8 < nodes.size()) g.prefetchName(nodes[k + 8], 0);
+    if (k + 4 < nodes.size()) g.prefetchName(nodes[k + 4], 1);
+}
+
 template <class W>
 py::list nameList(const Read<W>& g, const tarvel::IndexPath& nodes) {
     py::list out(nodes.size());
     SignalPoll poll;
     for (std::size_t k = 0; k < nodes.size(); ++k) {
         poll();
+        prefetchNames(g, nodes, k);
         PyList_SET_ITEM(out.ptr(), static_cast<Py_ssize_t>(k), g.name(nodes[k]));
     }
     return out;
@@ -48,6 +57,7 @@ py::list nameLists(const Read<W>& g, const tarvel::Groups& groups) {
         PyList_SET_ITEM(out.ptr(), static_cast<Py_ssize_t>(k), list);
         for (std::size_t j = 0; j < group.size(); ++j) {
             poll();
+            prefetchNames(g, group, j);
             PyList_SET_ITEM(list, static_cast<Py_ssize_t>(j), g.name(group[j]));
         }
     }
@@ -114,6 +124,12 @@ py::list edgeList(const Read<W>& g, const Records& tree) {
     SignalPoll poll;
     for (std::size_t k = 0; k < tree.size(); ++k) {
         poll();
+        for (const std::size_t ahead : {k + 8, k + 4}) {
+            if (ahead >= tree.size()) continue;
+            const int step = ahead == k + 8 ? 0 : 1;
+            g.prefetchName(tree[ahead].source, step);
+            g.prefetchName(tree[ahead].target, step);
+        }
         PyObject* source = g.cachedName(tree[k].source);
         PyObject* target = source == nullptr ? nullptr : g.cachedName(tree[k].target);
         PyObject* edge = target == nullptr ? nullptr : newEdge(source, target, tree[k].weight);

@@ -86,9 +86,9 @@ public:
     void prefetch(tarvel::NodeIndex node, int step) const {
         if (node >= objects.size()) return;
         if (step == 0) {
-            __builtin_prefetch(&objects[node]);
+            tarvel::detail::prefetch(&objects[node]);
         } else if (objects[node]) {
-            __builtin_prefetch(objects[node].ptr(), 1);
+            tarvel::detail::prefetch<true>(objects[node].ptr());
         }
     }
 

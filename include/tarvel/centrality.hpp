@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "detail/parallel.hpp"
+#include "detail/search_support.hpp"
 #include "interrupt.hpp"
 #include "store.hpp"
 
@@ -50,14 +51,6 @@ struct ReachSum {
 
 namespace detail {
 
-// Asks for the lists of the nodes a few places further along a breadth-first
-// queue: each is a random place in memory.
-template <class View>
-void prefetchQueue(const View& g, const std::vector<NodeIndex>& queue, std::size_t head) {
-    if (head + 8 < queue.size()) g.prefetch(queue[head + 8], 0);
-    if (head + 4 < queue.size()) g.prefetch(queue[head + 4], 1);
-}
-
 // One breadth-first search from a node for closeness; the working arrays
 // are reused from search to search.
 template <class T, class W>
@@ -77,7 +70,7 @@ public:
         std::uint64_t sum = 0;  // exact, and equal to the sum taken in doubles
         for (std::size_t head = 0; head < queue.size(); ++head) {
             const NodeIndex u = queue[head];
-            prefetchQueue(g, queue, head);
+            prefetchAhead(g, queue, head);
             sum += distance[u];
             const Span<AdjacencyEntry<W>> entries = g.neighbors(u);
             tick(entries.size() + 1);
@@ -127,7 +120,7 @@ public:
         pathCount[s] = 1.0;
         for (std::size_t head = 0; head < order.size(); ++head) {
             const NodeIndex v = order[head];
-            prefetchQueue(g, order, head);
+            prefetchAhead(g, order, head);
             const Span<AdjacencyEntry<W>> entries = g.neighbors(v);
             tick(entries.size() + 1);
             for (const auto& entry : entries) {
@@ -182,9 +175,7 @@ inline constexpr std::size_t SourceGrain = 1 << 16;
 
 template <class T, class W>
 std::size_t entryCount(const GraphView<T, W>& g) {
-    std::size_t entries = 0;
-    for (NodeIndex i = 0; i < g.nodeCount(); ++i) entries += g.neighbors(i).size();
-    return entries;
+    return g.entryCount();
 }
 
 // Every node index 0 .. n - 1, for the calls over all nodes.
@@ -436,79 +427,51 @@ std::vector<double> katzCentrality(const GraphView<T, W>& g, double alpha = 0.1,
     };
 
     // The threads meet twice a step: when the sums are to be made, and when
-    // they are made.
-    std::mutex lock;
-    std::condition_variable changed;
-    std::size_t round = 0, finished = 0;
+    // they are made. `over`, set by the calling thread before a meeting,
+    // sends the others home after it.
+    detail::Barrier meeting(threads);
     bool over = false;
 
     detail::runThreads(threads, [&](unsigned t, const std::atomic<bool>& stop) {
         const std::size_t from = n * t / threads, to = n * (t + 1) / threads;
         if (t != 0) {
-            for (std::size_t seen = 0;;) {
-                {
-                    std::unique_lock<std::mutex> guard(lock);
-                    changed.wait(guard, [&] { return round != seen || over || stop.load(); });
-                    if (over || stop.load()) return;
-                    seen = round;
-                }
+            const auto idle = [] {};
+            for (;;) {
+                if (!meeting.arriveAndWait(stop, idle) || over) return;
                 sums(from, to, stop);
-                {
-                    std::lock_guard<std::mutex> guard(lock);
-                    ++finished;
-                }
-                changed.notify_all();
+                if (!meeting.arriveAndWait(stop, idle)) return;
             }
         }
         detail::Checkpoint checkpoint;
-        detail::ProgressReport report(options.progress);
-        const auto finish = [&] {
-            {
-                std::lock_guard<std::mutex> guard(lock);
-                over = true;
-            }
-            changed.notify_all();
+        const auto check = [&] { checkpoint.now(); };
+        const auto meet = [&] {
+            if (!meeting.arriveAndWait(stop, check)) throw Interrupted();
         };
+        detail::ProgressReport report(options.progress);
         std::size_t iteration = 0;
-        try {
-            for (;;) {
-                previous = scores;
-                if (n > 0) {
-                    {
-                        std::lock_guard<std::mutex> guard(lock);
-                        ++round;
-                        finished = 0;
-                    }
-                    changed.notify_all();
-                    sums(from, to, stop);
-                    {
-                        std::unique_lock<std::mutex> guard(lock);
-                        while (finished + 1 < threads && !stop.load()) {
-                            changed.wait_for(guard, std::chrono::milliseconds(2));
-                            guard.unlock();
-                            checkpoint.now();
-                            guard.lock();
-                        }
-                    }
-                    if (stop.load()) throw Interrupted();
-                    double total = 0.0;
-                    for (NodeIndex j = 0; j < n; ++j) total += scores[j] * scores[j];
-                    const double norm = std::sqrt(total);
-                    for (double& score : scores) score /= norm;
-                }
-                checkpoint(n + 1);
-                double change = 0.0;
-                for (NodeIndex j = 0; j < n; ++j) change += std::fabs(scores[j] - previous[j]);
-                ++iteration;
-                if (tolerance > change || iteration == steps) break;
-                report(iteration, steps);
+        for (;;) {
+            previous = scores;
+            if (n > 0) {
+                meet();
+                sums(from, to, stop);
+                meet();
+                double total = 0.0;
+                for (NodeIndex j = 0; j < n; ++j) total += scores[j] * scores[j];
+                const double norm = std::sqrt(total);
+                for (double& score : scores) score /= norm;
             }
-            report.finished(iteration, steps);
-        } catch (...) {
-            finish();
-            throw;
+            checkpoint(n + 1);
+            double change = 0.0;
+            for (NodeIndex j = 0; j < n; ++j) change += std::fabs(scores[j] - previous[j]);
+            ++iteration;
+            if (tolerance > change || iteration == steps) break;
+            report(iteration, steps);
         }
-        finish();
+        report.finished(iteration, steps);
+        if (threads > 1) {
+            over = true;
+            meet();
+        }
     });
     return scores;
 }
@@ -523,17 +486,18 @@ struct KatzScores {
 
 namespace detail {
 
-// Each node's incoming entries as one flat array: those of node v are
+// Each node's incoming entries with their weights as doubles, for Katz's
+// sums (the graph's own incoming lists hold no weights): those of node v are
 // [first[v], first[v + 1]), their sources in index order (one source's in
 // its list order). A self-loop of an undirected graph stands twice in its
 // node's list but is one edge: it comes in once.
 template <class T, class W>
-struct IncomingLists {
+struct WeightedIncoming {
     std::vector<std::size_t> first;
     std::vector<NodeIndex> source;
     std::vector<double> weight;
 
-    explicit IncomingLists(const GraphView<T, W>& g) : first(g.nodeCount() + 1, 0) {
+    explicit WeightedIncoming(const GraphView<T, W>& g) : first(g.nodeCount() + 1, 0) {
         const std::size_t n = g.nodeCount();
         // Calls take(u, entry) for every entry that comes in, sources in order.
         const auto each = [&](auto&& take) {
@@ -613,7 +577,7 @@ KatzScores incomingKatzCentrality(const GraphView<T, W>& g, double alpha, const 
         out.converged = true;
         return out;
     }
-    const detail::IncomingLists<T, W> incoming(g);
+    const detail::WeightedIncoming<T, W> incoming(g);
     const double threshold = static_cast<double>(n) * tolerance;
     const std::size_t steps = maxIterations > 0 ? static_cast<std::size_t>(maxIterations) : 0;
     const unsigned threads = detail::threadsFor(options.threads, incoming.source.size() + n, 1 << 15);

@@ -74,23 +74,28 @@ public:
 
     // See stronglyConnectedComponents (strong_components.hpp).
     std::vector<NameList> stronglyConnectedComponents(SCCAlgo method = SCCAlgo::TARJAN) const {
-        return groups(tarvel::stronglyConnectedComponents(view(), method));
+        const Groups found = tarvel::stronglyConnectedGroups(view(), method);
+        std::vector<NameList> out(found.size());
+        for (std::size_t k = 0; k < found.size(); ++k) out[k] = names(found[k]);
+        return out;
     }
 
     // See shortestPath (shortest_paths.hpp). Equal names give [start] without
     // any look-up, even for a name that is not a node. An empty heuristic is
-    // no heuristic (A_STAR's error when it would be called).
+    // no heuristic (A_STAR's error when it would be called). `consistent`:
+    // see aStar.
     // Errors: checkMethod's std::runtime_error first, then std::out_of_range
     // naming an unknown name (goal looked up first), then the search's own.
-    NameList shortestPath(const T& start, const T& goal, ShortestPathAlgo method, Heuristic heuristic) const {
+    NameList shortestPath(const T& start, const T& goal, ShortestPathAlgo method, Heuristic heuristic,
+                          bool consistent = false) const {
         if (start == goal) return {start};
         checkMethod(method);
         const NodeIndex to = this->indexOf(goal);
         const NodeIndex from = this->indexOf(start);
         const GraphView<T, W> g = view();
-        if (!heuristic) return names(tarvel::shortestPath(g, from, to, method, nullptr));
+        if (!heuristic) return names(tarvel::shortestPath(g, from, to, method, nullptr, consistent));
         const auto estimate = [&](NodeIndex u, NodeIndex v) { return heuristic(g.name(u), g.name(v)); };
-        return names(tarvel::shortestPath(g, from, to, method, estimate));
+        return names(tarvel::shortestPath(g, from, to, method, estimate, consistent));
     }
 
     // The searches from one source (shortestPathTree, shortest_path_tree.hpp)
@@ -183,17 +188,11 @@ private:
         return shortestPathTree(view(), this->indexOf(source), method);
     }
 
-    NameList names(const IndexPath& nodes) const {
+    template <class Nodes>
+    NameList names(const Nodes& nodes) const {
         NameList out;
         out.reserve(nodes.size());
         for (const NodeIndex node : nodes) out.push_back(name(node));
-        return out;
-    }
-
-    std::vector<NameList> groups(const std::vector<IndexPath>& lists) const {
-        std::vector<NameList> out;
-        out.reserve(lists.size());
-        for (const IndexPath& list : lists) out.push_back(names(list));
         return out;
     }
 

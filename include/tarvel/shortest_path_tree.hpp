@@ -14,9 +14,10 @@
 #include <cstdint>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
-#include "detail/indexed_heap.hpp"
+#include "detail/best_first.hpp"
 #include "detail/search_support.hpp"
 #include "interrupt.hpp"
 #include "method_checks.hpp"
@@ -84,43 +85,11 @@ ShortestPathTree<W> bfsTree(const GraphView<T, W>& g, NodeIndex source) {
 // Cost: O(E log V) time without negative weights, O(V) memory.
 template <class T, class W>
 ShortestPathTree<W> dijkstraTree(const GraphView<T, W>& g, NodeIndex source) {
-    using D = Distance<W>;
     g.checkNode(source);
-    const auto before = [](const auto& a, const auto& b) {
-        return a.key != b.key ? a.key < b.key : a.node > b.node;
-    };
-    const std::size_t n = g.nodeCount();
-    ShortestPathTree<W> tree{std::vector<D>(n, Unreached<W>), std::vector<NodeIndex>(n, NoNode)};
-    std::vector<D>& dist = tree.distance;
-    std::vector<NodeIndex>& prev = tree.predecessor;
-    std::vector<std::uint32_t> hops(n, 0);  // edges on the path that set dist
-    detail::IndexedHeap<D, decltype(before)> heap(n, before);
-    heap.push(static_cast<std::uint32_t>(source), D{0});
-    dist[source] = D{0};
-    detail::Checkpoint checkpoint;
-    while (!heap.empty()) {
-        const auto top = heap.pop();
-        if (!heap.empty()) g.prefetch(heap.peek(), 0);  // most likely the next one out
-        const std::uint32_t baseHops = hops[top.node];  // a self-loop may change it below
-        const Span<AdjacencyEntry<W>> entries = g.neighbors(top.node);
-        checkpoint(entries.size() + 1);
-        // The neighbors' distances are random places in memory: ask for all
-        // of them before reading any.
-        for (const auto& entry : entries) __builtin_prefetch(&dist[entry.target]);
-        if (!heap.empty()) g.prefetch(heap.peek(), 1);
-        for (const auto& entry : entries) {
-            const NodeIndex v = entry.target;
-            const D nd = detail::extend<W>(top.key, entry.weight);
-            if (dist[v] > nd) {
-                dist[v] = nd;
-                prev[v] = top.node;
-                hops[v] = baseHops + 1;
-                if (hops[v] >= n) detail::negativeCycle();
-                heap.push(entry.target, nd);
-            }
-        }
-    }
-    return tree;
+    detail::SearchState<W> state(g.nodeCount());
+    detail::DistanceKeys<W> keys;  // no goal: every reachable node is settled
+    detail::bestFirstSearch(g, source, state, detail::GreaterNodeFirst{}, keys);
+    return ShortestPathTree<W>{std::move(state.dist), std::move(state.prev)};
 }
 
 // Bellman-Ford from `source`: passes over every entry in node and adjacency

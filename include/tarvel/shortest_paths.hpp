@@ -19,13 +19,18 @@
 #include <cmath>
 #include <cstdint>
 #include <functional>
+#include <limits>
+#include <memory>
+#include <optional>
 #include <stdexcept>
 #include <type_traits>
 #include <utility>
 #include <vector>
 
+#include "detail/adjacency_lists.hpp"
+#include "detail/builtins.hpp"
 #include "detail/describe.hpp"
-#include "detail/indexed_heap.hpp"
+#include "detail/best_first.hpp"
 #include "detail/search_support.hpp"
 #include "interrupt.hpp"
 #include "method_checks.hpp"
@@ -77,34 +82,99 @@ double priorityOf(D distance, double estimate) {
 
 namespace detail {
 
+// Breadth-first predecessors are kept in 32 bits (indices are): half the
+// memory a search touches.
+inline constexpr std::uint32_t NoPredecessor = ~std::uint32_t{0};
+
+// The path from `start` to `goal` along 32-bit predecessors.
+inline IndexPath pathBack(const std::vector<std::uint32_t>& prev, NodeIndex start, NodeIndex goal) {
+    IndexPath path;
+    for (NodeIndex node = goal; node != start; node = prev[node]) path.push_back(node);
+    path.push_back(start);
+    std::reverse(path.begin(), path.end());
+    return path;
+}
+
+// The lists a breadth-first search follows, as the search reads them:
+// list(u) and a prefetch of it. A graph's own lists, and its incoming lists.
+template <class View>
+struct OutLists {
+    const View& g;
+    auto operator[](NodeIndex u) const noexcept { return g.neighbors(u); }
+    void prefetch(NodeIndex u, int step) const noexcept { g.prefetch(u, step); }
+};
+
+struct InLists {
+    const IncomingLists& in;
+    Span<std::uint32_t> operator[](NodeIndex u) const noexcept { return in[u]; }
+    void prefetch(NodeIndex u, int step) const noexcept {
+        if (step == 0) {
+            detail::prefetch(in.offsets.data() + u);
+        } else {
+            detail::prefetch(in.sources.data() + in.offsets[u]);
+        }
+    }
+};
+
+template <class W>
+std::uint32_t nodeOf(const AdjacencyEntry<W>& entry) noexcept {
+    return entry.target;
+}
+inline std::uint32_t nodeOf(std::uint32_t node) noexcept { return node; }
+
 // The forward breadth-first search: each node's predecessor is fixed when
 // the node is queued, so the path to a node is its predecessor's path plus
 // the node; the path to the goal is complete as soon as the goal is queued.
+// It gives up, returning nothing, once it has read more than `work` units
+// (a node taken from the queue, or an entry, is one); `work` is then set to
+// the units read.
 template <class T, class W>
-IndexPath forwardBfs(const GraphView<T, W>& g, NodeIndex start, NodeIndex goal) {
-    const std::size_t n = g.nodeCount();
-    std::vector<NodeIndex> prev(n, NoNode);
-    std::vector<bool> visited(n, false);
-    std::vector<NodeIndex> queue{start};
-    visited[start] = true;
+std::optional<IndexPath> boundedForwardBfs(const GraphView<T, W>& g, NodeIndex start, NodeIndex goal,
+                                           std::size_t& work) {
+    const std::size_t n = g.nodeCount(), budget = work;
+    std::vector<std::uint32_t> prev(n, NoPredecessor);  // the start is its own: marks it seen
+    // Every node is queued at most once: no growth, and only the pages the
+    // search reaches are ever touched.
+    std::unique_ptr<std::uint32_t[]> queue(new std::uint32_t[n]);
+    prev[start] = static_cast<std::uint32_t>(start);
+    queue[0] = static_cast<std::uint32_t>(start);
+    std::size_t tail = 1;
+    work = 0;
     Checkpoint checkpoint;
-    for (std::size_t head = 0; head < queue.size(); ++head) {
+    for (std::size_t head = 0; head < tail; ++head) {
         const NodeIndex u = queue[head];
-        prefetchAhead(g, queue, head);
-        checkpoint(g.neighbors(u).size() + 1);
-        for (const auto& entry : g.neighbors(u)) {
-            const NodeIndex v = entry.target;
-            if (visited[v]) continue;
-            visited[v] = true;
-            prev[v] = u;
-            if (v == goal) return reconstruct(prev, goal);
-            queue.push_back(v);
+        prefetchAhead(g, queue.get(), head, tail);
+        // The marks of the neighbors of the node two places on (its list
+        // is in the cache by now): random places in memory.
+        if (head + 2 < tail) {
+            for (const auto& entry : g.neighbors(queue[head + 2])) prefetch<true>(&prev[entry.target]);
+        }
+        const Span<AdjacencyEntry<W>> entries = g.neighbors(u);
+        work += entries.size() + 1;
+        if (work > budget) return std::nullopt;
+        checkpoint(entries.size() + 1);
+        for (const auto& entry : entries) {
+            const std::uint32_t v = entry.target;
+            if (prev[v] != NoPredecessor) continue;
+            prev[v] = static_cast<std::uint32_t>(u);
+            if (v == goal) return pathBack(prev, start, goal);
+            queue[tail++] = v;
         }
     }
-    return {};
+    return IndexPath{};
 }
 
-// The forward search's path found from both ends, for undirected graphs.
+// The forward search to the end (the reference of the searches below).
+template <class T, class W>
+IndexPath forwardBfs(const GraphView<T, W>& g, NodeIndex start, NodeIndex goal) {
+    std::size_t unlimited = ~std::size_t{0};
+    return *boundedForwardBfs(g, start, goal, unlimited);
+}
+
+// The forward search's path found from both ends: from the start along
+// the graph's lists, from the goal along `back`, the lists that lead to a
+// node (the same lists in an undirected graph, the incoming ones in a
+// directed graph).
 //
 // The two searches go level by level, each time on the side with the
 // smaller frontier. The start side is exactly the forward search for its
@@ -116,64 +186,90 @@ IndexPath forwardBfs(const GraphView<T, W>& g, NodeIndex start, NodeIndex goal) 
 // goal is b - 1 less, and the neighbors one level closer of such a node are
 // all on shortest paths, so among them the forward search's order decides
 // its discoverer just as in the whole graph.
-template <class T, class W>
-IndexPath twoSidedBfs(const GraphView<T, W>& g, NodeIndex start, NodeIndex goal) {
-    const std::size_t n = g.nodeCount();
-    std::vector<std::int32_t> fromStart(n, -1), fromGoal(n, -1);
-    std::vector<NodeIndex> prev(n, NoNode);
-    fromStart[start] = 0;
-    fromGoal[goal] = 0;
-    std::vector<NodeIndex> startFront{start}, goalFront{goal}, next;
+template <class T, class W, class Back>
+IndexPath twoSidedBfs(const GraphView<T, W>& g, NodeIndex start, NodeIndex goal, const Back& back) {
+    // Each node's levels on the two sides (-1 for none), together: a
+    // neighbor's check reads one place in memory. The start side's
+    // predecessors are apart, written once per node.
+    struct Label {
+        std::int32_t fromStart = -1, fromGoal = -1;
+    };
+    std::vector<Label> label(g.nodeCount());
+    std::vector<std::uint32_t> prev(g.nodeCount(), NoPredecessor);
+    label[start].fromStart = 0;
+    label[goal].fromGoal = 0;
+    std::vector<std::uint32_t> startFront{static_cast<std::uint32_t>(start)}, goalFront{static_cast<std::uint32_t>(goal)},
+        next;
     std::int32_t startLevel = 0, goalLevel = 0;
     bool met = false;
+    const OutLists<GraphView<T, W>> out{g};
     Checkpoint checkpoint;
-    while (!met) {
-        if (startFront.empty() || goalFront.empty()) return {};
-        const bool forward = startFront.size() <= goalFront.size();
-        std::vector<NodeIndex>& front = forward ? startFront : goalFront;
-        std::vector<std::int32_t>& mine = forward ? fromStart : fromGoal;
-        const std::vector<std::int32_t>& other = forward ? fromGoal : fromStart;
-        const std::int32_t level = (forward ? ++startLevel : ++goalLevel);
+    // One level of one side: `mine` and `other` select the sides' fields.
+    const auto expand = [&](const auto& lists, std::vector<std::uint32_t>& front, std::int32_t Label::*mine,
+                            std::int32_t Label::*other, std::int32_t level, bool forward) {
         next.clear();
         for (std::size_t k = 0; k < front.size(); ++k) {
-            const NodeIndex u = front[k];
-            prefetchAhead(g, front, k);
-            checkpoint(g.neighbors(u).size() + 1);
-            for (const auto& entry : g.neighbors(u)) {
-                if (mine[entry.target] >= 0) continue;
-                mine[entry.target] = level;
-                if (forward) prev[entry.target] = u;
-                next.push_back(entry.target);
-                met = met || other[entry.target] >= 0;
+            const std::uint32_t u = front[k];
+            prefetchAhead(lists, front.data(), k, front.size());
+            // The labels of the neighbors of the node two places on (its
+            // list is in the cache by now): random places in memory.
+            if (k + 2 < front.size()) {
+                for (const auto& entry : lists[front[k + 2]]) prefetch<true>(&label[nodeOf(entry)]);
+            }
+            const auto entries = lists[u];
+            checkpoint(entries.size() + 1);
+            for (const auto& entry : entries) {
+                const std::uint32_t v = nodeOf(entry);
+                Label& l = label[v];
+                if (l.*mine >= 0) continue;
+                l.*mine = level;
+                if (forward) prev[v] = u;
+                next.push_back(v);
+                met = met || l.*other >= 0;
             }
         }
         front.swap(next);
+    };
+    while (!met) {
+        if (startFront.empty() || goalFront.empty()) return {};
+        if (startFront.size() <= goalFront.size()) {
+            expand(out, startFront, &Label::fromStart, &Label::fromGoal, ++startLevel, true);
+        } else {
+            expand(back, goalFront, &Label::fromGoal, &Label::fromStart, ++goalLevel, false);
+        }
     }
-    if (fromStart[goal] >= 0) return reconstruct(prev, goal);
+    const auto path = [&] {
+        IndexPath nodes;
+        for (NodeIndex node = goal; node != start; node = prev[node]) nodes.push_back(node);
+        nodes.push_back(start);
+        std::reverse(nodes.begin(), nodes.end());
+        return nodes;
+    };
+    if (label[goal].fromStart >= 0) return path();
     // The start side's last level, in its order, kept to the nodes of
     // shortest paths; then the forward search over those nodes only.
     const std::int32_t length = startLevel + goalLevel;
-    std::vector<NodeIndex> order, following;
-    for (const NodeIndex v : startFront)
-        if (fromGoal[v] == goalLevel) order.push_back(v);
+    std::vector<std::uint32_t> order, following;
+    for (const std::uint32_t v : startFront)
+        if (label[v].fromGoal == goalLevel) order.push_back(v);
     for (std::int32_t k = startLevel; k < length; ++k) {
         const std::int32_t wanted = length - k - 1;  // the next level's distance from the goal
         following.clear();
         for (std::size_t i = 0; i < order.size(); ++i) {
-            const NodeIndex u = order[i];
-            prefetchAhead(g, order, i);
+            const std::uint32_t u = order[i];
+            prefetchAhead(g, order.data(), i, order.size());
             checkpoint(g.neighbors(u).size() + 1);
             for (const auto& entry : g.neighbors(u)) {
-                const NodeIndex v = entry.target;
-                if (fromGoal[v] != wanted || prev[v] != NoNode) continue;
+                const std::uint32_t v = entry.target;
+                if (label[v].fromGoal != wanted || prev[v] != NoPredecessor) continue;
                 prev[v] = u;
-                if (v == goal) return reconstruct(prev, goal);
+                if (v == goal) return path();
                 following.push_back(v);
             }
         }
         order.swap(following);
     }
-    return reconstruct(prev, goal);
+    return path();
 }
 
 }  // namespace detail
@@ -181,17 +277,32 @@ IndexPath twoSidedBfs(const GraphView<T, W>& g, NodeIndex start, NodeIndex goal)
 // Breadth-first search: the path with the fewest edges; among those, the
 // chain of first discoverers of a search from the start (a node's
 // predecessor is fixed when the node is queued, neighbors queued in
-// adjacency order). Weights play no part. On an undirected graph the same
-// path is found by searching from both ends, which visits far fewer nodes;
-// a directed graph is searched forward only (searching from the goal would
-// need incoming lists, which the graph does not keep).
+// adjacency order). Weights play no part. The same path is found by
+// searching from both ends, which visits far fewer nodes: an undirected
+// graph is always searched so; a directed graph too once it has its
+// incoming lists (GraphView::incoming). Until then it is searched forward,
+// and the forward searches since the last change count their work: the
+// search that would take the total past about what making the incoming
+// lists costs stops there, makes them (the graph keeps them until its next
+// change) and searches from both ends. So a search that stops near its
+// start does not make them, and a directed graph's searches together cost
+// at most about twice what they would with the lists made beforehand.
 // Errors: std::out_of_range for an index past the end.
-// Cost: O(V + E) time, O(V) memory.
+// Cost: O(V + E) time, O(V) memory; a directed graph's first search that
+// makes the incoming lists adds O(V + E) time, and 4 bytes per entry and 8
+// per node to what the graph keeps.
 template <class T, class W>
 IndexPath bfs(const GraphView<T, W>& g, NodeIndex start, NodeIndex goal) {
     detail::checkSearch(g.nodeCount(), start, goal);
     if (start == goal) return {start};
-    return g.isDirected() ? detail::forwardBfs(g, start, goal) : detail::twoSidedBfs(g, start, goal);
+    if (!g.isDirected()) return detail::twoSidedBfs(g, start, goal, detail::OutLists<GraphView<T, W>>{g});
+    if (!g.hasIncoming()) {
+        std::size_t work = g.workBeforeIncoming();
+        std::optional<IndexPath> path = detail::boundedForwardBfs(g, start, goal, work);
+        g.workedWithoutIncoming(work);
+        if (path) return std::move(*path);
+    }
+    return detail::twoSidedBfs(g, start, goal, detail::InLists{g.incoming()});
 }
 
 // Dijkstra's search, no goal test: the path to `goal` in dijkstraTree(g,
@@ -217,39 +328,62 @@ IndexPath dijkstra(const GraphView<T, W>& g, NodeIndex start, NodeIndex goal) {
 // Errors: as dijkstra. Cost: O(E log V) time without negative weights.
 template <class T, class W>
 IndexPath uniformCostSearch(const GraphView<T, W>& g, NodeIndex start, NodeIndex goal) {
-    using D = Distance<W>;
-    const auto before = [](const auto& a, const auto& b) {
-        return a.key != b.key ? a.key < b.key : a.node < b.node;
-    };
-    const std::size_t n = g.nodeCount();
-    detail::checkSearch(n, start, goal);
-    std::vector<D> dist(n, Unreached<W>);
-    std::vector<NodeIndex> prev(n, NoNode);
-    std::vector<std::uint32_t> hops(n, 0);  // edges on the path that set dist
-    detail::IndexedHeap<D, decltype(before)> heap(n, before);
-    heap.push(static_cast<std::uint32_t>(start), D{0});
-    dist[start] = D{0};
-    detail::Checkpoint checkpoint;
-    while (!heap.empty()) {
-        const auto top = heap.pop();
-        if (top.node == goal) break;
-        if (!heap.empty()) g.prefetch(heap.peek(), 0);  // most likely the next one out
-        const std::uint32_t baseHops = hops[top.node];
-        checkpoint(g.neighbors(top.node).size() + 1);
-        for (const auto& entry : g.neighbors(top.node)) {
-            const NodeIndex v = entry.target;
-            const D nd = detail::extend<W>(top.key, entry.weight);
-            if (dist[v] > nd) {
-                dist[v] = nd;
-                prev[v] = top.node;
-                hops[v] = baseHops + 1;
-                if (hops[v] >= n) detail::negativeCycle();
-                heap.push(entry.target, nd);
-            }
+    detail::checkSearch(g.nodeCount(), start, goal);
+    detail::SearchState<W> state(g.nodeCount());
+    detail::DistanceKeys<W> keys{goal};
+    detail::bestFirstSearch(g, start, state, detail::SmallerNodeFirst{}, keys);
+    return detail::reconstruct(state.prev, goal);
+}
+
+namespace detail {
+
+// A*'s keys: the distance plus the heuristic's estimate, made after the
+// expansion's improvements are found (the heuristic may run any code). With
+// a goal (the caller's promise of a consistent estimate), the search ends
+// when the goal leaves the queue.
+template <class T, class W, class Heuristic>
+struct EstimateKeys {
+    using Key = double;
+    static constexpr bool RunsCallerCode = true;
+
+    const GraphView<T, W>& g;
+    Heuristic& heuristic;
+    std::uint64_t revisionAtStart;
+    NodeIndex goal;
+    // With the promise, each node's estimate once it is known (NaN, which
+    // no estimate is, before): the heuristic is called once per node.
+    std::vector<double> known;
+
+    bool stopsAt(NodeIndex node) const noexcept { return node == goal; }
+
+    // The names of the improved nodes are fetched ahead of their calls.
+    void improved(NodeIndex v) {
+        if constexpr (HasPrefetch<Heuristic>::value) heuristic.prefetch(v, 0);
+    }
+    void keying(const std::vector<Improvement<Distance<W>>>& waiting) {
+        if constexpr (HasPrefetch<Heuristic>::value) {
+            for (const auto& i : waiting) heuristic.prefetch(i.node, 1);
         }
     }
-    return detail::reconstruct(prev, goal);
-}
+
+    double key(NodeIndex u, NodeIndex v, Distance<W> distance) {
+        if (!known.empty() && !std::isnan(known[v])) return priorityOf(distance, known[v]);
+        const double h = heuristic(u, v);
+        // The heuristic may have run arbitrary code: the graph must still
+        // be the one this search started on.
+        if (g.revision() != revisionAtStart) {
+            throw std::runtime_error("the graph was changed while it was being searched");
+        }
+        if (std::isnan(h)) {
+            throw std::invalid_argument("the heuristic returned NaN for " + describe(g.name(u)) + " and " +
+                                        describe(g.name(v)));
+        }
+        if (!known.empty()) known[v] = h;
+        return priorityOf(distance, h);
+    }
+};
+
+}  // namespace detail
 
 // A*: the queue orders nodes by priority (distance + heuristic estimate, a
 // double), smallest first, and among equal priorities the greatest node
@@ -257,83 +391,42 @@ IndexPath uniformCostSearch(const GraphView<T, W>& g, NodeIndex start, NodeIndex
 // double) is called once per strict improvement of v's distance while u is
 // expanded, in adjacency order, never for the start. A node is expanded
 // from its distance when it leaves the queue. With a heuristic of 0
-// everywhere the queue holds Dijkstra's keys, so the path is Dijkstra's;
-// there is no goal test, so every improvement is propagated and the
-// distances are exact for any heuristic.
-// Errors: as dijkstra; std::invalid_argument naming both nodes when the
-// heuristic returns NaN; std::runtime_error "the graph was changed while it
-// was being searched" when the heuristic changed the graph; whatever the
-// heuristic throws passes through.
-// Cost: O(E log V) time without negative weights, plus the heuristic calls.
+// everywhere the queue holds Dijkstra's keys, so the path is Dijkstra's.
+//
+// `consistent` false (the default): there is no goal test, so every
+// improvement is propagated and the distances are exact for any heuristic.
+//
+// `consistent` true is the caller's promise that the estimate depends on
+// its second argument only, h(v), and that h(x) <= w + h(y) for every
+// entry x -> y of weight w. The search then ends when the goal leaves the
+// queue, and the heuristic is called only for the improvements made before
+// that, once per node: the first improvement of a node calls it, later
+// ones reuse its estimate. Where priorities are exact (integer weights, an estimate of whole
+// numbers, every distance plus estimate below 2^53) the path is the one the
+// search without goal test returns, whose nodes had all left the queue
+// with their final distances. Otherwise the path's weight may exceed the
+// least by rounding (float weights, larger values); and with an estimate
+// that breaks the promise the path is a path to the goal, not necessarily
+// a shortest one, and a negative cycle is reported only when the search
+// meets it before the goal.
+// Errors: as dijkstra (with `consistent`, "Negative cycle detected" only
+// for a cycle met before the goal leaves the queue); std::invalid_argument
+// naming both nodes when the heuristic returns NaN; std::runtime_error "the
+// graph was changed while it was being searched" when the heuristic
+// changed the graph; whatever the heuristic throws passes through.
+// Cost: O(E log V) time without negative weights, plus the heuristic calls;
+// with `consistent`, only the part of that spent before the goal leaves
+// the queue.
 template <class T, class W, class Heuristic>
-IndexPath aStar(const GraphView<T, W>& g, NodeIndex start, NodeIndex goal, Heuristic&& heuristic) {
-    using D = Distance<W>;
-    const auto before = [](const auto& a, const auto& b) {
-        return a.key != b.key ? a.key < b.key : a.node > b.node;
-    };
-    const std::size_t n = g.nodeCount();
-    detail::checkSearch(n, start, goal);
-    const std::uint64_t revisionAtStart = g.revision();
-    std::vector<D> dist(n, Unreached<W>);
-    std::vector<NodeIndex> prev(n, NoNode);
-    std::vector<std::uint32_t> hops(n, 0);  // edges on the path that set dist
-    detail::IndexedHeap<double, decltype(before)> heap(n, before);
-    heap.push(static_cast<std::uint32_t>(start), 0.0);
-    dist[start] = D{0};
-    // Each expansion first finds the improvements, then makes the calls: no
-    // list is read while code of the caller's runs, and the names of the
-    // improved nodes can be fetched ahead of their calls.
-    struct Improvement {
-        std::uint32_t node;
-        D distance;
-    };
-    std::vector<Improvement> improved;
-    detail::Checkpoint checkpoint;
-    while (!heap.empty()) {
-        const NodeIndex u = heap.pop().node;
-        if (!heap.empty()) g.prefetch(heap.peek(), 0);  // most likely the next one out
-        checkpoint(g.neighbors(u).size() + 1);
-        const D base = dist[u];  // both may change below, through a self-loop
-        const std::uint32_t baseHops = hops[u];
-        const Span<AdjacencyEntry<W>> entries = g.neighbors(u);
-        for (const auto& entry : entries) __builtin_prefetch(&dist[entry.target]);
-        if (!heap.empty()) g.prefetch(heap.peek(), 1);
-        improved.clear();
-        bool cycle = false;
-        for (const auto& entry : entries) {
-            const D nd = detail::extend<W>(base, entry.weight);
-            if (dist[entry.target] > nd) {
-                dist[entry.target] = nd;
-                prev[entry.target] = u;
-                hops[entry.target] = baseHops + 1;
-                if (hops[entry.target] >= n) {
-                    cycle = true;  // reported after the calls of the improvements before it
-                    break;
-                }
-                improved.push_back({entry.target, nd});
-                if constexpr (detail::HasPrefetch<Heuristic>::value) heuristic.prefetch(entry.target, 0);
-            }
-        }
-        if constexpr (detail::HasPrefetch<Heuristic>::value) {
-            for (const Improvement& i : improved) heuristic.prefetch(i.node, 1);
-        }
-        for (std::size_t k = 0; k < improved.size(); ++k) {
-            const NodeIndex v = improved[k].node;
-            const double h = heuristic(u, v);
-            // The heuristic may have run arbitrary code: the graph must still
-            // be the one this search started on.
-            if (g.revision() != revisionAtStart) {
-                throw std::runtime_error("the graph was changed while it was being searched");
-            }
-            if (std::isnan(h)) {
-                throw std::invalid_argument("the heuristic returned NaN for " + detail::describe(g.name(u)) +
-                                            " and " + detail::describe(g.name(v)));
-            }
-            heap.push(static_cast<std::uint32_t>(v), detail::priorityOf(improved[k].distance, h));
-        }
-        if (cycle) detail::negativeCycle();
-    }
-    return detail::reconstruct(prev, goal);
+IndexPath aStar(const GraphView<T, W>& g, NodeIndex start, NodeIndex goal, Heuristic&& heuristic,
+                bool consistent = false) {
+    detail::checkSearch(g.nodeCount(), start, goal);
+    detail::SearchState<W> state(g.nodeCount());
+    detail::EstimateKeys<T, W, std::remove_reference_t<Heuristic>> keys{
+        g, heuristic, g.revision(), consistent ? goal : NoNode, {}};
+    if (consistent) keys.known.assign(g.nodeCount(), std::numeric_limits<double>::quiet_NaN());
+    detail::bestFirstSearch(g, start, state, detail::GreaterNodeFirst{}, keys);
+    return detail::reconstruct(state.prev, goal);
 }
 
 // Bellman-Ford: the path to `goal` in bellmanFordTree(g, start), whose
@@ -355,7 +448,8 @@ IndexPath bellmanFord(const GraphView<T, W>& g, NodeIndex start, NodeIndex goal)
     return detail::reconstruct(bellmanFordTree(g, start).predecessor, goal);
 }
 
-// The search selected by `method`; `heuristic(u, v)` is used by A_STAR only.
+// The search selected by `method`; `heuristic(u, v)` and `consistent` (see
+// aStar) are used by A_STAR only.
 // nullptr stands for no heuristic: A_STAR then throws std::runtime_error
 // "A_STAR needs a heuristic: pass one, or use DIJKSTRA (A_STAR's path for a
 // heuristic of 0)" when it would first call it, and returns normally when no
@@ -369,7 +463,7 @@ IndexPath bellmanFord(const GraphView<T, W>& g, NodeIndex start, NodeIndex goal)
 // Cost: the selected search's.
 template <class T, class W, class Heuristic>
 IndexPath shortestPath(const GraphView<T, W>& g, NodeIndex start, NodeIndex goal, ShortestPathAlgo method,
-                       Heuristic&& heuristic) {
+                       Heuristic&& heuristic, bool consistent = false) {
     if (start == goal) {
         g.checkNode(start);
         return {start};
@@ -382,12 +476,16 @@ IndexPath shortestPath(const GraphView<T, W>& g, NodeIndex start, NodeIndex goal
             return dijkstra(g, start, goal);
         case ShortestPathAlgo::A_STAR:
             if constexpr (std::is_null_pointer_v<std::decay_t<Heuristic>>) {
-                return aStar(g, start, goal, [](NodeIndex, NodeIndex) -> double {
-                    throw std::runtime_error(
-                        "A_STAR needs a heuristic: pass one, or use DIJKSTRA (A_STAR's path for a heuristic of 0)");
-                });
+                return aStar(
+                    g, start, goal,
+                    [](NodeIndex, NodeIndex) -> double {
+                        throw std::runtime_error(
+                            "A_STAR needs a heuristic: pass one, or use DIJKSTRA (A_STAR's path for a heuristic "
+                            "of 0)");
+                    },
+                    consistent);
             } else {
-                return aStar(g, start, goal, heuristic);
+                return aStar(g, start, goal, heuristic, consistent);
             }
         case ShortestPathAlgo::UNIFORM_COST_SEARCH:
             return uniformCostSearch(g, start, goal);

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "detail/binary_heap.hpp"
+#include "detail/builtins.hpp"
 #include "detail/pairing_heap.hpp"
 #include "detail/radix_sort.hpp"
 #include "detail/undirected_lists.hpp"
@@ -128,7 +129,7 @@ std::vector<TreeEdge<W>> prim(const GraphView<T, W>& g) {
         heap.pop_back();
         // The next node out is most likely the one now on top.
         if (!heap.empty()) {
-            __builtin_prefetch(&nodes[heap.front().node]);
+            detail::prefetch(&nodes[heap.front().node]);
             g.prefetch(heap.front().node, 0);
         }
         Node& joining = nodes[u];
@@ -139,7 +140,7 @@ std::vector<TreeEdge<W>> prim(const GraphView<T, W>& g) {
                                               : TreeEdge<W>{joining.prev, u, joining.key});
         }
         // The neighbors are random places in memory: fetch all before using any.
-        for (const auto& entry : g.neighbors(u)) __builtin_prefetch(&nodes[entry.target]);
+        for (const auto& entry : g.neighbors(u)) detail::prefetch(&nodes[entry.target]);
         if (!heap.empty()) g.prefetch(heap.front().node, 1);
         lists.forEach(u, [&](NodeIndex v, const W& weight, bool isReversed) {
             Node& offered = nodes[v];
@@ -167,36 +168,31 @@ std::vector<TreeEdge<W>> prim(const GraphView<T, W>& g) {
 // Errors: std::length_error for 2^31 nodes or more.
 // Cost: O(E log E) time, O(V + E) memory.
 //
-// The first phases scan the entries, dropping those that have become
-// internal to a component (they never lead out again). A graph that needs
-// many phases joins few components per phase (a star of directed edges into
-// its centre joins one), so after 2 log2(V) + 8 phases each component keeps
-// its remaining entries in a heap instead and only components with outgoing
-// entries take part. Both ways make the same picks.
-template <class T, class W>
-std::vector<TreeEdge<W>> boruvka(const GraphView<T, W>& g) {
-    std::vector<TreeEdge<W>> result;
-    const std::size_t n = g.nodeCount();
-    if (n == 0) return result;
-    // Nodes and entries are numbered in 32 bits, and a candidate is one small
-    // record: half the memory traffic of every phase.
+// The first phases scan the entries (detail::boruvkaScanningPhases); after
+// 2 log2(V) + 8 of them each component keeps its remaining entries in a
+// heap instead (detail::boruvkaHeapPhases). Both ways make the same picks.
+namespace detail {
+
+// What Borůvka's phases share: the candidate entries (nodes and entries
+// numbered in 32 bits, a candidate one small record: half the memory
+// traffic of every phase), the components so far and the forest.
+template <class W>
+struct BoruvkaForest {
     using Index = std::uint32_t;
-    constexpr Index None = detail::MeldableHeaps<W, Index>::None;
-    constexpr Index Reversed = Index{1} << 31;  // in `owner`: the edge is stored target -> owner
+    static constexpr Index None = MeldableHeaps<W, Index>::None;
+    static constexpr Index Reversed = Index{1} << 31;  // in `owner`: the edge is stored target -> owner
     struct Candidate {
         Index owner;  // with the Reversed bit
         Index target;
         W weight;
     };
-    const auto ownerOf = [](const Candidate& c) { return c.owner & ~Reversed; };
 
     // The candidate entries in node and list order (self-loops never lead
     // out of a component).
-    detail::DisjointSet sets(n);  // also refuses 2^31 nodes and more, so the Reversed bit is free
-    std::vector<Candidate> candidates;
-    detail::Checkpoint checkpoint;
-    {
-        const detail::UndirectedNeighbors<T, W> lists(g);
+    template <class T>
+    explicit BoruvkaForest(const GraphView<T, W>& g)
+        : n(g.nodeCount()), sets(n) {  // the sets refuse 2^31 nodes and more, so the Reversed bit is free
+        const UndirectedNeighbors<T, W> lists(g);
         for (NodeIndex i = 0; i < n; ++i) {
             checkpoint(g.neighbors(i).size() + 1);
             lists.forEach(i, [&](NodeIndex v, const W& w, bool isReversed) {
@@ -204,11 +200,18 @@ std::vector<TreeEdge<W>> boruvka(const GraphView<T, W>& g) {
                 candidates.push_back({static_cast<Index>(i) | (isReversed ? Reversed : 0), static_cast<Index>(v), w});
             });
         }
+        if (candidates.size() >= None) throw std::length_error("too many edges for a spanning tree");
     }
-    if (candidates.size() >= None) throw std::length_error("too many edges for a spanning tree");
-    const auto rootOf = [&](Index node) { return static_cast<Index>(sets.find(static_cast<std::int32_t>(node))); };
-    // Joins the picks (root, entry), in root order; returns how many joined.
-    const auto join = [&](const std::vector<std::pair<Index, Index>>& picks, auto&& joined) {
+
+    static Index ownerOf(const Candidate& c) { return c.owner & ~Reversed; }
+    Index rootOf(Index node) { return static_cast<Index>(sets.find(static_cast<std::int32_t>(node))); }
+    bool complete() const { return result.size() >= n - 1; }
+
+    // Joins `picks` (root, entry) in their order; a pick whose ends are
+    // joined already is dropped. joined(ra, rb, new root) follows each
+    // join. Returns how many joined.
+    template <class Joined>
+    std::size_t join(Joined&& joined) {
         std::size_t count = 0;
         for (const auto& pick : picks) {
             const Candidate& c = candidates[pick.second];
@@ -222,12 +225,27 @@ std::vector<TreeEdge<W>> boruvka(const GraphView<T, W>& g) {
             ++count;
         }
         return count;
-    };
-    std::vector<std::pair<Index, Index>> picks;
+    }
 
-    // ---- scanning phases
-    std::size_t scanningPhases = 8;
-    for (std::size_t k = n; k > 1; k /= 2) scanningPhases += 2;
+    std::size_t n;
+    DisjointSet sets;
+    std::vector<Candidate> candidates;
+    std::vector<TreeEdge<W>> result;
+    std::vector<std::pair<Index, Index>> picks;
+    Checkpoint checkpoint;
+};
+
+// Borůvka's first phases, at most `phases` of them: each scans the
+// candidates, dropping those that have become internal to a component
+// (they never lead out again), and gives every component the first of its
+// lightest. Returns true when the forest is complete: a spanning tree, or a
+// phase that joined nothing.
+template <class W>
+bool boruvkaScanningPhases(BoruvkaForest<W>& forest, std::size_t phases) {
+    using Index = typename BoruvkaForest<W>::Index;
+    constexpr Index None = BoruvkaForest<W>::None;
+    auto& candidates = forest.candidates;
+    const std::size_t n = forest.n;
     std::vector<Index> root(n);
     // Each component's pick so far, with its weight beside it: the scan
     // compares against it for every entry.
@@ -236,18 +254,18 @@ std::vector<TreeEdge<W>> boruvka(const GraphView<T, W>& g) {
         W weight;
     };
     std::vector<Pick> slot(n, Pick{None, W{}});
-    for (std::size_t phase = 0; phase < scanningPhases; ++phase) {
-        if (result.size() >= n - 1) return result;
+    for (std::size_t phase = 0; phase < phases; ++phase) {
+        if (forest.complete()) return true;
         for (NodeIndex i = 0; i < n; ++i) {
-            if ((i & 0xffff) == 0) checkpoint(0x10000);
-            root[i] = rootOf(static_cast<Index>(i));
+            if ((i & 0xffff) == 0) forest.checkpoint(0x10000);
+            root[i] = forest.rootOf(static_cast<Index>(i));
         }
         Index kept = 0;
-        checkpoint.now();
+        forest.checkpoint.now();
         for (std::size_t e = 0; e < candidates.size(); ++e) {
-            if ((e & 0xffff) == 0) checkpoint(0x10000);
-            const Candidate c = candidates[e];
-            const Index ri = root[ownerOf(c)];
+            if ((e & 0xffff) == 0) forest.checkpoint(0x10000);
+            const auto c = candidates[e];
+            const Index ri = root[BoruvkaForest<W>::ownerOf(c)];
             if (ri == root[c.target]) continue;  // internal from now on
             candidates[kept] = c;
             Pick& best = slot[ri];
@@ -256,22 +274,34 @@ std::vector<TreeEdge<W>> boruvka(const GraphView<T, W>& g) {
         }
         candidates.resize(kept);
         // The picks in the order of their components' roots.
-        picks.clear();
+        forest.picks.clear();
         for (Index r = 0; r < n; ++r) {
             if (slot[r].entry == None) continue;
-            picks.emplace_back(r, slot[r].entry);
+            forest.picks.emplace_back(r, slot[r].entry);
             slot[r].entry = None;
         }
-        if (join(picks, [](Index, Index, Index) {}) == 0) return result;
+        if (forest.join([](Index, Index, Index) {}) == 0) return true;
     }
+    return forest.complete();
+}
 
-    // ---- heap phases
+// Borůvka's later phases: each component keeps its remaining candidates in
+// a meldable heap (melded when components join) and only components that
+// may still have outgoing candidates take part, which costs little when a
+// phase joins few components. They make the picks the scanning phases
+// would. Runs until the forest is complete.
+template <class W>
+void boruvkaHeapPhases(BoruvkaForest<W>& forest) {
+    using Index = typename BoruvkaForest<W>::Index;
+    constexpr Index None = BoruvkaForest<W>::None;
+    const auto& candidates = forest.candidates;
+    const std::size_t n = forest.n;
     std::vector<W> weight(candidates.size());
     for (std::size_t e = 0; e < candidates.size(); ++e) weight[e] = candidates[e].weight;
-    detail::MeldableHeaps<W, Index> heaps(weight);
+    MeldableHeaps<W, Index> heaps(weight);
     std::vector<Index> top(n, None);  // heap of each component root
     for (Index e = 0; e < candidates.size(); ++e) {
-        const Index r = rootOf(ownerOf(candidates[e]));
+        const Index r = forest.rootOf(BoruvkaForest<W>::ownerOf(candidates[e]));
         top[r] = heaps.meld(top[r], e);
     }
     std::vector<Index> live;  // roots whose component may still have outgoing entries
@@ -282,26 +312,41 @@ std::vector<TreeEdge<W>> boruvka(const GraphView<T, W>& g) {
         top[ra] = top[rb] = None;
         top[joinedRoot] = melded;
     };
-    while (result.size() < n - 1) {
-        picks.clear();
-        checkpoint(live.size() + 1);
+    while (!forest.complete()) {
+        forest.picks.clear();
+        forest.checkpoint(live.size() + 1);
         for (const Index r : live) {
             Index& best = top[r];
-            while (best != None && rootOf(candidates[best].target) == r) best = heaps.pop(best);
-            if (best != None) picks.emplace_back(r, best);
+            while (best != None && forest.rootOf(candidates[best].target) == r) best = heaps.pop(best);
+            if (best != None) forest.picks.emplace_back(r, best);
         }
-        std::sort(picks.begin(), picks.end());
-        if (join(picks, meldHeaps) == 0) break;
+        std::sort(forest.picks.begin(), forest.picks.end());
+        if (forest.join(meldHeaps) == 0) break;
         std::vector<Index> next;
-        for (const auto& pick : picks) {
-            const Index r = rootOf(pick.first);
+        for (const auto& pick : forest.picks) {
+            const Index r = forest.rootOf(pick.first);
             if (top[r] != None) next.push_back(r);
         }
         std::sort(next.begin(), next.end());
         next.erase(std::unique(next.begin(), next.end()), next.end());
         live.swap(next);
     }
-    return result;
+}
+
+}  // namespace detail
+
+template <class T, class W>
+std::vector<TreeEdge<W>> boruvka(const GraphView<T, W>& g) {
+    const std::size_t n = g.nodeCount();
+    if (n == 0) return {};
+    detail::BoruvkaForest<W> forest(g);
+    // A graph that needs many phases joins few components per phase (a
+    // star of directed edges into its centre joins one): after
+    // 2 log2(V) + 8 scanning phases the heaps take over.
+    std::size_t scanningPhases = 8;
+    for (std::size_t k = n; k > 1; k /= 2) scanningPhases += 2;
+    if (!detail::boruvkaScanningPhases(forest, scanningPhases)) detail::boruvkaHeapPhases(forest);
+    return std::move(forest.result);
 }
 
 // The spanning tree or forest selected by `method`, in that method's order.

@@ -7,7 +7,10 @@
 // node has an adjacency list of (target, weight) entries in insertion order.
 // A directed edge u -> v is one entry in u's list; an undirected edge stands
 // in both ends' lists (a self-loop twice in its node's list). Every addEdge
-// call adds entries, parallel edges and self-loops included.
+// call adds entries, parallel edges and self-loops included. The lists are
+// kept packed in node order in one array where they can be
+// (detail/adjacency_lists.hpp), and the incoming lists are made by the
+// first read that needs them and kept until the next change.
 #pragma once
 
 #include <algorithm>
@@ -20,6 +23,9 @@
 #include <utility>
 #include <vector>
 
+#include "detail/adjacency_lists.hpp"
+#include "detail/built_once.hpp"
+#include "detail/builtins.hpp"
 #include "detail/describe.hpp"
 #include "detail/hash_table.hpp"
 #include "interrupt.hpp"
@@ -48,19 +54,6 @@ private:
 template <class T, class W>
 class GraphView;
 
-namespace detail {
-
-// Ensures that `count` more elements fit without reallocating, growing
-// geometrically (a vector grown one reserve at a time would be quadratic).
-template <class Vector>
-void makeRoom(Vector& vector, std::size_t count) {
-    if (vector.capacity() - vector.size() < count) {
-        vector.reserve(std::max(2 * vector.capacity(), vector.size() + count));
-    }
-}
-
-}  // namespace detail
-
 template <class T, class W>
 class GraphStore {
 public:
@@ -76,9 +69,11 @@ public:
     // A new empty graph; `directed` is fixed for its lifetime. O(1).
     explicit GraphStore(bool isDirected) : directed(isDirected) {}
 
-    // A copy of `other`: equal in every respect, sharing nothing with it.
-    // Copying a large graph takes a while, so the thread's interrupt check
-    // is called as it goes (what it throws leaves no copy).
+    // A copy of `other`: equal in every respect, sharing nothing with it,
+    // its lists packed in node order (and without incoming lists, which
+    // its first read that needs them makes). Copying a large graph takes a
+    // while, so the thread's interrupt check is called as it goes (what it
+    // throws leaves no copy).
     // Cost: O(V + E).
     GraphStore(const GraphStore& other);
     GraphStore(GraphStore&&) noexcept = default;
@@ -106,7 +101,8 @@ public:
     // Adds an edge src -> dest (usable both ways in an undirected graph).
     // Errors: std::out_of_range "unknown node: NAME" for a name that is not a
     // node (src looked up first); std::invalid_argument for a weight that is
-    // not finite. The graph is unchanged on every error. Cost: amortised O(1).
+    // not finite. The graph is unchanged on every error. Cost: amortised O(1)
+    // (a call that repacks the lists takes O(V + E)).
     void addEdge(Key src, Key dest, const W& weight) {
         const PreparedEdge edge = prepareEdge(src, dest, weight);
         apply(edge);
@@ -122,8 +118,9 @@ public:
 
     // Adds the edges in order, all or none. An edge that addEdge would
     // refuse throws what addEdge throws, its message prefixed with "item K: "
-    // (K counting from 0); the graph is then unchanged.
-    // Cost: O(B log B) for a batch of B edges.
+    // (K counting from 0); the graph is then unchanged. A batch whose
+    // entries number a quarter of V + E or more leaves every list packed.
+    // Cost: O(B log B) for a batch of B edges, amortised.
     void addEdges(const std::vector<EdgeSpec>& batch) { apply(prepareEdges(batch)); }
 
     // ---- Changes in two steps ---------------------------------------------
@@ -197,10 +194,18 @@ private:
 
     NodeIndex find(Key name) const { return nameIndex.find(name, nameIndex.hashOf(name), names); }
 
+    // Every change ends by forgetting what reads derived from the contents.
+    void changed() noexcept {
+        ++revision;
+        incoming.drop();
+    }
+
     detail::NameIndex<T> nameIndex;  // name -> index
     std::vector<T> names;            // index -> name
-    std::vector<std::vector<AdjacencyEntry<W>>> adjacency;
+    detail::AdjacencyLists<W> adjacency;
     std::vector<EdgeRecord<W>> edges;  // one per addEdge call
+    // Made by the first read that needs them (GraphView::incoming).
+    detail::BuiltOnce<detail::IncomingLists> incoming;
     bool directed;
     // Counts every change, so that an algorithm that hands control to
     // caller code (A*'s heuristic) can tell that the graph changed under it.
@@ -224,19 +229,48 @@ public:
 
     // The adjacency list of `node` in insertion order. Precondition:
     // node < nodeCount() (not checked: this is the inner loop of everything).
-    Span<Entry> neighbors(NodeIndex node) const noexcept { return Span<Entry>(store->adjacency[node]); }
+    Span<Entry> neighbors(NodeIndex node) const noexcept { return store->adjacency[node]; }
 
     // Asks for what neighbors(node) reads to be brought into the cache: the
     // list's place (step 0), then, once that is there, its entries (step 1).
     // Searches call it for the node they will probably expand next.
     void prefetch(NodeIndex node, int step) const noexcept {
-        const auto& list = store->adjacency[node];
+        const auto& slot = store->adjacency.slotData()[node];
         if (step == 0) {
-            __builtin_prefetch(&list);
+            detail::prefetch(&slot);
         } else {
-            __builtin_prefetch(list.data());
+            detail::prefetch(slot.data);
         }
     }
+
+    // For each node, the nodes whose lists hold an entry leading to it, one
+    // per entry: in node order, within a node in list order (so in a
+    // directed graph the sources of its incoming edges). Made by the first
+    // call after a change and kept by the store until the next change;
+    // concurrent first calls each make it and all but one discard theirs.
+    // Making it calls the thread's interrupt check (what that throws leaves
+    // nothing made). Cost: O(V + E) the first time, then O(1); the lists
+    // hold one 4-byte source per entry and 8 bytes per node.
+    const detail::IncomingLists& incoming() const {
+        return store->incoming.get([this] { return detail::incomingLists(store->adjacency); });
+    }
+
+    // Whether incoming() has been made since the last change. O(1).
+    bool hasIncoming() const noexcept { return store->incoming.peek() != nullptr; }
+
+    // For a search that can do without incoming(), more slowly: the work
+    // (entries and nodes read) it may still do so before making incoming()
+    // pays, that is before such searches since the last change have spent
+    // (V + E) / 2 units, about what making it costs; and the report of the
+    // work it did. O(1).
+    std::size_t workBeforeIncoming() const noexcept {
+        const std::size_t price = (nodeCount() + entryCount()) / 2, spent = store->incoming.spent();
+        return spent < price ? price - spent : 0;
+    }
+    void workedWithoutIncoming(std::size_t work) const noexcept { store->incoming.spend(work); }
+
+    // The number of adjacency entries (two per undirected edge). O(1).
+    std::size_t entryCount() const noexcept { return store->adjacency.entryCount(); }
 
     // Precondition: node < nodeCount().
     const T& name(NodeIndex node) const noexcept { return store->names[node]; }
@@ -287,11 +321,8 @@ GraphStore<T, W>::GraphStore(const GraphStore& other)
         checkpoint();
         names.push_back(name);
     }
-    adjacency.reserve(other.adjacency.size());
-    for (const auto& list : other.adjacency) {
-        checkpoint(list.size() + 1);
-        adjacency.push_back(list);
-    }
+    // Packed, whatever the original's lists were: one array in node order.
+    adjacency.copyFrom(other.adjacency, checkpoint);
 }
 
 namespace detail {
@@ -328,18 +359,18 @@ typename GraphStore<T, W>::PreparedNode GraphStore<T, W>::prepareNode(const T& n
 template <class T, class W>
 void GraphStore<T, W>::apply(const T& name, const PreparedNode& node) {
     // Running out of memory part way must leave no trace of the node.
-    detail::makeRoom(adjacency, 1);
+    adjacency.reserveNodes(1);
     detail::makeRoom(names, 1);
     names.push_back(name);     // cannot throw for lack of room; a throwing copy leaves nothing
-    adjacency.emplace_back();                // cannot throw: room was made
+    adjacency.addNode();
     try {
         nameIndex.insertNew(node.hash, names.size() - 1);
     } catch (...) {
         names.pop_back();
-        adjacency.pop_back();
+        adjacency.removeLastNode();
         throw;
     }
-    ++revision;
+    changed();
 }
 
 template <class T, class W>
@@ -379,7 +410,7 @@ void GraphStore<T, W>::apply(std::vector<T>& batch, const PreparedNodes& prepare
     if (batch.empty()) return;
     // Every allocation before the first change: the rest cannot fail.
     detail::makeRoom(names, batch.size());
-    detail::makeRoom(adjacency, batch.size());
+    adjacency.reserveNodes(batch.size());
     nameIndex.reserve(batch.size());
     const std::size_t before = names.size();
     for (std::size_t k = 0; k < batch.size(); ++k) {
@@ -389,15 +420,15 @@ void GraphStore<T, W>::apply(std::vector<T>& batch, const PreparedNodes& prepare
                 nameIndex.takeBackNewest(prepared.hashes[j], before + j);
                 batch[j] = std::move(names.back());
                 names.pop_back();
-                adjacency.pop_back();
+                adjacency.removeLastNode();
             }
             throw Interrupted();
         }
         names.push_back(std::move(batch[k]));
-        adjacency.emplace_back();
+        adjacency.addNode();
         nameIndex.insertNew(prepared.hashes[k], names.size() - 1);
     }
-    ++revision;
+    changed();
 }
 
 template <class T, class W>
@@ -441,66 +472,79 @@ void GraphStore<T, W>::apply(const PreparedEdges& prepared, Stop&& stop) {
     const std::size_t count = prepared.weights.size();
     if (count == 0) return;
     const auto asked = [&](std::size_t k) { return k % detail::StopInterval == detail::StopInterval - 1 && stop(); };
-    // Room in every list the batch grows, counted per node, before the first
-    // change: with a count per node for a batch that is large against the
-    // graph, by sorting the ends of a small one. Stopping here leaves only
-    // room behind.
-    const auto makeRoomFor = [&](std::uint32_t node, std::size_t more) { detail::makeRoom(adjacency[node], more); };
-    if (count * 8 >= names.size()) {
-        std::vector<std::uint32_t> perNode(names.size(), 0);
+    const std::size_t entries = directed ? count : 2 * count;
+    detail::makeRoom(edges, count);
+    const std::size_t edgesBefore = edges.size();
+    // A batch large against the graph, or one that finds many lists moved
+    // out of the packed array, packs every list anew with the batch's
+    // entries in place: O(V + E) for a batch that costs O(B) anyway.
+    if (adjacency.entryCount() + names.size() <= 4 * entries || adjacency.crowded(entries)) {
+        std::vector<std::size_t> perNode(names.size(), 0);
         for (std::size_t k = 0; k < count; ++k) {
             ++perNode[ends[2 * k]];
             if (!directed) ++perNode[ends[2 * k + 1]];
         }
-        for (std::size_t u = 0; u < perNode.size(); ++u) {
-            if (asked(u)) throw Interrupted();
-            if (perNode[u] != 0) makeRoomFor(static_cast<std::uint32_t>(u), perNode[u]);
+        try {
+            adjacency.packWith(perNode, [&](auto&& append) {
+                for (std::size_t k = 0; k < count; ++k) {
+                    if (asked(k)) throw Interrupted();
+                    const std::uint32_t u = ends[2 * k], v = ends[2 * k + 1];
+                    append(u, {v, prepared.weights[k]});
+                    if (!directed) append(v, {u, prepared.weights[k]});
+                    edges.push_back({u, v, prepared.weights[k]});
+                }
+            });
+        } catch (...) {
+            edges.resize(edgesBefore);
+            throw;
         }
-    } else {
-        std::vector<std::uint32_t> touched;
-        touched.reserve(ends.size());
-        for (std::size_t k = 0; k < count; ++k) {
-            touched.push_back(ends[2 * k]);
-            if (!directed) touched.push_back(ends[2 * k + 1]);
-        }
-        std::sort(touched.begin(), touched.end());
-        for (std::size_t i = 0; i < touched.size();) {
-            if (asked(i)) throw Interrupted();
-            std::size_t j = i;
-            while (j < touched.size() && touched[j] == touched[i]) ++j;
-            makeRoomFor(touched[i], j - i);
-            i = j;
-        }
+        changed();
+        return;
     }
-    detail::makeRoom(edges, count);
-    const std::size_t edgesBefore = edges.size();
-    // The lists and pair slots are random places in memory: fetch them a few
-    // edges ahead.
+    // Room in every list the batch grows, counted per node by sorting the
+    // ends, before the first change. Stopping here leaves only room behind.
+    std::vector<std::uint32_t> touched;
+    touched.reserve(ends.size());
+    for (std::size_t k = 0; k < count; ++k) {
+        touched.push_back(ends[2 * k]);
+        if (!directed) touched.push_back(ends[2 * k + 1]);
+    }
+    std::sort(touched.begin(), touched.end());
+    for (std::size_t i = 0; i < touched.size();) {
+        if (asked(i)) throw Interrupted();
+        std::size_t j = i;
+        while (j < touched.size() && touched[j] == touched[i]) ++j;
+        adjacency.reserve(touched[i], j - i);
+        i = j;
+    }
+    // The lists are random places in memory: fetch them a few edges ahead.
     constexpr std::size_t Ahead = 8;
+    const auto* const slots = adjacency.slotData();
     for (std::size_t k = 0; k < count; ++k) {
         if (asked(k)) {
             for (std::size_t j = k; j-- > 0;) {
-                adjacency[ends[2 * j]].pop_back();
-                if (!directed) adjacency[ends[2 * j + 1]].pop_back();
+                adjacency.pop(ends[2 * j]);
+                if (!directed) adjacency.pop(ends[2 * j + 1]);
             }
             edges.resize(edgesBefore);
             throw Interrupted();
         }
         if (k + 2 * Ahead < count) {
-            __builtin_prefetch(&adjacency[ends[2 * (k + 2 * Ahead)]]);
-            __builtin_prefetch(&adjacency[ends[2 * (k + 2 * Ahead) + 1]]);
+            detail::prefetch(slots + ends[2 * (k + 2 * Ahead)]);
+            detail::prefetch(slots + ends[2 * (k + 2 * Ahead) + 1]);
         }
         if (k + Ahead < count) {
-            const std::uint32_t a = ends[2 * (k + Ahead)], b = ends[2 * (k + Ahead) + 1];
-            __builtin_prefetch(adjacency[a].data() + adjacency[a].size(), 1);
-            if (!directed) __builtin_prefetch(adjacency[b].data() + adjacency[b].size(), 1);
+            const auto& a = slots[ends[2 * (k + Ahead)]];
+            const auto& b = slots[ends[2 * (k + Ahead) + 1]];
+            detail::prefetch<true>(a.data + a.size());
+            if (!directed) detail::prefetch<true>(b.data + b.size());
         }
         const std::uint32_t u = ends[2 * k], v = ends[2 * k + 1];
-        adjacency[u].push_back({v, prepared.weights[k]});
-        if (!directed) adjacency[v].push_back({u, prepared.weights[k]});
+        adjacency.push(u, {v, prepared.weights[k]});
+        if (!directed) adjacency.push(v, {u, prepared.weights[k]});
         edges.push_back({u, v, prepared.weights[k]});
     }
-    ++revision;
+    changed();
 }
 
 template <class T, class W>
@@ -522,14 +566,15 @@ template <class T, class W>
 void GraphStore<T, W>::apply(const PreparedEdge& edge) {
     const std::uint32_t u = edge.source, v = edge.target;
     // Every allocation happens before the first change, so running out of
-    // memory leaves the graph as it was.
-    detail::makeRoom(adjacency[u], !directed && u == v ? 2 : 1);
-    detail::makeRoom(adjacency[v], 1);
+    // memory leaves the graph as it was (repacking changes no list).
+    if (adjacency.crowded(2)) adjacency.repack();
+    adjacency.reserve(u, !directed && u == v ? 2 : 1);
+    if (!directed) adjacency.reserve(v, 1);
     detail::makeRoom(edges, 1);
-    adjacency[u].push_back({v, edge.weight});
-    if (!directed) adjacency[v].push_back({u, edge.weight});
+    adjacency.push(u, {v, edge.weight});
+    if (!directed) adjacency.push(v, {u, edge.weight});
     edges.push_back({u, v, edge.weight});
-    ++revision;
+    changed();
 }
 
 template <class T, class W>

@@ -1,9 +1,11 @@
 // Strongly connected components of a directed graph, by Tarjan's single pass
-// or Kosaraju's two passes. Both run on explicit stacks of (node, position
-// in its list), so a path-shaped graph of any length needs no recursion.
+// or Kosaraju's two passes. Both run on explicit stacks of (node, what is
+// left of its list), so a path-shaped graph of any length needs no
+// recursion, and collect the components in one flat array (Groups).
 #pragma once
 
 #include <algorithm>
+#include <cstdint>
 #include <stdexcept>
 #include <utility>
 #include <vector>
@@ -14,6 +16,83 @@
 
 namespace tarvel {
 
+namespace detail {
+
+// A depth-first search's frame: the node and what is left of its list.
+template <class W>
+struct Frame {
+    const AdjacencyEntry<W>* next;
+    const AdjacencyEntry<W>* end;
+    std::uint32_t node;
+};
+
+inline std::vector<IndexPath> groupLists(const Groups& groups) {
+    std::vector<IndexPath> lists;
+    lists.reserve(groups.size());
+    for (std::size_t k = 0; k < groups.size(); ++k) lists.emplace_back(groups[k].begin(), groups[k].end());
+    return lists;
+}
+
+}  // namespace detail
+
+// Tarjan's algorithm, roots tried in index order, entries in adjacency
+// order, as Groups (types.hpp): the components of tarjanComponents in one
+// flat array. Errors: none. Cost: O(V + E) time, O(V) memory.
+template <class T, class W>
+Groups tarjanGroups(const GraphView<T, W>& g) {
+    const std::size_t n = g.nodeCount();
+    // Discovery numbers from 1 (0: not yet discovered); a node placed in a
+    // component gets Placed, so "on the stack" is "discovered, not placed".
+    constexpr std::uint32_t Placed = ~std::uint32_t{0};
+    std::vector<std::uint32_t> disc(n, 0), low(n, 0);
+    std::vector<std::uint32_t> stack;
+    std::vector<detail::Frame<W>> calls;
+    std::uint32_t time = 0;
+    Groups result;
+    result.nodes.reserve(n);
+    detail::Checkpoint checkpoint;
+    const auto discover = [&](NodeIndex u) {
+        disc[u] = low[u] = ++time;
+        stack.push_back(static_cast<std::uint32_t>(u));
+        const Span<AdjacencyEntry<W>> entries = g.neighbors(u);
+        checkpoint(entries.size() + 1);
+        calls.push_back({entries.begin(), entries.end(), static_cast<std::uint32_t>(u)});
+    };
+    for (NodeIndex i = 0; i < n; ++i) {
+        if (disc[i] != 0) continue;
+        discover(i);
+        while (!calls.empty()) {
+            detail::Frame<W>& frame = calls.back();
+            const std::uint32_t u = frame.node;
+            if (frame.next != frame.end) {
+                const std::uint32_t v = (frame.next++)->target;
+                if (disc[v] == 0) {
+                    discover(v);
+                } else if (disc[v] != Placed) {
+                    low[u] = std::min(low[u], disc[v]);
+                }
+                continue;
+            }
+            calls.pop_back();
+            if (low[u] == disc[u]) {
+                std::uint32_t x;
+                do {
+                    x = stack.back();
+                    stack.pop_back();
+                    disc[x] = Placed;
+                    result.nodes.push_back(x);
+                } while (x != u);
+                result.offsets.push_back(result.nodes.size());
+            }
+            if (!calls.empty()) {
+                const std::uint32_t parent = calls.back().node;
+                low[parent] = std::min(low[parent], low[u]);
+            }
+        }
+    }
+    return result;
+}
+
 // Tarjan's algorithm, roots tried in index order, entries in adjacency
 // order. Result: components in reverse topological order of the component
 // graph (each after every component it reaches); inside a component the
@@ -22,58 +101,74 @@ namespace tarvel {
 // Cost: O(V + E) time, O(V) memory.
 template <class T, class W>
 std::vector<IndexPath> tarjanComponents(const GraphView<T, W>& g) {
+    return detail::groupLists(tarjanGroups(g));
+}
+
+// Kosaraju's algorithm as Groups: the components of kosarajuComponents in
+// one flat array. Errors: none. Cost: O(V + E) time; O(V) memory, plus the
+// graph's incoming lists (GraphView::incoming), made when it has none.
+template <class T, class W>
+Groups kosarajuGroups(const GraphView<T, W>& g) {
     const std::size_t n = g.nodeCount();
-    constexpr std::size_t Undiscovered = NoNode;
-    std::vector<std::size_t> disc(n, Undiscovered), low(n, Undiscovered);
-    std::vector<bool> onStack(n, false);
-    std::vector<NodeIndex> stack;
-    std::vector<std::pair<NodeIndex, std::size_t>> calls;  // (node, next entry)
-    std::size_t time = 0;
-    std::vector<IndexPath> result;
-
-    const auto discover = [&](NodeIndex u) {
-        disc[u] = low[u] = ++time;
-        stack.push_back(u);
-        onStack[u] = true;
-        calls.emplace_back(u, 0);
-    };
-
+    std::vector<bool> visited(n, false);
+    std::vector<std::uint32_t> finishStack;
+    finishStack.reserve(n);
+    std::vector<detail::Frame<W>> calls;
     detail::Checkpoint checkpoint;
+    const auto enter = [&](NodeIndex u) {
+        visited[u] = true;
+        const Span<AdjacencyEntry<W>> entries = g.neighbors(u);
+        checkpoint(entries.size() + 1);
+        calls.push_back({entries.begin(), entries.end(), static_cast<std::uint32_t>(u)});
+    };
     for (NodeIndex i = 0; i < n; ++i) {
-        if (disc[i] != Undiscovered) continue;
-        discover(i);
+        if (visited[i]) continue;
+        enter(i);
         while (!calls.empty()) {
-            checkpoint();
-            const NodeIndex u = calls.back().first;
-            const std::size_t position = calls.back().second;
-            const Span<AdjacencyEntry<W>> entries = g.neighbors(u);
-            if (position < entries.size()) {
-                ++calls.back().second;
-                const NodeIndex v = entries[position].target;
-                if (disc[v] == Undiscovered) {
-                    discover(v);
-                } else if (onStack[v]) {
-                    low[u] = std::min(low[u], disc[v]);
-                }
+            detail::Frame<W>& frame = calls.back();
+            if (frame.next == frame.end) {
+                finishStack.push_back(frame.node);
+                calls.pop_back();
                 continue;
             }
-            if (low[u] == disc[u]) {
-                IndexPath component;
-                NodeIndex x;
-                do {
-                    x = stack.back();
-                    stack.pop_back();
-                    onStack[x] = false;
-                    component.push_back(x);
-                } while (x != u);
-                result.push_back(std::move(component));
-            }
-            calls.pop_back();
-            if (!calls.empty()) {
-                const NodeIndex parent = calls.back().first;
-                low[parent] = std::min(low[parent], low[u]);
-            }
+            const std::uint32_t v = (frame.next++)->target;
+            if (!visited[v]) enter(v);
         }
+    }
+
+    // The reversed entries are the incoming lists: for each node, the nodes
+    // whose lists lead to it, in node and list order.
+    const detail::IncomingLists& reversed = g.incoming();
+    std::fill(visited.begin(), visited.end(), false);
+    struct Reversed {
+        const std::uint32_t* next;
+        const std::uint32_t* end;
+    };
+    std::vector<Reversed> walk;
+    Groups result;
+    result.nodes.reserve(n);
+    const auto reach = [&](std::uint32_t v) {
+        visited[v] = true;
+        result.nodes.push_back(v);
+        const Span<std::uint32_t> sources = reversed[v];
+        checkpoint(sources.size() + 1);
+        walk.push_back({sources.begin(), sources.end()});
+    };
+    while (!finishStack.empty()) {
+        const std::uint32_t root = finishStack.back();
+        finishStack.pop_back();
+        if (visited[root]) continue;
+        reach(root);
+        while (!walk.empty()) {
+            Reversed& top = walk.back();
+            if (top.next == top.end) {
+                walk.pop_back();
+                continue;
+            }
+            const std::uint32_t v = *top.next++;
+            if (!visited[v]) reach(v);
+        }
+        result.offsets.push_back(result.nodes.size());
     }
     return result;
 }
@@ -84,79 +179,22 @@ std::vector<IndexPath> tarjanComponents(const GraphView<T, W>& g) {
 // Result: components in topological order of the component graph (each
 // before every component it reaches); inside a component depth-first
 // pre-order over reversed entries from its latest-finishing node.
-// Errors: none. Cost: O(V + E) time and memory (the reversed entries).
+// Errors: none. Cost: O(V + E) time and memory (the reversed entries are
+// the graph's incoming lists, made when it has none and kept until its
+// next change).
 template <class T, class W>
 std::vector<IndexPath> kosarajuComponents(const GraphView<T, W>& g) {
-    const std::size_t n = g.nodeCount();
-    std::vector<bool> visited(n, false);
-    std::vector<NodeIndex> finishStack;
-    std::vector<std::pair<NodeIndex, std::size_t>> calls;
+    return detail::groupLists(kosarajuGroups(g));
+}
 
-    detail::Checkpoint checkpoint;
-    for (NodeIndex i = 0; i < n; ++i) {
-        if (visited[i]) continue;
-        visited[i] = true;
-        calls.emplace_back(i, 0);
-        while (!calls.empty()) {
-            checkpoint();
-            const NodeIndex u = calls.back().first;
-            const std::size_t position = calls.back().second;
-            const Span<AdjacencyEntry<W>> entries = g.neighbors(u);
-            if (position == entries.size()) {
-                finishStack.push_back(u);
-                calls.pop_back();
-                continue;
-            }
-            ++calls.back().second;
-            const NodeIndex v = entries[position].target;
-            if (!visited[v]) {
-                visited[v] = true;
-                calls.emplace_back(v, 0);
-            }
-        }
-    }
-
-    // Reversed entries as one flat array per node (offsets/targets), in the
-    // order of the stored entries.
-    std::vector<std::size_t> offset(n + 1, 0);
-    for (NodeIndex u = 0; u < n; ++u)
-        for (const auto& entry : g.neighbors(u)) ++offset[entry.target + 1];
-    for (NodeIndex u = 0; u < n; ++u) offset[u + 1] += offset[u];
-    std::vector<NodeIndex> transposed(offset[n]);
-    {
-        std::vector<std::size_t> fill(offset.begin(), offset.end() - 1);
-        for (NodeIndex u = 0; u < n; ++u)
-            for (const auto& entry : g.neighbors(u)) transposed[fill[entry.target]++] = u;
-    }
-
-    std::fill(visited.begin(), visited.end(), false);
-    std::vector<IndexPath> result;
-    while (!finishStack.empty()) {
-        const NodeIndex root = finishStack.back();
-        finishStack.pop_back();
-        if (visited[root]) continue;
-        IndexPath component{root};
-        visited[root] = true;
-        calls.emplace_back(root, offset[root]);
-        while (!calls.empty()) {
-            checkpoint();
-            const NodeIndex u = calls.back().first;
-            const std::size_t position = calls.back().second;
-            if (position == offset[u + 1]) {
-                calls.pop_back();
-                continue;
-            }
-            ++calls.back().second;
-            const NodeIndex v = transposed[position];
-            if (!visited[v]) {
-                visited[v] = true;
-                component.push_back(v);
-                calls.emplace_back(v, offset[v]);
-            }
-        }
-        result.push_back(std::move(component));
-    }
-    return result;
+// stronglyConnectedComponents as Groups: the same components in the same
+// order in one flat array, with no allocation per component.
+// Errors and cost: stronglyConnectedComponents'.
+template <class T, class W>
+Groups stronglyConnectedGroups(const GraphView<T, W>& g, SCCAlgo method = SCCAlgo::TARJAN) {
+    if (!g.isDirected()) throw std::runtime_error("implemented only for directed graph");
+    checkMethod(method);
+    return method == SCCAlgo::TARJAN ? tarjanGroups(g) : kosarajuGroups(g);
 }
 
 // Strongly connected components by `method`, in that method's order.
@@ -166,15 +204,7 @@ std::vector<IndexPath> kosarajuComponents(const GraphView<T, W>& g) {
 // KOSARAJU"). Cost: O(V + E).
 template <class T, class W>
 std::vector<IndexPath> stronglyConnectedComponents(const GraphView<T, W>& g, SCCAlgo method = SCCAlgo::TARJAN) {
-    if (!g.isDirected()) throw std::runtime_error("implemented only for directed graph");
-    checkMethod(method);
-    switch (method) {
-        case SCCAlgo::TARJAN:
-            return tarjanComponents(g);
-        case SCCAlgo::KOSARAJU:
-            return kosarajuComponents(g);
-    }
-    return {};  // not reached: checkMethod lets members only through
+    return detail::groupLists(stronglyConnectedGroups(g, method));
 }
 
 }  // namespace tarvel

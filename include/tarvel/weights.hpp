@@ -17,6 +17,8 @@
 #include <string>
 #include <type_traits>
 
+#include "detail/builtins.hpp"
+
 namespace tarvel {
 
 template <class W>
@@ -64,7 +66,7 @@ template <class W>
 Distance<W> extend(Distance<W> base, W weight) {
     if constexpr (WeightTraits<W>::mayOverflow) {
         Distance<W> sum;
-        if (__builtin_add_overflow(base, asDistance(weight), &sum) || sum == Unreached<W>) distanceOverflow();
+        if (addOverflows(base, asDistance(weight), sum) || sum == Unreached<W>) distanceOverflow();
         return sum;
     } else {
         return base + asDistance(weight);
@@ -76,7 +78,7 @@ Distance<W> extend(Distance<W> base, W weight) {
 template <class W>
 bool extendChecked(Distance<W> base, W weight, Distance<W>& sum) {
     if constexpr (std::is_integral_v<W>) {
-        return !__builtin_add_overflow(base, asDistance(weight), &sum) && sum != Unreached<W>;
+        return !addOverflows(base, asDistance(weight), sum) && sum != Unreached<W>;
     } else {
         sum = base + weight;
         return true;

@@ -136,6 +136,8 @@ class Graph(Generic[_W]):
         goal: _Name,
         method: ShortestPathAlgo,
         heuristic: Optional[Callable[[str, str], float]],
+        *,
+        consistent: bool = ...,
     ) -> List[str]: ...
     @overload
     def shortestPath(
@@ -145,6 +147,7 @@ class Graph(Generic[_W]):
         method: ShortestPathAlgo = ...,
         *,
         heuristic: Optional[Callable[[str, str], float]],
+        consistent: bool = ...,
     ) -> List[str]: ...
     def stronglyConnectedComponents(self, method: SCCAlgo = ...) -> List[List[str]]: ...
     def distances(self, source: _Name, method: ShortestPathAlgo = ...) -> Dict[str, _W]: ...

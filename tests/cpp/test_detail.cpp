@@ -4,6 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <cstdint>
+#include <limits>
 #include <random>
 #include <string>
 #include <unordered_map>
@@ -11,7 +14,9 @@
 #include <vector>
 
 #include <tarvel/detail/binary_heap.hpp>
+#include <tarvel/detail/builtins.hpp>
 #include <tarvel/detail/hash_table.hpp>
+#include <tarvel/detail/parallel.hpp>
 
 namespace {
 
@@ -103,4 +108,51 @@ TEST(BinaryHeap, SameStatesAsTheStandardRoutines) {
             ASSERT_TRUE(ours == theirs) << "round " << round << " step " << step;
         }
     }
+}
+
+// The threads of a computation meet at the barrier every round: none passes
+// before all have written their round's value; once a thread fails, the
+// others give up waiting instead of hanging.
+TEST(Barrier, NoThreadPassesEarlyAndAFailureReleasesTheRest) {
+    constexpr unsigned threads = 4;
+    constexpr int rounds = 300;
+    std::vector<int> written(threads, -1);
+    std::atomic<int> wrong{0};
+    tarvel::detail::Barrier meeting(threads);
+    tarvel::detail::runThreads(threads, [&](unsigned t, const std::atomic<bool>& stop) {
+        for (int round = 0; round < rounds; ++round) {
+            written[t] = round;
+            ASSERT_TRUE(meeting.arriveAndWait(stop, [] {}));
+            for (const int value : written) wrong += value != round;
+            ASSERT_TRUE(meeting.arriveAndWait(stop, [] {}));
+        }
+    });
+    EXPECT_EQ(wrong.load(), 0);
+    tarvel::detail::Barrier again(threads);
+    EXPECT_THROW(tarvel::detail::runThreads(threads,
+                                            [&](unsigned t, const std::atomic<bool>& stop) {
+                                                if (t == 2) throw std::runtime_error("failed");
+                                                again.arriveAndWait(stop, [] {});
+                                            }),
+                 std::runtime_error);
+}
+
+// The checked sum without the built-in gives the built-in's answers.
+TEST(Builtins, PlainCheckedSumsAgreeWithTheBuiltIn) {
+    const auto agree = [](auto a, auto b) {
+        decltype(a) sum = 0, plain = 0;
+        const bool overflows = tarvel::detail::addOverflows(a, b, sum);
+        EXPECT_EQ(tarvel::detail::addOverflowsPlainly(a, b, plain), overflows) << a << " + " << b;
+        if (!overflows) {
+            EXPECT_EQ(plain, sum) << a << " + " << b;
+        }
+    };
+    using L = std::numeric_limits<std::int64_t>;
+    using U = std::numeric_limits<std::uint64_t>;
+    const std::int64_t values[] = {L::min(), L::min() + 1, -7, -1, 0, 1, 7, L::max() - 1, L::max()};
+    const std::uint64_t unsignedValues[] = {0, 1, 7, U::max() / 2, U::max() - 1, U::max()};
+    for (const std::int64_t a : values)
+        for (const std::int64_t b : values) agree(a, b);
+    for (const std::uint64_t a : unsignedValues)
+        for (const std::uint64_t b : unsignedValues) agree(a, b);
 }

@@ -299,3 +299,141 @@ TEST(ShortestPaths, TwoSidedBreadthFirstGivesTheForwardPath) {
     }
     EXPECT_GT(found, 2000);
 }
+
+// A directed graph's search from both ends (along the incoming lists) gives
+// the forward search's path, ties, parallel edges and self-loops included;
+// the incoming lists are made only once forward searches have spent about
+// what they cost, never for a search that stops near its start.
+TEST(ShortestPaths, DirectedTwoSidedBreadthFirstGivesTheForwardPath) {
+    std::mt19937 rng(2468);
+    int found = 0;
+    for (int round = 0; round < 400; ++round) {
+        const int n = 2 + round % 40;
+        G g = randomGraph(rng, true, n, static_cast<int>(rng() % static_cast<unsigned>(3 * n + 1)));
+        if (round % 4 == 0) {  // a grid's ties, one way along rows and columns, some edges back
+            G grid(true);
+            const int side = 2 + round % 7;
+            for (int i = 0; i < side * side; ++i) grid.addNode(std::to_string(i));
+            for (int i = 0; i < side * side; ++i) {
+                if (i % side + 1 < side) grid.addEdge(std::to_string(i), std::to_string(i + 1), 1);
+                if (i + side < side * side) grid.addEdge(std::to_string(i), std::to_string(i + side), 1);
+                if (rng() % 5 == 0) grid.addEdge(std::to_string(i), std::to_string(rng() % (side * side)), 1);
+            }
+            g = grid;
+        }
+        if (round % 2 == 0) g.view().incoming();  // else made when the forward searches have paid for it
+        for (int pair = 0; pair < 10; ++pair) {
+            const std::size_t s = rng() % g.nodeCount(), t = rng() % g.nodeCount();
+            const tarvel::IndexPath path = tarvel::bfs(g.view(), s, t);
+            EXPECT_EQ(path, s == t ? tarvel::IndexPath{s} : tarvel::detail::forwardBfs(g.view(), s, t))
+                << "round " << round << " from " << s << " to " << t;
+            found += !path.empty();
+        }
+    }
+    EXPECT_GT(found, 1500);
+
+    constexpr int n = 1000;  // a one-way ring: the target one step on, or all the way round
+    G ring(true);
+    for (int i = 0; i < n; ++i) ring.addNode(std::to_string(i));
+    for (int i = 0; i < n; ++i) ring.addEdge(std::to_string(i), std::to_string((i + 1) % n), 1);
+    for (int k = 0; k < 100; ++k) EXPECT_EQ(tarvel::bfs(ring.view(), 5, 6), (tarvel::IndexPath{5, 6}));
+    EXPECT_FALSE(ring.view().hasIncoming());
+    EXPECT_EQ(tarvel::bfs(ring.view(), 5, 4).size(), static_cast<std::size_t>(n));
+    EXPECT_EQ(tarvel::bfs(ring.view(), 5, 4).size(), static_cast<std::size_t>(n));
+    EXPECT_TRUE(ring.view().hasIncoming());
+    ring.addNode("x");
+    EXPECT_FALSE(ring.view().hasIncoming());
+}
+
+namespace {
+
+// A graph whose weights keep the estimate `potential` consistent: an entry
+// x -> y weighs potential[x] - potential[y] plus a slack of 0 .. 3 (both
+// ways for an undirected edge: at least the difference), so that many paths
+// tie and weights may be negative.
+G consistentGraph(std::mt19937& rng, bool directed, int n, int m, std::vector<int>& potential) {
+    G g(directed);
+    potential.assign(static_cast<std::size_t>(n), 0);
+    for (int i = 0; i < n; ++i) {
+        g.addNode(std::to_string(i));
+        potential[static_cast<std::size_t>(i)] = static_cast<int>(rng() % 7);
+    }
+    for (int k = 0; k < m; ++k) {
+        const std::size_t x = rng() % static_cast<unsigned>(n), y = rng() % static_cast<unsigned>(n);
+        const int difference = potential[x] - potential[y];
+        const int w = (directed ? difference : std::abs(difference)) + static_cast<int>(rng() % 4);
+        g.addEdge(std::to_string(x), std::to_string(y), w);
+    }
+    return g;
+}
+
+}  // namespace
+
+// With a consistent estimate, A* stopping at its goal returns the path of
+// the search without goal test, after the first of that search's heuristic
+// calls (each node's first); with an estimate that breaks the promise it still returns a path
+// to the goal (or reports a negative cycle it meets).
+TEST(ShortestPaths, AStarStoppingAtItsGoalMatchesTheFullSearch) {
+    std::mt19937 rng(97531);
+    int stoppedEarly = 0;
+    for (int round = 0; round < 1500; ++round) {
+        const int n = 2 + round % 30;
+        std::vector<int> potential;
+        const G g = consistentGraph(rng, round % 2 == 0, n, static_cast<int>(rng() % static_cast<unsigned>(4 * n + 1)),
+                                    potential);
+        const auto view = g.view();
+        std::vector<std::pair<std::size_t, std::size_t>> full, early;
+        const auto estimate = [&](auto& calls) {
+            return [&](std::size_t u, std::size_t v) {
+                calls.emplace_back(u, v);
+                return static_cast<double>(potential[v]);
+            };
+        };
+        const std::size_t s = rng() % static_cast<unsigned>(n), t = rng() % static_cast<unsigned>(n);
+        const tarvel::IndexPath expected = tarvel::aStar(view, s, t, estimate(full));
+        EXPECT_EQ(tarvel::aStar(view, s, t, estimate(early), true), expected) << "round " << round;
+        // The calls of the full search up to the goal, each node's first only.
+        std::vector<std::pair<std::size_t, std::size_t>> firstCalls;
+        std::vector<bool> called(static_cast<std::size_t>(n), false);
+        for (const auto& call : full) {
+            if (!called[call.second]) firstCalls.push_back(call);
+            called[call.second] = true;
+        }
+        ASSERT_LE(early.size(), firstCalls.size()) << "round " << round;
+        EXPECT_TRUE(std::equal(early.begin(), early.end(), firstCalls.begin())) << "round " << round;
+        const G::Heuristic byName = [&](std::string, std::string v) { return potential[std::stoul(v)] * 1.0; };
+        if (s != t) {
+            EXPECT_EQ(g.shortestPath(std::to_string(s), std::to_string(t), ShortestPathAlgo::A_STAR, byName, true),
+                  [&] {
+                      std::vector<std::string> names;
+                      for (const std::size_t v : expected) names.push_back(g.nameOf(v));
+                      return names;
+                  }());
+        }
+        stoppedEarly += early.size() < full.size();
+
+        // A broken promise: any estimate still gives a path to the goal.
+        G loose = randomGraph(rng, round % 2 == 0, n, static_cast<int>(rng() % static_cast<unsigned>(4 * n + 1)),
+                              round % 5 == 0 ? -2 : 0, 6);
+        const auto arbitrary = [&](std::size_t, std::size_t v) { return static_cast<double>((v * 37) % 11); };
+        const std::string fullOutcome = outcome([&] { return tarvel::aStar(loose.view(), s, t, arbitrary); });
+        std::string error;
+        tarvel::IndexPath path;
+        try {
+            path = tarvel::aStar(loose.view(), s, t, arbitrary, true);
+        } catch (const std::runtime_error& e) {
+            error = e.what();
+        }
+        if (!error.empty()) {
+            EXPECT_EQ(error, "Negative cycle detected");
+            EXPECT_EQ(fullOutcome, error);
+        } else if (fullOutcome != "Negative cycle detected") {
+            EXPECT_EQ(path.empty(), fullOutcome.empty()) << "round " << round;
+        }
+        for (std::size_t k = 0; k + 1 < path.size(); ++k) EXPECT_TRUE(tarvel::hasEdge(loose.view(), path[k], path[k + 1]));
+        if (!path.empty()) {
+            EXPECT_TRUE(path.front() == s && path.back() == t);
+        }
+    }
+    EXPECT_GT(stoppedEarly, 500);
+}

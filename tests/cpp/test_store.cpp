@@ -2,10 +2,12 @@
 // sequences of addNode/addEdge.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <random>
 #include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <tarvel/tarvel.hpp>
@@ -241,4 +243,135 @@ TEST(Store, CopyingHearsTheInterruptCheck) {
     stop = false;
     const G copy(g);
     EXPECT_EQ(copy.nodeCount(), g.nodeCount());
+}
+
+namespace {
+
+// The lists as plain vectors, changed alongside a store by the same calls.
+struct PlainLists {
+    bool directed;
+    std::vector<Entries> lists;
+
+    void edge(std::size_t u, std::size_t v, int w) {
+        lists[u].push_back({static_cast<std::uint32_t>(v), w});
+        if (!directed) lists[v].push_back({static_cast<std::uint32_t>(u), w});
+    }
+};
+
+void expectSameLists(const G& g, const PlainLists& plain, const std::string& where) {
+    ASSERT_EQ(g.nodeCount(), plain.lists.size()) << where;
+    std::size_t total = 0;
+    for (std::size_t u = 0; u < g.nodeCount(); ++u) {
+        ASSERT_EQ(entries(g, u), plain.lists[u]) << where << ", node " << u;
+        total += plain.lists[u].size();
+    }
+    EXPECT_EQ(g.view().entryCount(), total) << where;
+}
+
+}  // namespace
+
+// Lists packed by large batches and copies, moved out when they grow and
+// repacked when those outnumber the packed ones, always read as the plain
+// lists the same calls make; a stopped batch leaves them as they were.
+TEST(Store, ListsMatchPlainVectorsThroughEveryKindOfChange) {
+    std::mt19937 rng(29);
+    for (int round = 0; round < 24; ++round) {
+        const bool directed = round % 2 == 0;
+        G g(directed);
+        PlainLists plain{directed, {}};
+        int names = 0;
+        const auto node = [&] { return std::to_string(rng() % static_cast<unsigned>(names)); };
+        for (int step = 0; step < 60; ++step) {
+            const std::string where = "round " + std::to_string(round) + " step " + std::to_string(step);
+            const unsigned kind = rng() % 8;
+            if (kind == 0 || names == 0) {  // nodes, one or many
+                const int count = rng() % 2 == 0 ? 1 : 1 + static_cast<int>(rng() % 700);
+                std::vector<std::string> batch;
+                for (int k = 0; k < count; ++k) batch.push_back(std::to_string(names + k));
+                count == 1 ? g.addNode(batch[0]) : g.addNodes(batch);
+                names += count;
+                plain.lists.resize(static_cast<std::size_t>(names));
+            } else if (kind <= 3) {  // single edges: lists leave the packed array, then get repacked
+                for (int k = static_cast<int>(rng() % 1500); k > 0; --k) {
+                    const std::string a = node(), b = node();
+                    const int w = static_cast<int>(rng() % 9) - 4;
+                    g.addEdge(a, b, w);
+                    plain.edge(g.indexOf(a), g.indexOf(b), w);
+                }
+            } else if (kind <= 6) {  // a batch, small or large against the graph
+                std::vector<G::EdgeSpec> batch;
+                std::vector<std::string> ends;
+                const std::size_t large = std::min<std::size_t>(2 * g.view().entryCount() + 50, 6000);
+                const std::size_t count = 1 + rng() % (kind == 6 ? large : 40);
+                for (std::size_t k = 0; k < 2 * count; ++k) ends.push_back(node());
+                for (std::size_t k = 0; k < count; ++k)
+                    batch.push_back({ends[2 * k], ends[2 * k + 1], static_cast<int>(rng() % 5)});
+                if (rng() % 3 == 0) {  // stopped part way: nothing changes
+                    std::size_t asked = 0;
+                    const auto prepared = g.prepareEdges(batch);
+                    try {
+                        g.apply(prepared, [&] { return ++asked == 1; });
+                    } catch (const tarvel::Interrupted&) {
+                    }
+                    if (asked == 1) {
+                        expectSameLists(g, plain, where + " (stopped)");
+                        continue;
+                    }
+                    for (const auto& e : batch) plain.edge(g.indexOf(e.src), g.indexOf(e.dest), e.weight);
+                } else {
+                    g.addEdges(batch);
+                    for (const auto& e : batch) plain.edge(g.indexOf(e.src), g.indexOf(e.dest), e.weight);
+                }
+            } else {  // a copy, packed, changed apart from the original
+                G copy(g);
+                expectSameLists(copy, plain, where + " (copy)");
+                copy.addEdge("0", "0", 1);
+                expectSameLists(g, plain, where + " (original)");
+                g = std::move(copy);
+                plain.edge(0, 0, 1);
+            }
+            expectSameLists(g, plain, where);
+        }
+    }
+}
+
+// The incoming lists: every entry's source, in node then list order; kept
+// until the next change, which a read then sees; a making stopped by the
+// interrupt check leaves none; threads asking at once all get one value.
+TEST(Store, IncomingListsFollowTheEntries) {
+    std::mt19937 rng(31);
+    for (int round = 0; round < 30; ++round) {
+        G g(round % 3 != 0);
+        const int n = 1 + round * 7;
+        for (int i = 0; i < n; ++i) g.addNode(std::to_string(i));
+        for (int change = 0; change < 3; ++change) {
+            for (int k = 1 + static_cast<int>(rng() % static_cast<unsigned>(3 * n)); k > 0; --k)
+                g.addEdge(std::to_string(rng() % static_cast<unsigned>(n)), std::to_string(rng() % static_cast<unsigned>(n)), 1);
+            EXPECT_FALSE(g.view().hasIncoming());
+            std::vector<std::vector<std::uint32_t>> expected(static_cast<std::size_t>(n));
+            for (std::size_t u = 0; u < g.nodeCount(); ++u)
+                for (const auto& e : g.view().neighbors(u)) expected[e.target].push_back(static_cast<std::uint32_t>(u));
+            const auto& incoming = g.view().incoming();
+            for (std::size_t v = 0; v < g.nodeCount(); ++v) {
+                const auto sources = incoming[v];
+                EXPECT_EQ(std::vector<std::uint32_t>(sources.begin(), sources.end()), expected[v]) << round << " " << v;
+            }
+            EXPECT_EQ(&g.view().incoming(), &incoming);
+        }
+    }
+    G g(true);
+    for (int i = 0; i < 20000; ++i) g.addNode(std::to_string(i));
+    for (int i = 0; i < 20000; ++i) g.addEdge(std::to_string(i), std::to_string((i * 7) % 20000), 1);
+    {
+        std::atomic<bool> stop{true};
+        tarvel::InterruptScope scope(tarvel::stopWhen(stop));
+        EXPECT_THROW(g.view().incoming(), tarvel::Interrupted);
+        EXPECT_FALSE(g.view().hasIncoming());
+    }
+    std::vector<const tarvel::detail::IncomingLists*> seen(4);
+    std::vector<std::thread> readers;
+    for (std::size_t t = 0; t < seen.size(); ++t) readers.emplace_back([&, t] { seen[t] = &g.view().incoming(); });
+    for (std::thread& reader : readers) reader.join();
+    for (const auto* lists : seen) EXPECT_EQ(lists, seen[0]);
+    EXPECT_EQ((*seen[0])[7].size(), 1u);
 }

@@ -252,3 +252,75 @@ def test_distances_are_exact_beyond_double_precision():
     for method in (tarvel.DIJKSTRA, tarvel.A_STAR, tarvel.UNIFORM_COST_SEARCH, tarvel.BELLMAN_FORD):
         path = g.shortestPath("0", "goal", method, lambda a, b: 0.0)
         assert path[-3:] == [hub, "y", "goal"] and len(path) == n + 5, method
+
+
+def test_consistent_a_star_stops_at_the_goal_with_the_same_path(make):
+    rng = random.Random(17)
+    for side in range(2, 14):
+        names = ["%d,%d" % (r, c) for r in range(side) for c in range(side)]
+        for directed in (False, True):
+            g = tarvel.Graph(directed)
+            g.addNodes(names)
+            edges = []  # a grid, each step of weight 1 or 2 (ties), some diagonal shortcuts of weight 2
+            for r in range(side):
+                for c in range(side):
+                    for dr, dc in ((0, 1), (1, 0), (1, 1)):
+                        if r + dr < side and c + dc < side and (dr + dc == 1 or rng.random() < 0.2):
+                            a, b = "%d,%d" % (r, c), "%d,%d" % (r + dr, c + dc)
+                            edges.append((a, b, rng.randint(dr + dc, 2)) if rng.random() < 0.5 or directed else (b, a, 2))
+            g.addEdges(edges)
+            for _ in range(6):
+                goal = rng.choice(names)
+                gr, gc = map(int, goal.split(","))
+                calls = {False: [], True: []}
+
+                def manhattan(u, v, record=None):
+                    record.append((u, v))
+                    r, c = map(int, v.split(","))
+                    return max(abs(r - gr), abs(c - gc))  # diagonal steps cost 2, straight ones at least 1
+
+                start = rng.choice(names)
+                full = g.shortestPath(start, goal, tarvel.A_STAR, lambda u, v: manhattan(u, v, calls[False]))
+                early = g.shortestPath(start, goal, tarvel.A_STAR, lambda u, v: manhattan(u, v, calls[True]),
+                                       consistent=True)
+                assert early == full
+                firsts, seen = [], set()  # each node's first call, in the full search's order
+                for call in calls[False]:
+                    if call[1] not in seen:
+                        firsts.append(call)
+                        seen.add(call[1])
+                assert calls[True] == firsts[:len(calls[True])]
+    g = make(True, "ab", [("a", "b", 1)])
+    with pytest.raises(TypeError, match=r"^shortestPath\(\): consistent must be a bool, not int$"):
+        g.shortestPath("a", "b", tarvel.A_STAR, zero, consistent=1)
+    with pytest.raises(TypeError, match=r"^shortestPath\(\) takes at most 4 arguments \(5 given\)$"):
+        g.shortestPath("a", "b", tarvel.A_STAR, zero, True)
+    assert g.shortestPath("a", "b", heuristic=None, consistent=True, method=tarvel.BFS) == ["a", "b"]
+
+
+def test_directed_breadth_first_search_from_both_ends_keeps_the_path():
+    # The first searches of a changed graph go forward; once they have
+    # spent about what the incoming lists cost, the rest go from both ends,
+    # for the same paths.
+    rng = random.Random(23)
+    for n in (30, 200, 1500):
+        names = [str(i) for i in range(n)]
+        edges = [(rng.choice(names), rng.choice(names), 1) for _ in range(3 * n)]
+        g = tarvel.Graph(True)
+        g.addNodes(names)
+        g.addEdges(edges)
+        reference = nx.DiGraph()
+        reference.add_nodes_from(names)
+        reference.add_edges_from((a, b) for a, b, _ in edges)
+        pairs = [(rng.choice(names), rng.choice(names)) for _ in range(300)]
+        first = [g.shortestPath(s, t, tarvel.BFS, None) for s, t in pairs]
+        assert [g.shortestPath(s, t, tarvel.BFS, None) for s, t in pairs] == first
+        for (s, t), path in zip(pairs, first):
+            if nx.has_path(reference, s, t):
+                assert len(path) == nx.shortest_path_length(reference, s, t) + 1
+                assert path[0] == s and path[-1] == t and all(g.hasEdge(a, b) for a, b in zip(path, path[1:]))
+            else:
+                assert path == []
+        g.addEdge(names[0], names[1], 1)  # a change: forward searches again at first
+        assert [g.shortestPath(s, t, tarvel.BFS, None) for s, t in pairs[:50]] == [
+            g.shortestPath(s, t, tarvel.BFS, None) for s, t in pairs[:50]]

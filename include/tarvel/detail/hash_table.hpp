@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "../types.hpp"
+#include "builtins.hpp"
 
 namespace tarvel::detail {
 
@@ -162,7 +163,7 @@ public:
             if (i >= Ahead && i - Ahead < count) {
                 const std::size_t k = i - Ahead;
                 hashes[k] = hashOf(keys[k]);
-                if (const NameSlot* slot = table.home(hashes[k])) __builtin_prefetch(slot);
+                if (const NameSlot* slot = table.home(hashes[k])) prefetch(slot);
             }
             if (i >= 2 * Ahead && i - 2 * Ahead < count) {
                 // The first slot with the key's tag is almost always its own.
@@ -182,9 +183,9 @@ public:
     template <class Key>
     static void prefetchKey(const Key& key) {
         if constexpr (std::is_same_v<Key, std::string_view> || std::is_same_v<Key, std::string>) {
-            __builtin_prefetch(key.data());
+            prefetch(key.data());
         } else {
-            __builtin_prefetch(&key);
+            prefetch(&key);
         }
     }
 
@@ -275,7 +276,7 @@ public:
 
     void prefetch(NodeIndex a, NodeIndex b) const {
         const PairSlot<Nothing> slot{packPair(a, b)};
-        if (const auto* home = table.home(PairSlotPolicy<Nothing>::hashOf(slot))) __builtin_prefetch(home);
+        if (const auto* home = table.home(PairSlotPolicy<Nothing>::hashOf(slot))) detail::prefetch(home);
     }
 
     bool contains(NodeIndex a, NodeIndex b) const {

@@ -5,6 +5,9 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstddef>
 #include <exception>
 #include <mutex>
 #include <thread>
@@ -96,6 +99,56 @@ private:
     bool calling;
     const std::atomic<bool>& stopped;
     Checkpoint checkpoint;
+};
+
+// Where the threads of runThreads meet: each call of arriveAndWait returns
+// once all `count` threads have called it, so that what any did before it
+// is seen by all after it. A thread that waits gives up, returning false,
+// when `stop` turns true (another thread failed); while it waits it calls
+// waiting() every two milliseconds, without the lock (the calling thread's
+// interrupt check, which may throw: the thread then leaves the meeting as
+// if it had not come).
+class Barrier {
+public:
+    explicit Barrier(unsigned threads) : count(threads) {}
+
+    template <class Waiting>
+    bool arriveAndWait(const std::atomic<bool>& stop, Waiting&& waiting) {
+        std::unique_lock<std::mutex> guard(lock);
+        const std::size_t round = generation;
+        if (++arrived == count) {
+            arrived = 0;
+            ++generation;
+            guard.unlock();
+            changed.notify_all();
+            return true;
+        }
+        while (generation == round) {
+            if (stop.load()) {
+                --arrived;
+                return false;
+            }
+            changed.wait_for(guard, std::chrono::milliseconds(2));
+            if (generation != round) break;
+            guard.unlock();
+            try {
+                waiting();
+            } catch (...) {
+                guard.lock();
+                if (generation == round) --arrived;
+                throw;
+            }
+            guard.lock();
+        }
+        return true;
+    }
+
+private:
+    std::mutex lock;
+    std::condition_variable changed;
+    const unsigned count;
+    unsigned arrived = 0;
+    std::size_t generation = 0;
 };
 
 }  // namespace tarvel::detail
