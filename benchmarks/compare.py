@@ -338,11 +338,9 @@ def first_call(p, op, s, t, runs):
 
 def edge_count(g, directed):
     """The number of edges of a graph of any of the libraries."""
-    if isinstance(g, tarvel.Graph):
-        return g.edgeCount()
     if hasattr(g, "nnz"):  # a sparse matrix, an undirected graph stored both ways
         return g.nnz if directed else g.nnz // 2
-    for method in ("number_of_edges", "ecount", "num_edges", "numberOfEdges"):
+    for method in ("edgeCount", "number_of_edges", "ecount", "num_edges", "numberOfEdges"):
         if hasattr(g, method):
             return getattr(g, method)()
     raise TypeError("no edge count for %r" % type(g))
