@@ -1,23 +1,27 @@
-"""tarvel against networkx, igraph, rustworkx and networkit, in one run.
+"""tarvel against networkx, igraph, rustworkx, networkit and scipy, in one run.
 
     python benchmarks/compare.py            # full sizes (about a million edges)
     python benchmarks/compare.py --tiny     # a quick check that everything still works
+    python benchmarks/compare.py --floor build/floor   # also the native rows (benchmarks/floor/build.sh)
 
 Graphs are generated from fixed seeds (plus the WormNet benchmark edge list
 shipped with Debian's python3-networkx, when present), parallel edges and
-self-loops removed, and written once as files (tarvel's JSON file and a
-tab-separated edge list) into a scratch folder. For every operation each
-library's answer is checked against tarvel's before any time is recorded; a
-library whose answer differs is reported and not timed. Times are medians of
-several runs. Results go to benchmarks/results/ (results.md, results.png,
-results.json).
+self-loops removed, and written once as files (tarvel's JSON file, a
+tab-separated edge list and the list of node names) into a scratch folder.
+For every operation each library's answer is checked against tarvel's
+before any time is recorded; a library whose answer differs is reported and
+not timed. The libraries then take turns, one call each per round, in an
+order rotated every round, until each has its runs; the table shows each
+cell's median and its range. Results go to benchmarks/results/ (results.md,
+results.png, results.json; a tiny run's to build/bench-tiny/), and a full
+run's tables also into docs/speed.md.
 """
 import argparse
+import gc
 import json
 import os
 import platform
 import random
-import resource
 import statistics
 import subprocess
 import sys
@@ -27,7 +31,7 @@ import time
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 import tarvel  # noqa: E402
-from peers import LIBRARIES, Prepared  # noqa: E402
+from peers import CONSISTENT, LIBRARIES, PEERS, Prepared  # noqa: E402
 
 if os.environ.get("TARVEL_BENCH_THREADS", "one") == "one":
     os.environ.setdefault("OMP_NUM_THREADS", "1")
@@ -38,13 +42,20 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 WORMNET = "/usr/share/doc/networkx-2.8.8/examples/algorithms/WormNet.v3.benchmark.txt"
 
 LINEAR = ["dfs", "components", "scc_tarjan", "scc_kosaraju", "has_cycle", "node_coloring", "bfs", "dijkstra",
-          "astar", "bfs_random", "dijkstra_random", "astar_random", "mst_kruskal", "mst_prim", "mst_boruvka",
-          "degree", "degree_named", "katz"]
-PATHS = ["bfs", "dijkstra", "astar"]
+          "astar", "astar_manhattan", "bfs_random", "dijkstra_random", "astar_random", "astar_manhattan_random",
+          "mst_kruskal", "mst_prim", "mst_boruvka", "degree", "degree_named", "katz"]
+# The searches between two nodes, each also to a node drawn at random.
+PATHS = ["bfs", "dijkstra", "astar", "astar_manhattan"]
 # Operations whose results hold node names: tarvel's first call on a graph
 # also makes the name objects it then keeps, so it is timed on its own.
 NAMED = ["dfs", "components", "scc_tarjan", "node_coloring", "bfs", "dijkstra", "mst_kruskal", "degree"]
 QUADRATIC = ["bellman_ford", "closeness", "betweenness"]
+# The rows read against the floor, each with the native library that is its
+# floor: the forward search, and for the breadth-first rows also the search
+# from both ends.
+FLOOR_ROWS = [("bfs", "floor"), ("bfs", "floor two-ended"), ("bfs_random", "floor"),
+              ("bfs_random", "floor two-ended"), ("dijkstra", "floor"), ("dijkstra_random", "floor"),
+              ("scc_tarjan", "floor"), ("mst_kruskal", "floor")]
 
 
 # ---- graphs -------------------------------------------------------------------
@@ -105,46 +116,85 @@ def make_graphs(tiny, folder):
     scale = 0.01 if tiny else 1.0
     big = max(int(200_000 * scale), 200)
     side = max(int(700 * scale ** 0.5), 12)
+    small_side = max(int(50 * scale ** 0.25), 10)
     specs = [
-        ("gnm-directed", True, LINEAR, gnm(rng, big, 5 * big, True)),
-        ("gnm-undirected", False, LINEAR, gnm(rng, big, 5 * big, False)),
-        ("barabasi-albert", False, LINEAR, barabasi_albert(rng, big, 5)),
-        ("grid", False, LINEAR, grid(side, side)),
-        ("gnm-directed-small", True, QUADRATIC, gnm(rng, max(int(3000 * scale ** 0.5), 60), 5 * max(int(3000 * scale ** 0.5), 60), True)),
-        ("barabasi-albert-small", False, QUADRATIC, barabasi_albert(rng, max(int(3000 * scale ** 0.5), 60), 3)),
-        ("grid-small", False, QUADRATIC, grid(max(int(50 * scale ** 0.25), 10), max(int(50 * scale ** 0.25), 10))),
+        ("gnm-directed", True, LINEAR, gnm(rng, big, 5 * big, True), None),
+        ("gnm-undirected", False, LINEAR, gnm(rng, big, 5 * big, False), None),
+        ("barabasi-albert", False, LINEAR, barabasi_albert(rng, big, 5), None),
+        ("grid", False, LINEAR, grid(side, side), side),
+        ("gnm-directed-small", True, QUADRATIC, gnm(rng, max(int(3000 * scale ** 0.5), 60), 5 * max(int(3000 * scale ** 0.5), 60), True), None),
+        ("barabasi-albert-small", False, QUADRATIC, barabasi_albert(rng, max(int(3000 * scale ** 0.5), 60), 3), None),
+        ("grid-small", False, QUADRATIC, grid(small_side, small_side), small_side),
     ]
     worm = None if tiny else wormnet(rng)
     graphs = []
-    for name, directed, ops, (nodes, edges) in specs + ([("wormnet", False, LINEAR, worm)] if worm else []):
+    for name, directed, ops, (nodes, edges), cols in specs + ([("wormnet", False, LINEAR, worm, None)] if worm else []):
         names = nodes if isinstance(nodes, list) else ["n%d" % i for i in range(nodes)]
         weighted = [(names[a], names[b], rng.randint(1, 100)) for a, b in edges]
+        coords = None if cols is None else {node: divmod(i, cols) for i, node in enumerate(names)}
         g = tarvel.Graph(directed)
         for node in names:
             g.addNode(node)
         for a, b, w in weighted:
             g.addEdge(a, b, w)
-        json_path = os.path.join(folder, name + ".json")
-        tsv_path = os.path.join(folder, name + ".tsv")
-        g.save(json_path)
-        with open(tsv_path, "w") as f:
+        paths = [os.path.join(folder, name + suffix) for suffix in (".json", ".tsv", ".nodes")]
+        g.save(paths[0])
+        with open(paths[1], "w") as f:
             f.writelines("%s\t%s\t%d\n" % e for e in weighted)
-        graphs.append((Prepared(name, directed, names, weighted, json_path, tsv_path), ops))
+        with open(paths[2], "w") as f:
+            f.writelines(node + "\n" for node in names)
+        graphs.append((Prepared(name, directed, names, weighted, *paths, coords=coords), ops))
     return graphs
 
 
 # ---- timing -------------------------------------------------------------------
-def median_time(fn, budget, prepare=None):
-    times = []
-    while True:
-        if prepare is not None:
-            prepare()
-        start = time.perf_counter()
-        fn()
-        times.append(time.perf_counter() - start)
+class Runs:
+    """How many times each library runs an operation: until it has MOST runs,
+    or at least LEAST that took over `budget` seconds in all, or any number
+    that took over four times that."""
+
+    def __init__(self, tiny):
+        self.budget = 0.05 if tiny else 2.0
+        self.least, self.most = (3, 3) if tiny else (3, 7)
+
+    def done(self, times):
         spent = sum(times)
-        if len(times) >= 5 or (len(times) >= 3 and spent > budget) or spent > 4 * budget:
-            return statistics.median(times)
+        return len(times) >= self.most or (len(times) >= self.least and spent > self.budget) or \
+            spent > 4 * self.budget
+
+
+def timed(call, prepare=None):
+    """One run of `call` in seconds, the collector paused (as timeit does):
+    a collection started by one library's allocations would walk every
+    object of the others' graphs, which live in this process too. The result
+    is freed after the clock stops."""
+    if prepare is not None:
+        prepare()
+    gc.disable()
+    try:
+        start = time.perf_counter()
+        result = call()
+        seconds = time.perf_counter() - start
+    finally:
+        gc.enable()
+    del result
+    return seconds
+
+
+def take_turns(entrants, runs):
+    """Times each entrant (key, call, prepare) until runs.done says it has
+    enough: one run each per round, in an order rotated every round, so that
+    whatever else the machine does meanwhile falls on all of them alike.
+    Returns key -> list of seconds."""
+    times = {key: [] for key, _, _ in entrants}
+    active, turn = list(entrants), 0
+    while active:
+        shift = turn % len(active)
+        for key, call, prepare in active[shift:] + active[:shift]:
+            times[key].append(timed(call, prepare))
+        active = [e for e in active if not runs.done(times[e[0]])]
+        turn += 1
+    return times
 
 
 def same(a, b):
@@ -183,14 +233,37 @@ def _out_lists(p):
     return [out[n] for n in p.nodes]
 
 
-def run(tiny, only, ops_only=None):
-    budget = 0.05 if tiny else 2.0
+def to_random_target(ops):
+    """The searches of `ops` (asked of a random target) renamed for their
+    rows: "astar (consistent=True)" becomes "astar_random (consistent=True)"."""
+    renamed = {}
+    for key, value in ops.items():
+        base, space, variant = key.partition(" ")
+        if base in PATHS:
+            renamed[base + "_random" + space + variant] = value
+    return renamed
+
+
+def skipped(op, p, tg):
+    if op in ("scc_tarjan", "scc_kosaraju", "has_cycle") and not p.directed:
+        return True
+    if (op in ("components", "node_coloring") or op.startswith("mst")) and p.directed:
+        return True
+    # Prim spans only the first node's component; the peers span the forest.
+    return op == "mst_prim" and len(tg.connectedComponents()) > 1
+
+
+def run(tiny, only, ops_only=None, floor=None):
+    runs = Runs(tiny)
     libraries = []
     for cls in LIBRARIES:
         try:
             libraries.append(cls())
         except ImportError as error:
             print("skipping %s: %s" % (cls.__name__, error))
+    if floor is not None and ops_only is None:
+        from native import NATIVE
+        libraries += [cls(floor) for cls in NATIVE]
     rows = []
     with tempfile.TemporaryDirectory() as folder:
         for p, op_names in make_graphs(tiny, folder):
@@ -198,19 +271,21 @@ def run(tiny, only, ops_only=None):
                 continue
             print("\n%s: %s, %d nodes, %d edges" % (p.name, "directed" if p.directed else "undirected",
                                                  len(p.nodes), len(p.edges)), flush=True)
-            built = {}
-            for lib in libraries:
-                fn = lib.build(p)
-                built[lib.name] = fn()
-                if ops_only is not None:
-                    continue
-                rows.append(record(p, "build", lib.name, median_time(fn, budget), True))
-                if hasattr(lib, "build_calls"):
-                    rows.append(record(p, "build_calls", lib.name, median_time(lib.build_calls(p), budget), True))
-                if hasattr(lib, "load"):
-                    loaded = lib.load(p)
-                    ok = edge_count(loaded(), p.directed) == len(p.edges)
-                    rows.append(record(p, "load", lib.name, median_time(loaded, budget) if ok else None, ok))
+            built = {lib.name: lib.build(p)() for lib in libraries}
+            if ops_only is None:
+                for kind in ("build", "build_calls", "load"):
+                    entrants, checked = [], []
+                    for lib in libraries:
+                        if lib.name in PEERS + ["tarvel"] and hasattr(lib, kind):
+                            make = getattr(lib, kind)(p)
+                            made = built[lib.name] if kind == "build" else make()
+                            ok = edge_count(made, p.directed) == len(p.edges)
+                            del made
+                            checked.append((lib.name, ok))
+                            if ok:
+                                entrants.append((lib.name, make, None))
+                    times = take_turns(entrants, runs)
+                    rows += [record(p, kind, name, times.get(name), ok) for name, ok in checked]
             tg = built["tarvel"]
             s, t, t_random = query_pair(tg, p)
             tarvel_alpha, peer_alpha = katz_alpha(tg, p)
@@ -218,62 +293,72 @@ def run(tiny, only, ops_only=None):
             for lib in libraries:
                 alpha = tarvel_alpha if lib.name == "tarvel" else peer_alpha
                 ops[lib.name] = lib.ops(built[lib.name], p, s, t, alpha)
-                random_target = lib.ops(built[lib.name], p, s, t_random, alpha)
-                ops[lib.name].update({op + "_random": random_target[op] for op in PATHS if op in random_target})
+                ops[lib.name].update(to_random_target(lib.ops(built[lib.name], p, s, t_random, alpha)))
             for op in op_names:
-                if op not in ops["tarvel"] or (ops_only is not None and op not in ops_only):
+                if op not in ops["tarvel"] or (ops_only is not None and op not in ops_only) or skipped(op, p, tg):
                     continue
-                if (op in ("scc_tarjan", "scc_kosaraju", "has_cycle") and not p.directed) or \
-                        (op in ("components", "node_coloring") or op.startswith("mst")) and p.directed:
-                    continue
-                if op == "mst_prim" and len(tg.connectedComponents()) > 1:
-                    continue  # Prim spans only the first node's component; the peers span the forest
-                expected = None
+                # Every library's call for this operation, tarvel's opt-in
+                # variants beside tarvel's own, in one set of turns.
+                wanted = [op] + [op + CONSISTENT]
+                entrants, checked, expected = [], [], None
                 for lib in libraries:
-                    if op not in ops[lib.name]:
-                        continue
-                    call, answer, *prepare = ops[lib.name][op]
-                    prepare = prepare[0] if prepare else None
-                    if prepare is not None:
-                        prepare()
-                    got = answer(call())
-                    if expected is None:
-                        expected = got  # tarvel comes first
-                    ok = same(got, expected)
-                    if op == "katz":
-                        ok = ok and ranking(got) == ranking(expected)
-                    rows.append(record(p, op, lib.name, median_time(call, budget, prepare) if ok else None, ok))
+                    for key in wanted:
+                        if key not in ops[lib.name]:
+                            continue
+                        call, answer, *prepare = ops[lib.name][key]
+                        prepare = prepare[0] if prepare else None
+                        if prepare is not None:
+                            prepare()
+                        got = answer(call())
+                        if expected is None:
+                            expected = got  # tarvel comes first
+                        ok = same(got, expected)
+                        if op == "katz":
+                            ok = ok and ranking(got) == ranking(expected)
+                        checked.append((key, lib.name, ok))
+                        if ok:
+                            entrants.append(((key, lib.name), call, prepare))
+                times = take_turns(entrants, runs)
+                rows += [record(p, key, name, times.get((key, name)), ok) for key, name, ok in checked]
                 if op in NAMED and ops_only is None:
-                    rows.append(record(p, op + " (first call)", "tarvel", first_call(p, op, s, t, budget), True))
+                    rows.append(record(p, op + " (first call)", "tarvel", first_call(p, op, s, t, runs), True))
     return rows
 
 
-def first_call(p, op, s, t, budget):
-    """tarvel's time for `op` as the first call on a graph just built."""
+def first_call(p, op, s, t, runs):
+    """tarvel's times for `op` as the first call on a graph just built."""
     lib = next(cls for cls in LIBRARIES if cls.name == "tarvel")()
     box = {}
 
     def prepare():
         box["call"] = lib.ops(lib.build(p)(), p, s, t, 0.01)[op][0]
 
-    return median_time(lambda: box["call"](), budget / 4, prepare)
+    return take_turns([("first", lambda: box["call"](), prepare)], runs)["first"]
 
 
 def edge_count(g, directed):
-    if isinstance(g, tarvel.Graph):
-        ends = int(sum(g.degreeCentrality().values()))
-        return ends if directed else ends // 2
-    return g.ecount() if hasattr(g, "ecount") else g.number_of_edges()
+    """The number of edges of a graph of any of the libraries."""
+    if hasattr(g, "nnz"):  # a sparse matrix, an undirected graph stored both ways
+        return g.nnz if directed else g.nnz // 2
+    for method in ("edgeCount", "number_of_edges", "ecount", "num_edges", "numberOfEdges"):
+        if hasattr(g, method):
+            return getattr(g, method)()
+    raise TypeError("no edge count for %r" % type(g))
 
 
 def ranking(scores):
     return sorted(range(len(scores)), key=lambda i: (-round(scores[i], 9), i))
 
 
-def record(p, op, library, seconds, ok):
-    row = {"graph": p.name, "op": op, "library": library, "seconds": seconds, "agrees": ok}
-    print("  %-14s %-10s %s" % (op, library, ("%.4f s" % seconds) if seconds is not None
-                                   else "DIFFERENT ANSWER, not timed"), flush=True)
+def record(p, op, library, times, ok):
+    """A row: the median of the times, their least and greatest, how many."""
+    row = {"graph": p.name, "op": op, "library": library, "agrees": ok, "seconds": None}
+    if ok and times:
+        row.update(seconds=statistics.median(times), least=min(times), most=max(times), runs=len(times))
+        shown = "%.4f s (%.4f-%.4f, %d runs)" % (row["seconds"], row["least"], row["most"], row["runs"])
+    else:
+        shown = "DIFFERENT ANSWER, not timed"
+    print("  %-36s %-16s %s" % (op, library, shown), flush=True)
     return row
 
 
@@ -329,33 +414,51 @@ def peak_memory(tiny):
 
 
 # ---- output -------------------------------------------------------------------
-def summarise(rows, memory, tiny):
+def ms(seconds):
+    """Milliseconds to three figures or to the microsecond."""
+    value = 1000 * seconds
+    return "%.0f" % value if value >= 100 else "%.1f" % value if value >= 10 else "%.2f" % value if value >= 1 \
+        else "%.3f" % value
+
+
+def cell(row):
+    """A cell: the median and, in brackets, the least and the greatest run."""
+    if row is None:
+        return "–"
+    if row["seconds"] is None:
+        return "differs"
+    return "%s (%s–%s)" % (ms(row["seconds"]), ms(row["least"]), ms(row["most"]))
+
+
+def by_cell(rows):
     cells = {}
     for r in rows:
         cells.setdefault((r["graph"], r["op"]), {})[r["library"]] = r
-    lines = []
-    peers = ["networkx", "igraph", "rustworkx", "networkit"]
-    lines.append("| graph | operation | tarvel | " + " | ".join(peers) + " | tarvel / fastest peer | networkx / tarvel |")
-    lines.append("|---|---|---|" + "---|" * len(peers) + "---|---|")
+    return cells
+
+
+def summarise(rows, memory):
+    """The table of tarvel against its peers. A row of tarvel's opt-in
+    ("astar (consistent=True)") has tarvel alone; its ratios are to the
+    peers of the row without it, timed in the same turns."""
+    cells = by_cell(rows)
+    peers = [name for name in PEERS if any(name in libs for libs in cells.values())]
+    lines = ["| graph | operation | tarvel | " + " | ".join(peers) + " | tarvel / fastest peer | networkx / tarvel |",
+             "|---|---|---|" + "---|" * len(peers) + "---|---|"]
     ratios = []
     for (graph, op), libs in cells.items():
         tarvel_row = libs.get("tarvel")
         if tarvel_row is None or tarvel_row["seconds"] is None:
             continue
         t = tarvel_row["seconds"]
-
-        def cell(name):
-            r = libs.get(name)
-            if r is None:
-                return "–"
-            return "%.4f" % r["seconds"] if r["seconds"] is not None else "differs"
-        fast = [libs[n]["seconds"] for n in peers if n in libs and libs[n]["seconds"] is not None]
+        others = cells.get((graph, op.split(" (")[0]), {}) if op.endswith(CONSISTENT) else libs
+        fast = [others[n]["seconds"] for n in peers if n in others and others[n]["seconds"] is not None]
         ratio = t / min(fast) if fast else None
-        nx_row = libs.get("networkx")
+        nx_row = others.get("networkx")
         speedup = nx_row["seconds"] / t if nx_row and nx_row["seconds"] else None
         ratios.append((graph, op, ratio, speedup))
-        lines.append("| %s | %s | %.4f | %s | %s | %s |" % (
-            graph, op, t, " | ".join(cell(n) for n in peers),
+        lines.append("| %s | %s | %s | %s | %s | %s |" % (
+            graph, op, cell(tarvel_row), " | ".join(cell(libs.get(n)) for n in peers),
             "%.2f" % ratio if ratio is not None else "–", "%.1f" % speedup if speedup is not None else "–"))
     lines.append("")
     lines.append("Bytes per undirected edge of a graph of %d nodes and %d edges built with each library's bulk "
@@ -364,6 +467,29 @@ def summarise(rows, memory, tiny):
                      ", ".join("%s %.0f (%.0f)" % (name, m["kept"], m["peak"])
                                for name, m in memory["bytes_per_edge"].items())))
     return "\n".join(lines), ratios
+
+
+def floor_table(rows):
+    """tarvel's C++ and Python times against the floor's, for the rows that
+    have one; empty when the native libraries were not loaded."""
+    cells = by_cell(rows)
+    lines = []
+    for graph in dict.fromkeys(r["graph"] for r in rows):
+        for op, floor in FLOOR_ROWS:
+            libs = cells.get((graph, op), {})
+            base, native, python = (libs.get(name) for name in (floor, "tarvel C++", "tarvel"))
+            if base is None or base["seconds"] is None:
+                continue
+
+            def ratio(row):
+                return "%.2f" % (row["seconds"] / base["seconds"]) if row and row["seconds"] is not None else "–"
+            label = op + (" (from both ends)" if floor == "floor two-ended" else "")
+            lines.append("| %s | %s | %s | %s | %s | %s | %s |" % (
+                graph, label, cell(base), cell(native), cell(python), ratio(native), ratio(python)))
+    if not lines:
+        return ""
+    return "\n".join(["| graph | operation | floor | tarvel C++ | tarvel | C++ / floor | Python / floor |",
+                      "|---|---|---|---|---|---|---|"] + lines)
 
 
 def chart(ratios, path):
@@ -385,7 +511,7 @@ def chart(ratios, path):
     ax.set_yticks(range(len(shown)))
     ax.set_yticklabels(labels, fontsize=6)
     ax.invert_yaxis()
-    ax.set_xlabel("tarvel time / fastest of networkx, igraph, rustworkx, networkit (log scale; below 1 is faster)")
+    ax.set_xlabel("tarvel time / fastest of %s (median; log scale; below 1 is faster)" % ", ".join(PEERS))
     fig.tight_layout()
     fig.savefig(path, dpi=120)
 
@@ -395,7 +521,7 @@ BEGIN, END = "<!-- benchmark results: begin -->\n", "<!-- benchmark results: end
 
 
 def update_readme(text):
-    """Puts the table between the two result markers of docs/speed.md."""
+    """Puts the tables between the two result markers of docs/speed.md."""
     with open(README, encoding="utf-8") as f:
         readme = f.read()
     if BEGIN not in readme or END not in readme:
@@ -426,39 +552,51 @@ def all_cores_rows(tiny, only):
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    parser.add_argument("--tiny", action="store_true", help="small graphs, one quick pass")
+    parser.add_argument("--tiny", action="store_true", help="small graphs, few runs")
     parser.add_argument("--graph", action="append", help="only this graph (repeatable)")
-    parser.add_argument("--out", default=os.path.join(HERE, "results"), help="folder for the results")
+    parser.add_argument("--out", help="folder for the results (benchmarks/results, for --tiny build/bench-tiny)")
+    parser.add_argument("--floor", help="folder of the native libraries (benchmarks/floor/build.sh): "
+                                        "also time the floor and tarvel's C++")
     parser.add_argument("--parallel-rows", help=argparse.SUPPRESS)  # the all-cores pass writes its rows here
     args = parser.parse_args()
+    results = os.path.join(HERE, "results")
+    if args.out is None:
+        args.out = os.path.join(os.path.dirname(HERE), "build", "bench-tiny") if args.tiny else results
     if args.parallel_rows:
         with open(args.parallel_rows, "w") as f:
             json.dump(run(args.tiny, args.graph, PARALLEL), f)
         return
-    rows = run(args.tiny, args.graph)
+    started = time.perf_counter()
+    rows = run(args.tiny, args.graph, floor=args.floor)
     rows += all_cores_rows(args.tiny, args.graph)
     memory = peak_memory(args.tiny)
-    table, ratios = summarise(rows, memory, args.tiny)
+    table, ratios = summarise(rows, memory)
+    floors = floor_table(rows)
+    if floors:
+        table += "\n\nAgainst the floor (plain CSR code at -O3, benchmarks/floor/): tarvel's C++ and Python times " \
+                 "divided by the floor's.\n\n" + floors
     machine = "%s, %s, %d cores, Python %s" % (platform.machine(), platform.platform(), os.cpu_count(),
                                                platform.python_version())
     versions = {}
-    for module in ("networkx", "igraph", "rustworkx", "networkit"):
+    for module in ("networkx", "igraph", "rustworkx", "networkit", "scipy"):
         try:
             versions[module] = __import__(module).__version__
         except ImportError:
             pass
     os.makedirs(args.out, exist_ok=True)
-    header = "Command: `bash scripts/bench.sh%s` on %s; peers %s; one thread each.\n\n" % (
+    header = ("Command: `bash scripts/bench.sh%s` on %s; peers %s; one thread each. Times in milliseconds: "
+              "the median of the runs, in brackets the fastest and the slowest.\n\n") % (
         " --tiny" if args.tiny else "", machine, ", ".join("%s %s" % kv for kv in versions.items()))
     with open(os.path.join(args.out, "results.md"), "w") as f:
         f.write(header + table + "\n")
     with open(os.path.join(args.out, "results.json"), "w") as f:
         json.dump({"rows": rows, "memory": memory, "machine": machine, "versions": versions}, f, indent=1)
     chart(ratios, os.path.join(args.out, "results.png"))
-    if not args.tiny and args.out == os.path.join(HERE, "results"):
+    if not args.tiny and args.out == results:
         update_readme(header + table)
     print("\n" + header + table)
     bad = [r for r in rows if not r["agrees"]]
+    print("\n%.0f seconds" % (time.perf_counter() - started))
     print("\n%d measurements, %d with a different answer" % (len(rows), len(bad)))
 
 

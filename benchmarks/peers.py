@@ -1,22 +1,36 @@
 """One adapter per library: how each builds, loads and answers every question.
 
 `ops` maps each operation to a pair (call, answer), or a triple (call,
-answer, prepare): `call()` runs the library's own function once and is what
-gets timed; `answer(result)` turns its result into a common form, so answers
-can be compared before any time is recorded; `prepare()`, when given, runs
-untimed before every call (a fresh graph for a library that would otherwise
-answer from a cache filled by an earlier call):
+answer, prepare): `call()` is what gets timed, the library's own function
+and whatever turns its result into the form tarvel returns; `answer(result)`
+turns that into a common form, so answers can be compared before any time
+is recorded; `prepare()`, when given, runs untimed before every call (a
+fresh graph for a library that would otherwise answer from a cache filled
+by an earlier call).
+
+What a timed call ends with, for every library:
+
+- paths: a list of node names, start first;
+- groups (components, strong components): a list of collections of names;
+- a depth-first search: a list of names in its order;
+- spanning trees: a list of (name, name, weight), tarvel's `Edge` objects;
+- scores: each library's own result (`degree`), or a dict keyed by name
+  (`degree_named` and the centralities of networkx and tarvel).
+
+The common forms compared:
 
 - partitions: a sorted tuple of sorted tuples of names;
 - node sets: a frozenset of names;
-- paths: the number of edges (breadth-first) or the total weight;
+- paths: the number of edges (breadth-first) or the total weight, of a path
+  whose every step is an edge of the graph;
 - spanning trees: the total weight;
 - scores: a list in node order (one value per node).
 
-A method that a library has no counterpart for is absent (None).
+A method that a library has no counterpart for is absent.
 """
 import math
 import os
+from operator import itemgetter
 
 import tarvel
 
@@ -25,17 +39,29 @@ import tarvel
 ONE_THREAD = os.environ.get("TARVEL_BENCH_THREADS", "one") == "one"
 THREADS = 1 if ONE_THREAD else None
 
+# tarvel's A* opt-in: the caller promises a consistent heuristic, and the
+# search may stop at its goal. Rows with it are made when the installed
+# module takes the keyword.
+CONSISTENT = " (consistent=True)"
+
 
 def partition(groups):
     return tuple(sorted(tuple(sorted(group)) for group in groups))
 
 
-class Prepared:
-    """A benchmark graph with what every adapter needs to know about it."""
+def tree_weight(edges):
+    return sum(w for _, _, w in edges)
 
-    def __init__(self, name, directed, nodes, edges, json_path, tsv_path):
+
+class Prepared:
+    """A benchmark graph with what every adapter needs to know about it:
+    its names and weighted edges, its files, and for a grid each node's
+    (row, column)."""
+
+    def __init__(self, name, directed, nodes, edges, json_path, tsv_path, nodes_path=None, coords=None):
         self.name, self.directed, self.nodes, self.edges = name, directed, nodes, edges
-        self.json_path, self.tsv_path = json_path, tsv_path
+        self.json_path, self.tsv_path, self.nodes_path = json_path, tsv_path, nodes_path
+        self.coords = coords
         self.index = {node: i for i, node in enumerate(nodes)}
         self.weight = {}
         for a, b, w in edges:
@@ -44,18 +70,65 @@ class Prepared:
                 self.weight[(b, a)] = w
 
     def path_weight(self, path):
-        return sum(self.weight[(a, b)] for a, b in zip(path, path[1:]))
+        """The weight of a path of names; None when a step is no edge."""
+        steps = [self.weight.get(step) for step in zip(path, path[1:])]
+        return None if None in steps else sum(steps)
 
-    def index_path_weight(self, path):
-        return self.path_weight([self.nodes[i] for i in path])
+    def hops(self, path):
+        """The number of edges of a path of names; None when a step is no edge."""
+        return None if self.path_weight(path) is None else len(path) - 1
+
+    def estimates(self, goal):
+        """The A* estimate towards `goal` on a grid, written in Python: the
+        Manhattan distance in rows and columns, which never exceeds the
+        weight of a path (every weight is at least 1). By name and by index."""
+        rows, cols = self.coords[goal]
+
+        def by_name(name):
+            r, c = self.coords[name]
+            return abs(r - rows) + abs(c - cols)
+
+        by_coords = [self.coords[name] for name in self.nodes]
+
+        def by_index(v):
+            r, c = by_coords[v]
+            return abs(r - rows) + abs(c - cols)
+
+        return by_name, by_index
+
+
+def index_arrays(p, np):
+    """The edges as numpy arrays of source and target indices and of weights
+    (floats): the input of the builders that take arrays."""
+    get = p.index.__getitem__
+    m = len(p.edges)
+    sources = np.fromiter(map(get, map(itemgetter(0), p.edges)), np.int64, m)
+    targets = np.fromiter(map(get, map(itemgetter(1), p.edges)), np.int64, m)
+    weights = np.fromiter(map(itemgetter(2), p.edges), np.float64, m)
+    return sources, targets, weights
 
 
 # ---------------------------------------------------------------------------
 same = lambda result: result  # noqa: E731
 
 
+def takes_consistent():
+    """Whether this tarvel's shortestPath takes the keyword `consistent`."""
+    g = tarvel.Graph(True)
+    g.addNodes(["a", "b"])
+    g.addEdge("a", "b", 1)
+    try:
+        g.shortestPath("a", "b", tarvel.A_STAR, lambda u, v: 0.0, consistent=True)
+    except TypeError:
+        return False
+    return True
+
+
 class Tarvel:
     name = "tarvel"
+
+    def __init__(self):
+        self.consistent = takes_consistent()
 
     def build(self, p):
         def run():
@@ -82,16 +155,16 @@ class Tarvel:
     def ops(self, g, p, s, t, alpha):
         scores = lambda d: [d[n] for n in p.nodes]  # noqa: E731
         zero = lambda u, v: 0.0  # noqa: E731
-        path = lambda m, h=None: (lambda: g.shortestPath(s, t, m, h), p.path_weight)  # noqa: E731
-        tree = lambda m: (lambda: g.minimumSpanningTree(m), lambda r: sum(e.getWeight() for e in r))  # noqa: E731
-        return {
+        path = lambda m, h=None, **kw: (lambda: g.shortestPath(s, t, m, h, **kw), p.path_weight)  # noqa: E731
+        tree = lambda m: (lambda: g.minimumSpanningTree(m), tree_weight)  # noqa: E731
+        ops = {
             "dfs": (lambda: g.iterativeDFS(s), frozenset),
             "components": (g.connectedComponents, partition),
             "scc_tarjan": (lambda: g.stronglyConnectedComponents(tarvel.TARJAN), partition),
             "scc_kosaraju": (lambda: g.stronglyConnectedComponents(tarvel.KOSARAJU), partition),
             "has_cycle": (g.hasCycle, same),
             "node_coloring": (g.nodeColoring, scores),
-            "bfs": (lambda: g.shortestPath(s, t, tarvel.BFS, None), lambda r: len(r) - 1),
+            "bfs": (lambda: g.shortestPath(s, t, tarvel.BFS, None), p.hops),
             "dijkstra": path(tarvel.DIJKSTRA),
             "astar": path(tarvel.A_STAR, zero),
             "bellman_ford": path(tarvel.BELLMAN_FORD),
@@ -104,6 +177,15 @@ class Tarvel:
             "betweenness": (lambda: g.betweennessCentrality(threads=THREADS), scores),
             "katz": (lambda: g.katzCentrality(alpha, 1.0, 10000, 1e-12, threads=THREADS), scores),
         }
+        if p.coords is not None:
+            estimate = p.estimates(t)[0]
+            manhattan = lambda u, v: estimate(v)  # noqa: E731
+            ops["astar_manhattan"] = path(tarvel.A_STAR, manhattan)
+        if self.consistent:
+            ops["astar" + CONSISTENT] = path(tarvel.A_STAR, zero, consistent=True)
+            if p.coords is not None:
+                ops["astar_manhattan" + CONSISTENT] = path(tarvel.A_STAR, manhattan, consistent=True)
+        return ops
 
 
 # ---------------------------------------------------------------------------
@@ -141,12 +223,14 @@ class NetworkX:
         nx = self.nx
         scores = lambda d: [float(d[n]) for n in p.nodes]  # noqa: E731
         in_order = lambda graph, colors: iter(graph.nodes)  # noqa: E731
-        tree = lambda a: (lambda: nx.minimum_spanning_tree(g, algorithm=a), lambda r: r.size(weight="weight"))  # noqa: E731
+        tree = lambda a: (  # noqa: E731
+            lambda: [(u, v, d["weight"]) for u, v, d in nx.minimum_spanning_edges(g, algorithm=a, data=True)],
+            tree_weight)
         factor = 1.0 if p.directed else 2.0
         n = len(p.nodes)
         ops = {
             "dfs": (lambda: list(nx.dfs_preorder_nodes(g, s)), frozenset),
-            "bfs": (lambda: nx.shortest_path(g, s, t), lambda r: len(r) - 1),
+            "bfs": (lambda: nx.shortest_path(g, s, t), p.hops),
             "dijkstra": (lambda: nx.dijkstra_path(g, s, t), p.path_weight),
             "astar": (lambda: nx.astar_path(g, s, t, heuristic=lambda u, v: 0.0), p.path_weight),
             "bellman_ford": (lambda: nx.bellman_ford_path(g, s, t), p.path_weight),
@@ -155,6 +239,10 @@ class NetworkX:
             "betweenness": (lambda: nx.betweenness_centrality(g, normalized=False),
                             lambda r: [factor * v for v in scores(r)]),
         }
+        if p.coords is not None:
+            estimate = p.estimates(t)[0]
+            ops["astar_manhattan"] = (lambda: nx.astar_path(g, s, t, heuristic=lambda u, v: estimate(u)),
+                                      p.path_weight)
         if p.directed:
             ops["scc_tarjan"] = (lambda: list(nx.strongly_connected_components(g)), partition)
             ops["scc_kosaraju"] = (lambda: list(nx.kosaraju_strongly_connected_components(g)), partition)
@@ -201,23 +289,30 @@ class IGraph:
         si, ti = p.index[s], p.index[t]
         names = p.nodes
         factor = 1.0 if p.directed else 2.0
-        by_name = lambda groups: partition([[names[v] for v in c] for c in groups])  # noqa: E731
+        named = lambda path: [names[v] for v in path]  # noqa: E731
+        groups = lambda clusters: [[names[v] for v in c] for c in clusters]  # noqa: E731
         floats = lambda r: [float(v) for v in r]  # noqa: E731
+        edges = p.edges  # edge ids are positions in the list the graph was built from
         ops = {
-            "dfs": (lambda: g.dfs(si, mode="out")[0], lambda r: frozenset(names[v] for v in r)),
-            "bfs": (lambda: g.get_shortest_path(si, ti, mode="out"), lambda r: len(r) - 1),
-            "dijkstra": (lambda: g.get_shortest_path(si, ti, weights="weight", mode="out", algorithm="dijkstra"),
-                         p.index_path_weight),
-            "astar": (lambda: g.get_shortest_path_astar(si, ti, lambda graph, v, goal: 0.0, weights="weight",
-                                                        mode="out"), p.index_path_weight),
-            "bellman_ford": (lambda: g.get_shortest_path(si, ti, weights="weight", mode="out",
-                                                         algorithm="bellman_ford"), p.index_path_weight),
+            "dfs": (lambda: named(g.dfs(si, mode="out")[0]), frozenset),
+            "bfs": (lambda: named(g.get_shortest_path(si, ti, mode="out")), p.hops),
+            "dijkstra": (lambda: named(g.get_shortest_path(si, ti, weights="weight", mode="out",
+                                                           algorithm="dijkstra")), p.path_weight),
+            "astar": (lambda: named(g.get_shortest_path_astar(si, ti, lambda graph, v, goal: 0.0, weights="weight",
+                                                              mode="out")), p.path_weight),
+            "bellman_ford": (lambda: named(g.get_shortest_path(si, ti, weights="weight", mode="out",
+                                                               algorithm="bellman_ford")), p.path_weight),
             "degree": (lambda: g.degree(mode="out"), floats),
             "degree_named": (lambda: dict(zip(names, g.degree(mode="out"))), lambda r: [float(r[v]) for v in names]),
             "closeness": (lambda: g.closeness(mode="out", normalized=False),
                           lambda r: [0.0 if math.isnan(v) else v for v in r]),
             "betweenness": (lambda: g.betweenness(directed=p.directed), lambda r: [factor * v for v in r]),
         }
+        if p.coords is not None:
+            estimate = p.estimates(t)[1]
+            ops["astar_manhattan"] = (
+                lambda: named(g.get_shortest_path_astar(si, ti, lambda graph, v, goal: estimate(v), weights="weight",
+                                                        mode="out")), p.path_weight)
         # igraph keeps answers such as is_dag and the components in a cache
         # of the graph: time them on a fresh graph each time.
         fresh = {}
@@ -227,13 +322,12 @@ class IGraph:
 
         if p.directed:
             ops["scc_tarjan"] = ops["scc_kosaraju"] = (
-                lambda: fresh["g"].connected_components(mode="strong"), by_name, prepare)
+                lambda: groups(fresh["g"].connected_components(mode="strong")), partition, prepare)
             ops["has_cycle"] = (lambda: not fresh["g"].is_dag(), same, prepare)
         else:
-            ops["components"] = (lambda: fresh["g"].connected_components(), by_name, prepare)
+            ops["components"] = (lambda: groups(fresh["g"].connected_components()), partition, prepare)
             ops["mst_kruskal"] = ops["mst_prim"] = ops["mst_boruvka"] = (
-                lambda: g.spanning_tree(weights="weight", return_tree=False),
-                lambda r: sum(g.es[e]["weight"] for e in r))
+                lambda: [edges[e] for e in g.spanning_tree(weights="weight", return_tree=False)], tree_weight)
         return ops
 
 
@@ -259,17 +353,18 @@ class RustworkX:
         names = p.nodes
         n = len(names)
         values = lambda r: [float(r[i]) for i in range(n)]  # noqa: E731
-        by_name = lambda groups: partition([[names[v] for v in c] for c in groups])  # noqa: E731
-        target = lambda r: p.index_path_weight(list(r[ti]))  # noqa: E731
+        named = lambda path: [names[v] for v in path]  # noqa: E731
+        groups = lambda sets: [[names[v] for v in c] for c in sets]  # noqa: E731
         factor = 1.0 if p.directed else 2.0
         ops = {
-            "dfs": (lambda: rx.dfs_edges(g, si), lambda r: frozenset([s] + [names[b] for _, b in r])),
-            "bfs": (lambda: rx.dijkstra_shortest_paths(g, si, target=ti, default_weight=1.0),
-                    lambda r: len(r[ti]) - 1),
-            "dijkstra": (lambda: rx.dijkstra_shortest_paths(g, si, target=ti, weight_fn=float), target),
-            "astar": (lambda: rx.astar_shortest_path(g, si, lambda node: node == t, float, lambda node: 0.0),
-                      lambda r: p.index_path_weight(list(r))),
-            "bellman_ford": (lambda: rx.bellman_ford_shortest_paths(g, si, target=ti, weight_fn=float), target),
+            "dfs": (lambda: [s] + [names[b] for _, b in rx.dfs_edges(g, si)], frozenset),
+            "bfs": (lambda: named(rx.dijkstra_shortest_paths(g, si, target=ti, default_weight=1.0)[ti]), p.hops),
+            "dijkstra": (lambda: named(rx.dijkstra_shortest_paths(g, si, target=ti, weight_fn=float)[ti]),
+                         p.path_weight),
+            "astar": (lambda: named(rx.astar_shortest_path(g, si, lambda node: node == t, float, lambda node: 0.0)),
+                      p.path_weight),
+            "bellman_ford": (lambda: named(rx.bellman_ford_shortest_paths(g, si, target=ti, weight_fn=float)[ti]),
+                             p.path_weight),
             "degree": (lambda: [g.out_degree(i) if p.directed else g.degree(i) for i in range(n)],
                        lambda r: [float(v) for v in r]),
             "degree_named": (lambda: {names[i]: g.out_degree(i) if p.directed else g.degree(i) for i in range(n)},
@@ -277,13 +372,18 @@ class RustworkX:
             "betweenness": (lambda: rx.betweenness_centrality(g, normalized=False),
                             lambda r: [factor * v for v in values(r)]),
         }
+        if p.coords is not None:
+            estimate = p.estimates(t)[0]  # the node's payload is its name
+            ops["astar_manhattan"] = (
+                lambda: named(rx.astar_shortest_path(g, si, lambda node: node == t, float, estimate)), p.path_weight)
         if p.directed:
-            ops["scc_tarjan"] = ops["scc_kosaraju"] = (lambda: rx.strongly_connected_components(g), by_name)
+            ops["scc_tarjan"] = ops["scc_kosaraju"] = (lambda: groups(rx.strongly_connected_components(g)), partition)
             ops["has_cycle"] = (lambda: not rx.is_directed_acyclic_graph(g), same)
         else:
-            ops["components"] = (lambda: rx.connected_components(g), by_name)
+            ops["components"] = (lambda: groups(rx.connected_components(g)), partition)
             ops["mst_kruskal"] = ops["mst_prim"] = ops["mst_boruvka"] = (
-                lambda: rx.minimum_spanning_edges(g, weight_fn=float), lambda r: sum(w for _, _, w in r))
+                lambda: [(names[a], names[b], w) for a, b, w in rx.minimum_spanning_edges(g, weight_fn=float)],
+                tree_weight)
             if rx.is_connected(g):
                 ops["closeness"] = (lambda: rx.closeness_centrality(g, wf_improved=False),
                                     lambda r: [v / (n - 1) for v in values(r)])
@@ -297,12 +397,21 @@ class NetworKit:
 
     def __init__(self):
         import networkit
+        import numpy
         if ONE_THREAD:
             networkit.setNumberOfThreads(1)
         networkit.engineering.setLogLevel("ERROR")
-        self.nk = networkit
+        self.nk, self.np = networkit, numpy
 
     def build(self, p):
+        def run():
+            sources, targets, weights = index_arrays(p, self.np)
+            g = self.nk.Graph(len(p.nodes), weighted=True, directed=p.directed)
+            g.addEdges((weights, (sources, targets)))
+            return g
+        return run
+
+    def build_calls(self, p):
         def run():
             index = {node: i for i, node in enumerate(p.nodes)}
             g = self.nk.Graph(len(p.nodes), weighted=True, directed=p.directed)
@@ -312,44 +421,48 @@ class NetworKit:
             return g
         return run
 
-    build_calls = build  # one call per edge is how it builds
-
     def ops(self, g, p, s, t, alpha):
         nk = self.nk
         si, ti = p.index[s], p.index[t]
         names = p.nodes
         n = len(names)
-        by_name = lambda groups: partition([[names[v] for v in c] for c in groups])  # noqa: E731
+        named = lambda path: [names[v] for v in path]  # noqa: E731
+        groups = lambda lists: [[names[v] for v in c] for c in lists]  # noqa: E731
         hops = nk.graphtools.toUnweighted(g)  # the centralities count edges, not weights
 
         def dfs():
             seen = []
             nk.graph.Traversal.DFSfrom(g, si, seen.append)
-            return seen
+            return named(seen)
 
-        def astar():
-            # With the path kept and read back, as the others return it.
-            search = nk.distance.AStar(g, [0.0] * n, si, ti, True)
+        def astar(estimates):
+            # The estimates are a vector by node, made for each search; the
+            # path it keeps leaves out its two ends.
+            search = nk.distance.AStar(g, estimates(), si, ti, True)
             search.run()
-            return search.getDistance(), search.getPath()
+            return [s] + named(search.getPath()) + [t]
 
         ops = {
-            "dfs": (dfs, lambda r: frozenset(names[v] for v in r)),
-            "bfs": (lambda: nk.distance.BFS(g, si, False, False, ti).run().getDistances(), lambda r: int(r[ti])),
-            "dijkstra": (lambda: nk.distance.Dijkstra(g, si, False, False, ti).run().getDistances(),
-                         lambda r: r[ti]),
-            "astar": (astar, lambda r: r[0]),
+            "dfs": (dfs, frozenset),
+            "bfs": (lambda: named(nk.distance.BFS(g, si, True, False, ti).run().getPath(ti)), p.hops),
+            "dijkstra": (lambda: named(nk.distance.Dijkstra(g, si, True, False, ti).run().getPath(ti)),
+                         p.path_weight),
+            "astar": (lambda: astar(lambda: [0.0] * n), p.path_weight),
             "degree": (lambda: nk.centrality.DegreeCentrality(g, outDeg=True).run().scores(), same),
             "degree_named": (lambda: dict(zip(names, nk.centrality.DegreeCentrality(g, outDeg=True).run().scores())),
                              lambda r: [r[v] for v in names]),
             # Already counts every undirected pair from both ends.
             "betweenness": (lambda: nk.centrality.Betweenness(hops, normalized=False).run().scores(), same),
         }
+        if p.coords is not None:
+            estimate = p.estimates(t)[1]
+            ops["astar_manhattan"] = (lambda: astar(lambda: [estimate(v) for v in range(n)]), p.path_weight)
         if p.directed:
             ops["scc_tarjan"] = ops["scc_kosaraju"] = (
-                lambda: nk.components.StronglyConnectedComponents(g).run().getComponents(), by_name)
+                lambda: groups(nk.components.StronglyConnectedComponents(g).run().getComponents()), partition)
         else:
-            ops["components"] = (lambda: nk.components.ConnectedComponents(g).run().getComponents(), by_name)
+            ops["components"] = (lambda: groups(nk.components.ConnectedComponents(g).run().getComponents()),
+                                 partition)
             if nk.components.ConnectedComponents(g).run().numberOfComponents() == 1:
                 ops["closeness"] = (lambda: nk.centrality.Closeness(
                     hops, False, nk.centrality.ClosenessVariant.STANDARD).run().scores(),
@@ -357,4 +470,77 @@ class NetworKit:
         return ops
 
 
-LIBRARIES = [Tarvel, NetworkX, IGraph, RustworkX, NetworKit]
+# ---------------------------------------------------------------------------
+class SciPy:
+    """scipy.sparse.csgraph on a CSR matrix of float weights, an undirected
+    graph stored both ways (so that every call reads it as directed and
+    nothing is made symmetric within a call)."""
+
+    name = "scipy"
+
+    def __init__(self):
+        import numpy
+        import scipy.sparse
+        import scipy.sparse.csgraph
+        self.np, self.sparse, self.cg = numpy, scipy.sparse, scipy.sparse.csgraph
+
+    def build(self, p):
+        np = self.np
+
+        def run():
+            sources, targets, weights = index_arrays(p, np)
+            if not p.directed:
+                sources, targets = np.concatenate([sources, targets]), np.concatenate([targets, sources])
+                weights = np.concatenate([weights, weights])
+            n = len(p.nodes)
+            return self.sparse.csr_matrix((weights, (sources, targets)), shape=(n, n))
+        return run
+
+    def ops(self, g, p, s, t, alpha):
+        np, cg = self.np, self.cg
+        si, ti = p.index[s], p.index[t]
+        names = p.nodes
+        column = np.array(names, dtype=object)
+
+        def path(predecessors):
+            nodes = [ti]
+            while nodes[-1] != si:
+                nodes.append(int(predecessors[nodes[-1]]))
+            return [names[v] for v in reversed(nodes)]
+
+        def groups(labels):
+            order = np.argsort(labels, kind="stable")
+            ends = np.cumsum(np.bincount(labels))[:-1]
+            return [part.tolist() for part in np.split(column[order], ends)]
+
+        def tree():
+            forest = cg.minimum_spanning_tree(g).tocoo()
+            return list(zip(column[forest.row].tolist(), column[forest.col].tolist(),
+                            forest.data.astype(np.int64).tolist()))
+
+        ops = {
+            "dfs": (lambda: column[cg.depth_first_order(g, si, directed=True, return_predecessors=False)].tolist(),
+                    frozenset),
+            "bfs": (lambda: path(cg.breadth_first_order(g, si, directed=True, return_predecessors=True)[1]),
+                    p.hops),
+            "dijkstra": (lambda: path(cg.dijkstra(g, directed=True, indices=si, return_predecessors=True)[1]),
+                         p.path_weight),
+            "bellman_ford": (lambda: path(cg.bellman_ford(g, directed=True, indices=si,
+                                                          return_predecessors=True)[1]), p.path_weight),
+            "degree": (lambda: np.diff(g.indptr), lambda r: [float(v) for v in r]),
+            "degree_named": (lambda: dict(zip(names, np.diff(g.indptr).tolist())),
+                             lambda r: [float(r[v]) for v in names]),
+        }
+        if p.directed:
+            ops["scc_tarjan"] = ops["scc_kosaraju"] = (
+                lambda: groups(cg.connected_components(g, directed=True, connection="strong")[1]), partition)
+        else:
+            # Stored both ways, so its weak components are the components.
+            ops["components"] = (
+                lambda: groups(cg.connected_components(g, directed=True, connection="weak")[1]), partition)
+            ops["mst_kruskal"] = ops["mst_prim"] = ops["mst_boruvka"] = (tree, tree_weight)
+        return ops
+
+
+LIBRARIES = [Tarvel, NetworkX, IGraph, RustworkX, NetworKit, SciPy]
+PEERS = [cls.name for cls in LIBRARIES[1:]]
