@@ -20,6 +20,7 @@
 #include "inspection.hpp"
 #include "networkx.hpp"
 #include "pickled_form.hpp"
+#include "signatures.hpp"
 
 namespace tarvel_python {
 namespace graph_type {
@@ -470,6 +471,13 @@ inline bool addGraphType(PyObject* module) {
     GraphType.tp_methods = graph_type::methods;
     GraphType.tp_weaklistoffset = offsetof(GraphObject, weakrefs);
     if (PyType_Ready(&GraphType) < 0) return false;
+    // The callables whose defaults are objects, which inspect cannot read
+    // from a text signature.
+    if (!addSignatures(&GraphType, module,
+                       {"minimumSpanningTree", "shortestPath", "stronglyConnectedComponents", "distances",
+                        "shortestPaths", "predecessors", "load", "fromNetworkx"})) {
+        return false;
+    }
     Py_INCREF(&GraphType);
     return PyModule_AddObject(module, "Graph", reinterpret_cast<PyObject*>(&GraphType)) == 0;
 }
