@@ -222,7 +222,7 @@ inline PyTypeObject SignedMethodType = [] {
 }();
 
 // The class's own __signature__: the Signature of its constructor when
-// read through the class, absent through an instance.
+// read through the class, absent through an instance or a subclass.
 struct ClassSignature {
     PyObject_HEAD
     PyObject* owner;
@@ -238,9 +238,10 @@ inline void deallocClassSignature(PyObject* self) {
     PyObject_Free(self);
 }
 
-inline PyObject* getClassSignature(PyObject* self, PyObject* instance, PyObject*) {
+inline PyObject* getClassSignature(PyObject* self, PyObject* instance, PyObject* type) {
     auto* s = reinterpret_cast<ClassSignature*>(self);
-    if (instance != nullptr && instance != Py_None) {
+    // A subclass may have a constructor of its own: inspect then reads it.
+    if ((instance != nullptr && instance != Py_None) || (type != nullptr && type != s->owner)) {
         PyErr_SetString(PyExc_AttributeError, "__signature__");
         return nullptr;
     }

@@ -94,3 +94,11 @@ def test_signed_methods_behave_as_the_builtins_they_wrap():
     assert tarvel.Graph.shortestPath.__doc__.startswith("shortestPath(start, goal")
     with pytest.raises(AttributeError):
         g.__signature__
+
+    class Named(tarvel.Graph):
+        def __init__(self, name, *, directed=False):
+            super().__init__(directed)
+            self.name = name
+
+    assert list(inspect.signature(Named).parameters) == ["name", "directed"]
+    assert Named("roads").shortestPath("a", "a", tarvel.BFS, None) == ["a"]
