@@ -184,6 +184,9 @@ inline PyObject* signatureOf(PyObject* self, void*) {
     return s->signature;
 }
 
+// The wrapped built-in's repr: <method 'name' of 'tarvel.Graph' objects>.
+inline PyObject* repr(PyObject* self) { return PyObject_Repr(reinterpret_cast<SignedMethod*>(self)->wrapped); }
+
 inline PyObject* reduce(PyObject* self, PyObject*) {
     auto* s = reinterpret_cast<SignedMethod*>(self);
     PyObject* name = PyObject_GetAttrString(s->wrapped, "__name__");
@@ -215,6 +218,7 @@ inline PyTypeObject SignedMethodType = [] {
     t.tp_call = PyVectorcall_Call;
     t.tp_dealloc = dealloc;
     t.tp_descr_get = get;
+    t.tp_repr = repr;
     t.tp_getset = getset;
     t.tp_methods = methods;
     t.tp_doc = "A method of tarvel.Graph with a signature inspect can read.";
