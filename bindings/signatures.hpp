@@ -124,6 +124,17 @@ inline PyObject* build(const char* doc, bool method, PyObject* module) {
     return result;
 }
 
+// Keeps `made` in `slot` unless another thread filled it while `made` was
+// being built (building runs Python code, which may switch threads), and
+// returns a new reference to what the slot holds; nullptr passes through.
+inline PyObject* keepFirst(PyObject*& slot, PyObject* made) {
+    if (made == nullptr) return nullptr;
+    if (slot == nullptr) slot = made;
+    else Py_DECREF(made);
+    Py_INCREF(slot);
+    return slot;
+}
+
 // A callable of Graph with a signature inspect can read.
 struct SignedMethod {
     PyObject_HEAD
@@ -176,9 +187,7 @@ inline PyObject* signatureOf(PyObject* self, void*) {
         const char* text = PyUnicode_Check(doc) ? PyUnicode_AsUTF8(doc) : nullptr;
         PyObject* made = text != nullptr ? build(text, s->method, s->module) : nullptr;
         Py_DECREF(doc);
-        if (made == nullptr) return nullptr;
-        if (s->signature == nullptr) s->signature = made;
-        else Py_DECREF(made);
+        return keepFirst(s->signature, made);
     }
     Py_INCREF(s->signature);
     return s->signature;
@@ -250,10 +259,7 @@ inline PyObject* getClassSignature(PyObject* self, PyObject* instance, PyObject*
         return nullptr;
     }
     if (s->signature == nullptr) {
-        PyObject* made = build(reinterpret_cast<PyTypeObject*>(s->owner)->tp_doc, false, s->module);
-        if (made == nullptr) return nullptr;
-        if (s->signature == nullptr) s->signature = made;
-        else Py_DECREF(made);
+        return keepFirst(s->signature, build(reinterpret_cast<PyTypeObject*>(s->owner)->tp_doc, false, s->module));
     }
     Py_INCREF(s->signature);
     return s->signature;
