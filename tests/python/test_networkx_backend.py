@@ -198,11 +198,14 @@ def test_bellman_ford_paths_miss_a_target_in_networkx_s_words():
         return nx.is_path(G, path), nx.path_weight(G, path, weight) if weight else len(path)
 
     rng = random.Random(11)
-    for round_ in range(40):
+    cycle = nx.DiGraph([(0, 1, {"weight": -2}), (1, 0, {"weight": 1}), (2, 0, {"weight": 1})])
+    for round_ in range(41):
         directed = round_ % 2 == 0
         n = rng.randint(2, 8)
         G = random_graph(rng, directed, n, rng.randint(0, n), weights=lambda r: r.randint(-1 if directed else 0, 5))
         s = rng.randrange(n)
+        if round_ == 40:
+            G, n, s = cycle, 3, 0  # the source reaches a negative cycle, not node 2
         for t in (rng.randrange(n), n + 3, "absent"):
             for weight in ("weight", None):
                 calls = [("bellman_ford_path", (G, s, t, weight)), ("single_source_bellman_ford", (G, s, t, weight)),
