@@ -1,12 +1,16 @@
 #!/usr/bin/env bash
 # The module on every supported CPython, 3.8 through 3.13 (pyenv's, or on
 # PATH). The source distribution is made once; each interpreter gets a fresh
-# virtual environment holding nothing but pip and installs it from there,
+# virtual environment holding nothing but pip, builds a wheel from it there,
 # with the Debian JSON package hidden, so that the build takes everything
-# from PyPI. Then a smoke run (tests/smoke.py) on every interpreter, and the
-# whole Python test suite on the newest, 3.13 (the test command runs it on
-# 3.8 beside this), followed there by networkx's own test suite with tarvel
-# as its backend (tests/networkx_suite.py).
+# from PyPI, and installs that wheel. Then a smoke run (tests/smoke.py) on
+# every interpreter. On the newest, 3.13, the same wheel also goes into a
+# second fresh environment with networkx alone (no test tools, as a user
+# has it), where the documented examples run (tests/python/doc_examples.py);
+# then the whole Python test suite runs there (the test command runs it on
+# 3.8 beside this), followed by networkx's own test suite with tarvel as its
+# backend (tests/networkx_suite.py), whose output stays in
+# build/pythons/networkx-suite.log.
 #   bash scripts/test-pythons.sh
 set -euo pipefail
 
@@ -40,6 +44,27 @@ without_system_json() {
     fi
 }
 
+# The documented examples where tarvel is installed as a user installs it:
+# a fresh environment with the wheel and networkx (no requirement of
+# tarvel's, so named explicitly, at the version the tests pin), nothing
+# else; no test tool may be needed at run time.
+documented_examples_alone() {
+    local version="$1" wheel="$2" venv="$OUT/alone-$1" log="$OUT/alone-$1.log"
+    "$(interpreter "$version")" -m venv "$venv"
+    "$venv/bin/python" -m pip install -q -c "$ROOT/requirements-test.txt" "$wheel" networkx >"$log" 2>&1 ||
+        { tail -n 30 "$log"; exit 1; }
+    echo "== the documented examples on $("$venv/bin/python" -V) with tarvel and networkx alone; pip list:"
+    "$venv/bin/python" -m pip list --disable-pip-version-check
+    if "$venv/bin/python" -m pip list --disable-pip-version-check | grep -Eiq "^(pytest|hypothesis) "; then
+        echo "a test tool is installed in $venv" >&2
+        exit 1
+    fi
+    # The variable (networkx's, as docs/networkx-backend.md tells users)
+    # keeps networkx's long warnings about its cached conversions out of the log.
+    (cd "$OUT" && NETWORKX_WARNINGS_TO_IGNORE=cache "$venv/bin/python" "$ROOT/tests/python/doc_examples.py" \
+        README.md docs/python-api.md docs/differences-from-networkx.md docs/networkx-backend.md)
+}
+
 rm -rf "$OUT"
 mkdir -p "$OUT"
 
@@ -56,21 +81,25 @@ for version in "${VERSIONS[@]}"; do
     venv="$OUT/venv-$version"
     log="$OUT/install-$version.log"
     "$(interpreter "$version")" -m venv "$venv"
-    echo "== $("$venv/bin/python" -V): pip install $(basename "$sdist") in a fresh environment"
-    without_system_json "$venv/bin/python" -m pip install -v "$sdist" >"$log" 2>&1 || { tail -n 40 "$log"; exit 1; }
+    echo "== $("$venv/bin/python" -V): a wheel of $(basename "$sdist") installed in a fresh environment"
+    without_system_json "$venv/bin/python" -m pip wheel -v --no-deps -w "$OUT/wheel-$version" "$sdist" >"$log" 2>&1 ||
+        { tail -n 40 "$log"; exit 1; }
     if ! grep -q "nlohmann_json 3.11.2: headers of the Python package" "$log"; then
         echo "the build did not take the JSON headers from the Python package nlohmann-json (see $log)" >&2
         exit 1
     fi
+    wheel="$(ls "$OUT/wheel-$version"/tarvel-*.whl)"
+    "$venv/bin/python" -m pip install -q --no-index "$wheel" >>"$log" 2>&1 || { tail -n 20 "$log"; exit 1; }
     (cd "$OUT" && "$venv/bin/python" "$ROOT/tests/smoke.py")
     if [ "$version" = "$WHOLE_SUITE" ]; then
+        documented_examples_alone "$version" "$wheel"
         "$venv/bin/python" -m pip install -q -r "$ROOT/requirements-test.txt" >"$OUT/test-tools.log" 2>&1 ||
             { tail -n 30 "$OUT/test-tools.log"; exit 1; }
         echo "== Python tests on $("$venv/bin/python" -V)"
         (cd "$ROOT" && "$venv/bin/python" -m pytest tests/python -q -p no:cacheprovider)
         echo "== networkx's test suite through the tarvel backend on $("$venv/bin/python" -V)"
         started=$SECONDS
-        (cd "$OUT" && "$venv/bin/python" "$ROOT/tests/networkx_suite.py")
+        (cd "$OUT" && "$venv/bin/python" "$ROOT/tests/networkx_suite.py") 2>&1 | tee "$OUT/networkx-suite.log"
         echo "(networkx's suite took $((SECONDS - started)) s)"
     fi
 done

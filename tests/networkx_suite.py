@@ -3,7 +3,8 @@ tarvel answers runs through tarvel in networkx's tests (networkx answers the
 rest, and the calls tarvel declines). Fails when pytest fails, when a
 function tarvel answers was never reached, or when one raised
 NotImplementedError (networkx would silently have answered in its place).
-Prints the completed calls per function.
+Prints the versions, pytest's summary and the completed calls per function
+(the test command keeps them in build/pythons/networkx-suite.log).
     python tests/networkx_suite.py [pytest arguments]
 """
 import os
@@ -16,6 +17,14 @@ import pytest  # noqa: E402
 
 
 def main(arguments):
+    import platform
+
+    import networkx
+    import tarvel
+
+    # The log this output is kept in (build/pythons/networkx-suite.log) says which run it was.
+    print("networkx %s through tarvel %s on %s %s" % (networkx.__version__, tarvel.__version__,
+                                                      platform.python_implementation(), platform.python_version()))
     status = pytest.main(["--pyargs", "networkx", "-q", "-p", "no:cacheprovider", *arguments])
     from tarvel_networkx import testing
 

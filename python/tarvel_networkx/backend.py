@@ -17,11 +17,19 @@ if not info.dispatching(nx.__version__):
 from . import centrality, paths, spanning, structure  # noqa: E402  (they register their functions)
 from .dispatch import checks, heavy, implementations  # noqa: E402
 from .graph import WIDE, TarvelGraph, convert  # noqa: E402
-from .testing import on_start_tests  # noqa: E402,F401
 
 globals().update(implementations)
 
 __all__ = ["can_run", "should_run", "convert_from_nx", "convert_to_nx", "on_start_tests", *implementations]
+
+
+def on_start_tests(items):
+    """Called by networkx's own test suite when it starts with this backend:
+    the test tools are imported here, never when a user's code imports the
+    backend (an ordinary environment has no pytest)."""
+    from . import testing
+
+    testing.on_start_tests(items)
 
 
 def can_run(name, args, kwargs):

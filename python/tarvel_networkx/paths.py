@@ -68,6 +68,12 @@ def _path(G, graph, source, target, method):
     return list(map(G.by_name.__getitem__, found))
 
 
+def _unreached(target):
+    """networkx's message when its Bellman-Ford paths miss the target
+    (absent or unreached): its path builder's, not the length's."""
+    return f"Target {target} cannot be reached from given sources"
+
+
 def _reach_before_missing_target(G, graph, source, method):
     """networkx searches from the source before it finds that the target is
     missing: a negative cycle on the way is reported first."""
@@ -303,7 +309,7 @@ def bellman_ford_path(G, source, target, weight="weight"):
     else:
         path = _path(G, graph, source, target, _method(weight, BELLMAN_FORD))
     if not path:
-        raise nx.NetworkXNoPath(f"Node {target} not reachable from {source}")
+        raise nx.NetworkXNoPath(_unreached(target))
     return path
 
 
@@ -369,5 +375,5 @@ def single_source_bellman_ford(G, source, target=None, weight="weight"):
     if target is None:
         return (dist, _paths(G, graph, source, method))
     if target not in dist:
-        raise nx.NetworkXNoPath(f"Node {target} not reachable from {source}")
+        raise nx.NetworkXNoPath(_unreached(target))
     return (dist[target], _path(G, graph, source, target, method))

@@ -2,7 +2,9 @@
 NETWORKX_TEST_BACKEND=tarvel: it counts every completed call and every
 NotImplementedError per function (dispatch.py), and marks as expected
 failures the tests that depend on networkx's own choice among equally short
-paths or equally light trees, each with its reason."""
+paths or equally light trees, each with its reason. Only that suite imports
+this module (backend.on_start_tests): it needs pytest, which a user's
+environment need not have."""
 import os
 
 import networkx as nx

@@ -190,6 +190,42 @@ def test_lengths_and_paths_answer_as_networkx():
 
 
 @needs_dispatch
+def test_bellman_ford_paths_miss_a_target_in_networkx_s_words():
+    """The path calls raise what networkx raises, message included, for a
+    target the source does not reach or that is not in the graph (behind a
+    negative cycle too); a path found weighs what networkx's does."""
+    def measure(G, path, weight):
+        return nx.is_path(G, path), nx.path_weight(G, path, weight) if weight else len(path)
+
+    rng = random.Random(11)
+    cycle = nx.DiGraph([(0, 1, {"weight": -2}), (1, 0, {"weight": 1}), (2, 0, {"weight": 1})])
+    for round_ in range(41):
+        directed = round_ % 2 == 0
+        n = rng.randint(2, 8)
+        G = random_graph(rng, directed, n, rng.randint(0, n), weights=lambda r: r.randint(-1 if directed else 0, 5))
+        s = rng.randrange(n)
+        if round_ == 40:
+            G, n, s = cycle, 3, 0  # the source reaches a negative cycle, not node 2
+        for t in (rng.randrange(n), n + 3, "absent"):
+            for weight in ("weight", None):
+                calls = [("bellman_ford_path", (G, s, t, weight)), ("single_source_bellman_ford", (G, s, t, weight)),
+                         ("shortest_path", (G, s, t, weight, "bellman-ford"))]
+                for name, args in calls:
+                    try:
+                        want = getattr(nx, name)(*args)
+                    except nx.NetworkXException as error:
+                        with pytest.raises(type(error)) as raised:
+                            getattr(nx, name)(*args, backend="tarvel")
+                        assert str(raised.value) == str(error), (round_, name, t, weight)
+                        continue
+                    got = getattr(nx, name)(*args, backend="tarvel")
+                    if name == "single_source_bellman_ford":
+                        assert got[0] == want[0]
+                        got, want = got[1], want[1]
+                    assert measure(G, got, weight) == measure(G, want, weight), (round_, name, t, weight)
+
+
+@needs_dispatch
 def test_spanning_forests_are_minimum():
     rng = random.Random(9)
     for round_ in range(30):

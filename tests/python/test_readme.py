@@ -1,7 +1,6 @@
 """The examples of the README and of every page under docs/ run and show
 what they say; the tour shows the sample graph and answers that an
 independent library confirms."""
-import doctest
 import json
 import os
 import re
@@ -11,13 +10,14 @@ import sys
 import networkx as nx
 import pytest
 
+import doc_examples
+
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 SAMPLE = os.path.join(ROOT, "examples", "sample_graph.json")
 
 
 def readme():
-    with open(os.path.join(ROOT, "README.md"), encoding="utf-8") as f:
-        return f.read()
+    return doc_examples.read("README.md")
 
 
 PAGES = ["README.md"] + sorted(os.path.join("docs", page) for page in os.listdir(os.path.join(ROOT, "docs"))
@@ -28,18 +28,11 @@ PAGES = ["README.md"] + sorted(os.path.join("docs", page) for page in os.listdir
 def test_python_examples_show_their_results(page, tmp_path, monkeypatch):
     """Each page's examples run as one session, in a scratch folder."""
     monkeypatch.chdir(tmp_path)
-    with open(os.path.join(ROOT, page), encoding="utf-8") as f:
-        text = f.read()
-    if "<!-- examples need networkx 3.4 or later -->" in text and tuple(map(int, nx.__version__.split(".")[:2])) < (3, 4):
+    text = doc_examples.read(page)
+    if doc_examples.NEEDS_DISPATCH in text and tuple(map(int, nx.__version__.split(".")[:2])) < (3, 4):
         pytest.skip("the examples use networkx's backends, which networkx %s does not have" % nx.__version__)
-    blocks = re.findall(r"```python\n(.*?)```", text, re.S)
-    namespace = {}
-    for block in (b for b in blocks if ">>>" in b):
-        test = doctest.DocTestParser().get_doctest(block, namespace, page, page, 0)
-        runner = doctest.DocTestRunner(optionflags=doctest.ELLIPSIS)
-        runner.run(test, clear_globs=False)
-        assert runner.failures == 0, block
-        namespace = test.globs  # the next block goes on from here
+    _, failed = doc_examples.run(page, text)
+    assert not failed, failed[0]
 
 
 def tour_output():
