@@ -125,7 +125,11 @@ def betweennessCentrality(graph, client, *, chunk=None, threads=1, progress=None
     progress(done, total): called in this process with the sources done and
     V as chunks finish. Ctrl-C or an exception raised by progress cancels
     the tasks still to run and stops the running ones at their next progress
-    check; an exception of a task reaches the caller."""
+    check; an exception of a task reaches the caller. Workers that die, all
+    of them included, change nothing: the scheduler makes the graph again.
+    Raises distributed's ClosedClientError when the client is closed during
+    the run, RuntimeError when the cluster lost the graph's copies and
+    cannot make them again (it was restarted)."""
     return _run("betweenness", graph, client, chunk, threads, progress)
 
 

@@ -45,8 +45,10 @@ def reported(error, client, shipped):
     if client.status in ("closing", "closed"):
         return ClosedClientError("the Dask client was closed during the run")
     # The graph's task was forgotten (a restart of the cluster) or failed
-    # when made again (its workers died each time).
-    if shipped.status in ("cancelled", "error", "lost"):
+    # for good (its workers died each time it was made). A graph whose copies
+    # are lost while the scheduler makes it again ("lost", then "pending") is
+    # not reported: a chunk's own KilledWorker is.
+    if shipped.status in ("cancelled", "error"):
         return RuntimeError("the cluster lost the graph's copies and cannot make them again (%s: %s)"
                             % (type(error).__name__, error))
     return error
