@@ -265,8 +265,9 @@ def test_a_client_closed_during_a_run_is_reported():
             os.environ["TARVEL_DASK_HOLD_FIRST"] = hold
             def close_once_started():
                 Queue(hold + "-pid", client=client).get(timeout=LIMIT)
-                Event(hold, client=client).set()
-                client.close()
+                client.close()  # while the first chunk waits: the run cannot have finished
+                with Client(c) as other:
+                    Event(hold, client=other).set()
             threading.Thread(target=close_once_started).start()
             try:
                 tarvel_dask.betweennessCentrality(g, client, chunk=10)
