@@ -140,10 +140,9 @@ def test_cancelling_and_a_failing_task():
 
 @pytest.mark.skipif(sys.platform != "linux", reason="kills worker processes")
 def test_workers_killed_one_after_the_other_change_nothing():
-    # The worker running the first task is killed while it runs; the run
-    # goes on with the other's copy of the graph. When the first task has
-    # started again, every worker is killed: no copy of the graph is left,
-    # and the scheduler makes it again.
+    # The worker running the first task is killed while it runs, and the
+    # task starts again elsewhere. Then every worker is killed: no copy of
+    # the graph is left, and the scheduler makes it again.
     out = scenario("""
         with cluster() as c, Client(c) as client:
             undisturbed = tarvel_dask.betweennessCentrality(g, client, chunk=30)
