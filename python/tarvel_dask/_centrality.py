@@ -4,10 +4,12 @@ import math
 import os
 import uuid
 
+from ._failures import reported, shipGraph
+
 # For tests only: the name of a Dask Event that the first task of a call
-# waits for, after publishing its process id in the Dask Variable of the
-# same name with "-pid" appended (so that a test can kill that worker while
-# the task runs).
+# waits for, each time it starts, after putting its process id in the Dask
+# Queue of the same name with "-pid" appended (so that a test can kill that
+# worker while the task runs, and hear where the task starts again).
 HOLD_VARIABLE = "TARVEL_DASK_HOLD_FIRST"
 
 
@@ -26,10 +28,10 @@ def _part(graph, kind, names, threads, stopName, holdName):
     """One task: betweenness from `names`, or closeness of `names`, as an
     array of doubles in node order (all nodes for betweenness, the names'
     for closeness)."""
-    from distributed import Event, Variable
+    from distributed import Event, Queue
 
     if holdName:
-        Variable(holdName + "-pid").set(os.getpid())
+        Queue(holdName + "-pid").put(os.getpid())
         Event(holdName).wait()
     stop = Event(stopName)
 
@@ -60,9 +62,7 @@ def _run(kind, graph, client, chunk, threads, progress):
     stopName = "tarvel-stop-" + uuid.uuid4().hex
     stop = Event(stopName, client=client)
     holdName = os.environ.get(HOLD_VARIABLE, "")
-    # Every worker gets the graph once, so that a dying worker never holds
-    # the only copy; no hash of it is taken (that would pickle it again).
-    shipped = client.scatter(graph, broadcast=True, hash=False)
+    shipped = shipGraph(client, graph, "tarvel-graph-" + stopName[-12:])
     # A bounded number of chunks is out at once, so that the partial results
     # waiting for an earlier chunk stay few.
     window = max(4, 2 * sum(client.nthreads().values()))
@@ -98,10 +98,16 @@ def _run(kind, graph, client, chunk, threads, progress):
                 submit()
             if progress is not None:
                 progress(done, n)
-    except BaseException:
-        stop.set()  # running tasks stop at their next progress check
-        client.cancel(list(pending.futures) + [shipped], force=True)
-        raise
+    except BaseException as error:
+        failure = reported(error, client, shipped)
+        try:
+            stop.set()  # running tasks stop at their next progress check
+            client.cancel(list(pending.futures) + [shipped], force=True)
+        except Exception:
+            # A clean-up that fails (it does once the client is closed) is
+            # chained to the failure, as its context, never put in its place.
+            raise failure
+        raise failure
     finally:
         pending.clear()
     client.cancel([shipped])
@@ -119,7 +125,11 @@ def betweennessCentrality(graph, client, *, chunk=None, threads=1, progress=None
     progress(done, total): called in this process with the sources done and
     V as chunks finish. Ctrl-C or an exception raised by progress cancels
     the tasks still to run and stops the running ones at their next progress
-    check; an exception of a task reaches the caller."""
+    check; an exception of a task reaches the caller. Workers that die, all
+    of them included, change nothing: the scheduler makes the graph again.
+    Raises distributed's ClosedClientError when the client is closed during
+    the run, RuntimeError when the cluster lost the graph's copies and
+    cannot make them again (it was restarted)."""
     return _run("betweenness", graph, client, chunk, threads, progress)
 
 
