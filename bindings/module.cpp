@@ -14,12 +14,12 @@
 namespace py = pybind11;
 using namespace tarvel_python;
 
-// Whether this thread's PyGILState thread state is the one running: it is
-// not in a subinterpreter that CPython 3.8 to 3.11 started on a thread of
-// another interpreter, and there the interpreter lock that PyGILState_Ensure
-// (pybind11's, ours) waits for is held by this very thread: the import
-// would wait for ever. 3.12 and later move that state along with the
-// running one.
+// Whether this thread's PyGILState thread state is the running one. Before
+// CPython 3.12 it is not in a subinterpreter run on a thread that already
+// has a state in another interpreter (the main thread, under
+// _xxsubinterpreters.run_string): PyGILState_Ensure there (pybind11's, ours)
+// waits for ever for the interpreter lock this very thread holds. 3.12 and
+// later move that state along with the running one.
 static bool gilStateIsCurrent() {
     if (PyGILState_GetThisThreadState() == PyThreadState_Get()) return true;
     PyErr_SetString(PyExc_ImportError,
