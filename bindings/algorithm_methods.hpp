@@ -410,11 +410,11 @@ inline PyObject* shortestPath(PyObject* self, PyObject* const* args, Py_ssize_t 
     }
     PyObject* heuristic = given[3];
     return onGraph(self, [&](auto& shared) -> py::object {
-        if (start == goal) {  // nothing looked up, nothing searched
-            return py::reinterpret_steal<py::list>(Py_BuildValue("[N]", PyUnicode_DecodeUTF8(
-                                                                            start.data(),
-                                                                            static_cast<Py_ssize_t>(start.size()),
-                                                                            "surrogateescape")));
+        if (start == goal) {  // nothing looked up, nothing searched; a name that is not UTF-8 raises, as everywhere
+            PyObject* path = Py_BuildValue(
+                "[N]", PyUnicode_DecodeUTF8(start.data(), static_cast<Py_ssize_t>(start.size()), nullptr));
+            if (path == nullptr) throw py::error_already_set();
+            return py::reinterpret_steal<py::list>(path);
         }
         tarvel::checkMethod(method);
         const Read g(shared);

@@ -126,16 +126,16 @@ inline bool nameArgument(const char* method, const char* what, PyObject* object,
     return false;
 }
 
-// A flag: True or False, None as False, or an object with a truth value of
-// a number (numpy's booleans); anything else is refused, as a string or a
-// list would be true by accident.
+// A flag: True or False, None as False, or any object with a truth value
+// of the number protocol (an int, a float, numpy's booleans); anything else
+// is refused, as a string or a list would be true by accident.
 inline bool flagArgument(const char* method, const char* what, PyObject* object, bool& flag) {
     if (object == Py_True || object == Py_False || object == Py_None) {
         flag = object == Py_True;
         return true;
     }
     PyNumberMethods* number = Py_TYPE(object)->tp_as_number;
-    if (number != nullptr && number->nb_bool != nullptr && !PyFloat_Check(object)) {
+    if (number != nullptr && number->nb_bool != nullptr) {
         const int truth = number->nb_bool(object);
         if (truth < 0) return false;
         flag = truth != 0;

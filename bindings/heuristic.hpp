@@ -10,8 +10,9 @@
 namespace tarvel_python {
 
 // Calls the heuristic for nodes u, v: the names as str, the result as a
-// double (float, int, or anything with __float__); a result that is not a
-// number raises RuntimeError, an exception of the callable passes through.
+// double (float, int, or anything with __float__ or __index__). A result
+// without either is not a number: RuntimeError; what the callable or the
+// result's own conversion raises (KeyboardInterrupt too) passes through.
 template <class W>
 class CallHeuristic {
 public:
@@ -44,18 +45,15 @@ public:
 
 private:
     static double toDouble(PyObject* result) {
-        double value = PyFloat_AsDouble(result);
-        if (value == -1.0 && PyErr_Occurred()) {
-            PyErr_Clear();
-            PyObject* number = PyNumber_Check(result) ? PyNumber_Float(result) : nullptr;
-            PyErr_Clear();
-            if (number == nullptr) {
-                throw std::runtime_error(std::string("the heuristic returned a ") + Py_TYPE(result)->tp_name +
-                                         ", which is not a number");
-            }
-            value = PyFloat_AS_DOUBLE(number);
-            Py_DECREF(number);
+        // complex has a __float__ that always raises before 3.10: not a number on every version.
+        const PyNumberMethods* number = Py_TYPE(result)->tp_as_number;
+        if (number == nullptr || (number->nb_float == nullptr && number->nb_index == nullptr) ||
+            PyComplex_CheckExact(result)) {
+            throw std::runtime_error(std::string("the heuristic returned a ") + Py_TYPE(result)->tp_name +
+                                     ", which is not a number");
         }
+        const double value = PyFloat_AsDouble(result);
+        if (value == -1.0 && PyErr_Occurred()) throw py::error_already_set();
         return value;
     }
 

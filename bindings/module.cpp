@@ -14,7 +14,39 @@
 namespace py = pybind11;
 using namespace tarvel_python;
 
-PYBIND11_MODULE(tarvel, m) {
+// Whether this thread's PyGILState thread state is the running one. Before
+// CPython 3.12 it is not in a subinterpreter run on a thread that already
+// has a state in another interpreter (the main thread, under
+// _xxsubinterpreters.run_string): PyGILState_Ensure there (pybind11's, ours)
+// waits for ever for the interpreter lock this very thread holds. 3.12 and
+// later move that state along with the running one.
+static bool gilStateIsCurrent() {
+    if (PyGILState_GetThisThreadState() == PyThreadState_Get()) return true;
+    PyErr_SetString(PyExc_ImportError,
+                    "tarvel cannot be imported here: subinterpreters are not supported on this Python (the "
+                    "interpreter lock's per-thread state belongs to another interpreter); import it in the main "
+                    "interpreter");
+    return false;
+}
+
+// The module's entry point, PYBIND11_MODULE's own with the check above made
+// before pybind11 first takes the interpreter lock.
+static int pybind11_exec_tarvel(PyObject*);
+extern "C" PYBIND11_EXPORT PyObject* PyInit_tarvel() {
+    PYBIND11_CHECK_PYTHON_VERSION
+    if (!gilStateIsCurrent()) return nullptr;
+    try {
+        py::detail::ensure_internals();
+        static py::detail::slots_array slots = py::detail::init_slots(&pybind11_exec_tarvel);
+        static PyModuleDef definition{PyModuleDef_HEAD_INIT, "tarvel", nullptr, 0, nullptr, slots.data(),
+                                      nullptr, nullptr, nullptr};
+        return PyModuleDef_Init(&definition);
+    }
+    PYBIND11_CATCH_INIT_EXCEPTIONS
+    return nullptr;
+}
+
+PYBIND11_MODULE_EXEC(tarvel, m) {
     mainThread = py::module_::import("threading").attr("main_thread")().attr("ident").cast<unsigned long>();
     if (!addEdgeType(m.ptr())) throw py::error_already_set();
 

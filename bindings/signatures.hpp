@@ -48,12 +48,40 @@ inline std::string parameterText(const char* doc, bool& hasSelf) {  // or of the
     return text;
 }
 
+// A subclass of inspect.Signature that leaves out Signature's check that
+// no parameter without a default follows one with a default, for the one
+// parameter list that has one: shortestPath(start, goal, method=A_STAR,
+// heuristic, *, consistent=False), whose heuristic must be given (by
+// position or keyword) while method may be left out when heuristic comes
+// by keyword. That list is what the method accepts, and bind() agrees with
+// it call for call; giving heuristic a default, or taking method's away,
+// would make inspect describe calls the method refuses, or refuse calls it
+// accepts. inspect derives the signature of a bound method or a
+// functools.partial with type(signature)(...), so those keep the class and
+// the list.
+inline PyObject* orderFreeSignatureType(PyObject* signatureType) {
+    static const char source[] =
+        "class Signature(base):\n"
+        "    \"An inspect.Signature that may hold a required parameter after a defaulted one.\"\n"
+        "    __slots__ = ()\n"
+        "    def __init__(self, parameters=None, *, return_annotation=base.empty, __validate_parameters__=False):\n"
+        "        super().__init__(parameters, return_annotation=return_annotation,\n"
+        "                         __validate_parameters__=False)\n";
+    PyObject* names = Py_BuildValue("{sOsssO}", "__builtins__", PyEval_GetBuiltins(), "__name__", "tarvel", "base",
+                                    signatureType);
+    if (names == nullptr) return nullptr;
+    PyObject* done = PyRun_String(source, Py_file_input, names, names);
+    PyObject* made = done != nullptr ? PyDict_GetItemString(names, "Signature") : nullptr;  // borrowed
+    Py_XINCREF(made);
+    Py_XDECREF(done);
+    Py_DECREF(names);
+    return made;
+}
+
 // inspect.Signature for "a, /, b=expr, *, c=expr" (with `self` first for
 // a method whose text leaves it out); defaults evaluated with the module's
-// names (and the module as `tarvel`) before the built-ins. Signature checks
-// that no parameter without a default follows one with a default; one
-// parameter does (shortestPath's heuristic, required after method=A_STAR),
-// so that check is left out: the text is the callable's own documentation.
+// names (and the module as `tarvel`) before the built-ins. A list with a
+// required parameter after a defaulted one gets the class above.
 inline PyObject* build(const char* doc, bool method, PyObject* module) {
     bool hasSelf = false;
     std::string text = parameterText(doc, hasSelf);
@@ -72,6 +100,7 @@ inline PyObject* build(const char* doc, bool method, PyObject* module) {
     long kind = 0;  // POSITIONAL_ONLY until "/" or "*" says otherwise
     const bool positionalOnly = text.find('/') != std::string::npos;
     if (!positionalOnly) kind = 1;  // POSITIONAL_OR_KEYWORD
+    bool defaulted = false, requiredAfterDefault = false;
     std::size_t at = 0;
     while (ok && at <= text.size() && !text.empty()) {
         std::size_t end = text.find(',', at);
@@ -98,6 +127,8 @@ inline PyObject* build(const char* doc, bool method, PyObject* module) {
                 break;
             }
         }
+        if (value != nullptr) defaulted = true;
+        else if (defaulted && kind != 3) requiredAfterDefault = true;
         PyObject* kindValue = PyLong_FromLong(kind);
         PyObject* args = Py_BuildValue("(sN)", name.c_str(), kindValue);
         PyObject* kwargs = value != nullptr ? Py_BuildValue("{sN}", "default", value) : PyDict_New();
@@ -110,11 +141,9 @@ inline PyObject* build(const char* doc, bool method, PyObject* module) {
     }
     PyObject* result = nullptr;
     if (ok) {
-        PyObject* args = PyTuple_Pack(1, parameters);
-        PyObject* kwargs = Py_BuildValue("{sO}", "__validate_parameters__", Py_False);
-        if (args != nullptr && kwargs != nullptr) result = PyObject_Call(signatureType, args, kwargs);
-        Py_XDECREF(args);
-        Py_XDECREF(kwargs);
+        PyObject* type = requiredAfterDefault ? orderFreeSignatureType(signatureType) : signatureType;
+        if (type != nullptr) result = PyObject_CallFunctionObjArgs(type, parameters, nullptr);
+        if (requiredAfterDefault) Py_XDECREF(type);
     }
     Py_XDECREF(parameters);
     Py_XDECREF(globals);

@@ -3,6 +3,7 @@ family of operations once, on graphs whose answers are worked out by hand.
 Exits 1 naming what differs."""
 import os
 import platform
+import subprocess
 import sys
 import tempfile
 
@@ -23,6 +24,31 @@ try:
 except ValueError as error:
     refused = str(error)
 
+# In a subinterpreter that shares the main interpreter's lock: imported on
+# 3.12 and later, refused before (where importing would wait for ever).
+SUBINTERPRETER = """
+import sys
+try:
+    import _interpreters as interpreters
+    interpreter = interpreters.create("legacy")
+except ImportError:
+    import _xxsubinterpreters as interpreters
+    interpreter = interpreters.create(**({"isolated": False} if sys.version_info >= (3, 12) else {}))
+interpreters.run_string(interpreter, '''if True:
+    import os
+    try:
+        import tarvel
+        os.write(1, repr(tarvel.Graph(True).shortestPath("a", "a", tarvel.BFS, None)).encode())
+    except ImportError as error:
+        os.write(1, b"refused" if "subinterpreters are not supported" in str(error) else str(error).encode())
+''')
+"""
+try:
+    subinterpreter = subprocess.run([sys.executable, "-c", SUBINTERPRETER], capture_output=True, text=True,
+                                    timeout=60).stdout
+except subprocess.TimeoutExpired:
+    subinterpreter = "waited for a minute"
+
 
 def triples(edges):
     return [(e.getSource(), e.getDestination(), e.getWeight()) for e in edges]
@@ -41,6 +67,7 @@ checks = {
     "neighbors": (one_way.neighbors("y"), [("x", 2), ("z", 3)]),
     "save and load": (triples(loaded.edges()), triples(g.edges())),
     "repr": (repr(g), "<tarvel.Graph undirected, 4 nodes, 4 edges>"),
+    "subinterpreter": (subinterpreter, "['a']" if sys.version_info >= (3, 12) else "refused"),
 }
 failed = ["%s: %r, not %r" % (name, got, expected) for name, (got, expected) in checks.items() if got != expected]
 print("smoke run on Python %s: %d of %d checks hold" % (platform.python_version(), len(checks) - len(failed),

@@ -130,3 +130,27 @@ def test_scores_of_some_nodes_and_from_some_sources():
         g.closenessCentrality(nodes=["1", "x"])
     with pytest.raises(TypeError):
         g.closenessCentrality(nodes="12")
+
+
+def test_integer_arguments_out_of_range_raise_overflow_error(make):
+    g = make(True, "ab", [("a", "b", 1)])
+    index = type("Index", (), {"__init__": lambda self, v: setattr(self, "v", v), "__index__": lambda self: self.v})
+    for method in (g.katzCentrality, g.incomingKatzCentrality):
+        name = method.__name__
+        for value in (2 ** 31, -2 ** 31 - 1, 2 ** 64, -2 ** 100, index(2 ** 31)):
+            with pytest.raises(OverflowError, match=r"^%s\(\): max_iterations .+ is outside the range "
+                                                    r"-2147483648 to 2147483647$" % name):
+                method(max_iterations=value)
+        for value in (2 ** 31 - 1, index(5)):  # the ends of the range are taken
+            assert set(method(max_iterations=value)) == {"a", "b"}
+        for value in (1.0, "5", None):
+            with pytest.raises(TypeError, match="max_iterations must be an int"):
+                method(max_iterations=value)
+    assert g.katzCentrality(max_iterations=-2 ** 31) == g.katzCentrality(max_iterations=0)
+    with pytest.raises(RuntimeError, match="did not converge in -2147483648 iterations"):
+        g.incomingKatzCentrality(max_iterations=-2 ** 31)
+    for weight in (2 ** 31, -2 ** 31 - 1):  # as integer weights
+        with pytest.raises(OverflowError):
+            tarvel.Edge("a", "b", weight)
+        with pytest.raises(OverflowError):
+            g.addEdges([("a", "b", weight)])

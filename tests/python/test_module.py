@@ -4,6 +4,8 @@ import pickle
 import shutil
 import subprocess
 import sys
+from decimal import Decimal
+from fractions import Fraction
 
 import pytest
 
@@ -68,6 +70,78 @@ def test_accepted_argument_forms(make):
     assert g.hasNode("raw") and g.hasNode(bytearray(b"raw"))
     assert g.shortestPath("a", "b", tarvel.BFS, None) == ["a", "b"]
     assert g.shortestPath(start="a", goal="b", heuristic=lambda u, v: 0.0) == ["a", "b"]
+
+
+def test_flags_take_any_truth_value_of_the_number_protocol():
+    try:
+        import numpy
+        arrays = (numpy.bool_(True), numpy.float64(0.0))
+    except ImportError:
+        arrays = ()
+    g = tarvel.Graph(False)
+    g.addNodes(["a", "b"])
+    g.addEdge("a", "b", 2)
+    unweighted = g.incomingKatzCentrality(normalized=False)
+    for value in (2.5, 0.0, -0.0, 1e-300, float("nan"), 2, 0, None, True, False, Fraction(1, 2), Decimal(0),
+                  *arrays):
+        expected = "directed" if value else "undirected"
+        assert repr(tarvel.Graph(value)).startswith("<tarvel.Graph %s," % expected), value
+        assert repr(tarvel.Graph(directed=value, weightType=float)).startswith("<tarvel.Graph %s," % expected)
+        weighted = g.incomingKatzCentrality(weighted=value, normalized=False)
+        assert (weighted != unweighted) == bool(value), value
+        assert (g.incomingKatzCentrality(normalized=value) != unweighted) == bool(value), value
+    for value in ("yes", "", b"", [], [1], {}, object()):
+        with pytest.raises(TypeError, match="^Graph\\(\\): directed must be a bool, not "):
+            tarvel.Graph(value)
+        with pytest.raises(TypeError, match="weighted must be a bool"):
+            g.incomingKatzCentrality(weighted=value)
+
+
+SUBINTERPRETER = r"""
+import sys
+try:
+    import _interpreters as interpreters  # 3.13
+    def create():
+        return interpreters.create("legacy")  # shares the main interpreter's lock, as older versions do
+except ImportError:
+    import _xxsubinterpreters as interpreters
+    def create():  # 3.12's default is an interpreter of its own lock, which pybind11 modules refuse
+        return interpreters.create(**({"isolated": False} if sys.version_info >= (3, 12) else {}))
+if sys.argv[1] == "main-first":
+    import tarvel
+    assert tarvel.Graph(True).shortestPath("a", "a", tarvel.BFS, None) == ["a"]
+failure = interpreters.run_string(create(), '''if True:
+    try:
+        import tarvel
+        g = tarvel.Graph(True)
+        g.addNodes(["a", "b"])
+        g.addEdge("a", "b", 2)
+        outcome = "works: %%r" %% g.distances("a")
+    except ImportError as error:
+        outcome = "ImportError: %%s" %% error
+    open(%r, "w").write(outcome)
+''' % sys.argv[2])
+assert failure is None, failure  # 3.13 returns what the script raised
+import tarvel
+print(open(sys.argv[2]).read())
+print(tarvel.Graph(False).shortestPath("x", "x", tarvel.BFS, None))
+"""
+
+
+@pytest.mark.parametrize("order", ["main-first", "subinterpreter-first"])
+def test_subinterpreters_import_the_module_or_refuse_it_without_waiting(order, tmp_path):
+    # Before 3.12 a subinterpreter started on the main thread leaves that
+    # thread's PyGILState state in the main interpreter: importing there
+    # would wait for ever for the interpreter lock its own thread holds.
+    done = subprocess.run([sys.executable, "-c", SUBINTERPRETER, order, str(tmp_path / "outcome")],
+                          capture_output=True, text=True, timeout=60)
+    assert done.returncode == 0, done.stderr[-3000:]
+    outcome, main = done.stdout.splitlines()
+    if sys.version_info >= (3, 12):
+        assert outcome == "works: {'a': 0, 'b': 2}"
+    else:
+        assert outcome.startswith("ImportError: tarvel cannot be imported here: subinterpreters are not supported")
+    assert main == "['x']"
 
 
 def test_edge_record():

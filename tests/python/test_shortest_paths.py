@@ -1,5 +1,7 @@
 """shortestPath: the front end, the five searches, their tie orders and errors."""
 import random
+from decimal import Decimal
+from fractions import Fraction
 
 import networkx as nx
 import pytest
@@ -20,6 +22,18 @@ def test_equal_names_return_the_start_without_looking(make):
         assert g.shortestPath("a", "a", method, never) == ["a"]
         assert g.shortestPath("ghost", "ghost", method, never) == ["ghost"]
     assert not g.hasNode("ghost")
+
+
+def test_equal_names_that_are_not_utf8_raise_the_decoding_error(make):
+    g = make(True, [b"\xfe", "a"], [(b"\xfe", "a")])
+    for method in METHODS:
+        for name in (b"\xfe", bytearray(b"\xfe"), b"ok\xff"):  # a node, the same as bytearray, no node
+            with pytest.raises(UnicodeDecodeError) as raised:
+                g.shortestPath(name, name, method, None)
+            assert (raised.value.encoding, raised.value.object) == ("utf-8", bytes(name))
+        assert g.shortestPath(b"a", bytearray(b"a"), method, zero) == ["a"]
+    with pytest.raises(UnicodeDecodeError):  # as for a path through the node
+        g.shortestPath(b"\xfe", "a", tarvel.BFS, None)
 
 
 def test_unknown_names_and_methods(make):
@@ -114,6 +128,27 @@ def test_heuristic_failures(make):
     with pytest.raises(RuntimeError):
         g.shortestPath("a", "b", tarvel.A_STAR, None)
     assert g.shortestPath("c", "a", tarvel.A_STAR, None) == []
+    # A result that is no number (complex included, on every version) is refused;
+    # what a result's own conversion raises passes through as it is.
+    for result in ("far", None, object(), 1j, [1.0]):
+        with pytest.raises(RuntimeError, match="^the heuristic returned a %s, which is not a number$"
+                           % type(result).__name__):
+            g.shortestPath("a", "b", tarvel.A_STAR, lambda u, v: result)
+
+    def raising(error, method):
+        def fail(self):
+            raise error
+        return type("Raises" + method, (), {method: fail})()
+
+    for error in (KeyboardInterrupt(), ZeroDivisionError("mine"), MemoryError()):
+        for method in ("__float__", "__index__"):
+            with pytest.raises(type(error)) as raised:
+                g.shortestPath("a", "b", tarvel.A_STAR, lambda u, v: raising(error, method))
+            assert raised.value is error
+    for result in (Fraction(1, 3), Decimal("0.5"), True, type("Index", (), {"__index__": lambda self: 2})()):
+        assert g.shortestPath("a", "b", tarvel.A_STAR, lambda u, v: result) == ["a", "b"]
+    with pytest.raises(OverflowError, match="too large"):  # int's own __float__
+        g.shortestPath("a", "b", tarvel.A_STAR, lambda u, v: 10 ** 400)
     with pytest.raises(ValueError, match="^the heuristic returned NaN for a and b$"):
         g.shortestPath("a", "b", tarvel.A_STAR, lambda u, v: float("nan"))
     assert g.shortestPath("a", "b", tarvel.A_STAR, lambda u, v: float("inf")) == ["a", "b"]

@@ -1,5 +1,6 @@
 """inspect reads every public callable's signature, and it agrees with the stubs."""
 import ast
+import functools
 import inspect
 import os
 import pickle
@@ -102,3 +103,57 @@ def test_signed_methods_behave_as_the_builtins_they_wrap():
 
     assert list(inspect.signature(Named).parameters) == ["name", "directed"]
     assert Named("roads").shortestPath("a", "a", tarvel.BFS, None) == ["a"]
+
+
+def bound_callables():
+    for instance in (tarvel.Graph(False), tarvel.Edge("a", "b", 1)):
+        cls = type(instance)
+        for name in dir(cls):
+            if not name.startswith("_") and callable(getattr(cls, name)):
+                static = isinstance(inspect.getattr_static(cls, name), staticmethod)
+                yield cls.__name__, name, getattr(instance, name), not static
+
+
+@pytest.mark.parametrize("owner,name,method,bound", list(bound_callables()),
+                         ids=lambda v: v if isinstance(v, str) else "")
+def test_bound_methods_and_partials_show_the_signature_without_self(owner, name, method, bound):
+    unbound = list(inspect.signature(getattr(getattr(tarvel, owner), name)).parameters.values())
+    expected = unbound[1:] if bound else unbound
+    assert list(inspect.signature(method).parameters.values()) == expected
+    assert list(inspect.signature(functools.partial(method)).parameters.values()) == expected
+    if expected and expected[0].kind != inspect.Parameter.KEYWORD_ONLY:
+        assert list(inspect.signature(functools.partial(method, "x")).parameters.values()) == expected[1:]
+
+
+def test_shortest_path_signature_binds_exactly_the_calls_the_method_takes():
+    g = tarvel.Graph(False)
+    g.addNodes(["a", "b"])
+    g.addEdge("a", "b", 1)
+    h = lambda u, v: 0.0  # noqa: E731
+    calls = [
+        ((), {}), (("a",), {}), (("a", "b"), {}), (("a", "b", tarvel.BFS), {}),
+        (("a", "b", tarvel.BFS, h), {}), (("a", "b", tarvel.BFS, h, True), {}),
+        (("a", "b"), {"heuristic": h}), (("a", "b"), {"method": tarvel.BFS, "heuristic": h}),
+        (("a", "b", tarvel.BFS), {"heuristic": h}), (("a", "b", tarvel.BFS, h), {"method": tarvel.BFS}),
+        (("a", "b"), {"method": tarvel.BFS}), (("a",), {"goal": "b", "heuristic": h, "consistent": True}),
+        ((), {"start": "a", "goal": "b", "heuristic": h}), (("a", "b", tarvel.BFS, h), {"heuristic": h}),
+        (("a", "b"), {"heuristic": h, "weight": 1}), (("a", "b"), {"heuristic": h, "consistent": False}),
+    ]
+
+    def accepts(function, args, kwargs):
+        try:
+            function(*args, **kwargs)
+        except TypeError:
+            return False
+        return True
+
+    for fixed, method in (((), g.shortestPath), (("a",), functools.partial(g.shortestPath, "a"))):
+        signature = inspect.signature(method)
+        assert str(signature) == "(%sgoal, method=%r, heuristic, *, consistent=False)" % (
+            "" if fixed else "start, ", tarvel.A_STAR)
+        for args, kwargs in calls:
+            if fixed and (args[:1] != fixed or "start" in kwargs):
+                continue
+            taken = accepts(method, args[len(fixed):], kwargs)
+            assert taken == accepts(signature.bind, args[len(fixed):], kwargs), (args, kwargs)
+    assert sum(accepts(g.shortestPath, *call) for call in calls) == 7
