@@ -66,8 +66,12 @@ inline int init(PyObject* self, PyObject* args, PyObject* kwargs) {
     static const Signature signature{"Graph", {"directed", "weightType"}, 0, 1, 1};
     PyObject* given[2];
     bool directed = false, floating = false;
-    if (!parseTupleArguments(signature, args, kwargs, given) || !flagArgument("Graph", "directed", given[0], directed) ||
-        !weightTypeArgument("Graph", given[1], floating)) {
+    if (!parseTupleArguments(signature, args, kwargs, given)) return -1;
+    // Held while they are converted: `Graph(**d)` passes d itself, which
+    // the flag's truth value may empty.
+    const py::object held[2] = {py::reinterpret_borrow<py::object>(given[0]),
+                                py::reinterpret_borrow<py::object>(given[1])};
+    if (!flagArgument("Graph", "directed", given[0], directed) || !weightTypeArgument("Graph", given[1], floating)) {
         return -1;
     }
     if (object->graph != nullptr) {  // made meanwhile by code the flag's truth value ran

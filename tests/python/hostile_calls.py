@@ -150,6 +150,29 @@ def init_called_again_by_an_argument():
     assert repr(graph) == "<tarvel.Graph directed, float weights, 0 nodes, 0 edges>", repr(graph)
 
 
+def keyword_dict_emptied_by_an_argument():
+    """Graph(**d) passes d itself to __init__: the flag's truth value
+    empties it, freeing weightType's object, which the error then names."""
+    class Flag(int):
+        def __bool__(self):
+            given.clear()
+            return True
+
+    class Kind:
+        def __repr__(self):
+            return "<a kind>"
+
+    given = {"directed": Flag(1), "weightType": Kind()}
+    try:
+        tarvel.Graph(**given)  # not through a function: that would pass a copy of the dict
+    except TypeError as error:
+        assert str(error) == "Graph(): weightType must be int or float, not <a kind>", error
+    else:
+        raise AssertionError("Graph() accepted weightType=Kind()")
+    given = {"directed": Flag(1), "weightType": float}
+    assert repr(tarvel.Graph(**given)) == "<tarvel.Graph directed, float weights, 0 nodes, 0 edges>"
+
+
 # --- __setstate__ inside a call of the same graph --------------------------
 
 def _state(weight_type, names, edges, directed=False):
@@ -303,6 +326,7 @@ SCENARIOS = [
     weight_deleted_by_its_own_index,
     per_node_value_deleted_by_its_own_float,
     init_called_again_by_an_argument,
+    keyword_dict_emptied_by_an_argument,
     setstate_inside_a_write,
     setstate_racing_a_write,
     setstate_racing_a_read,
