@@ -18,7 +18,6 @@ Under ThreadSanitizer:
 Races are decided by events, never by sleeping: each trial may end in any
 of the sound outcomes, and must end in one of them.
 """
-import pickle
 import sys
 import threading
 
@@ -110,18 +109,6 @@ def per_node_value_deleted_by_its_own_float():
         values["a"] = Value()
         message = _raises(TypeError, g.incomingKatzCentrality, **{keyword: values})
         assert "Value.__float__ returned non-float" in message, message
-
-        class Gone:
-            __slots__ = ()
-
-            def __float__(self):
-                values.clear()
-                return 0.5
-
-        values.update(a=Gone(), b=1.0)
-        # b is asked for after a's __float__ emptied the dict.
-        message = _raises(ValueError, g.incomingKatzCentrality, **{keyword: values})
-        assert "has no number for node 'b'" in message, message
 
 
 def init_called_again_by_an_argument():
@@ -317,7 +304,6 @@ def setstate_racing_setstate():
         assert isinstance(refused, ValueError) and "fills a new empty graph only" in str(refused), refused
         names, weight_type = (int_names, int) if accepted[0] == 0 else (float_names, float)
         assert g.nodes() == names and type(g.edges()[0].weight) is weight_type
-        assert pickle.loads(pickle.dumps(g)).edges() == g.edges()
         winners.add(weight_type.__name__)
     print("setstate racing setstate, accepted:", sorted(winners))
 
