@@ -244,15 +244,16 @@ bool perNodeArgument(const Read<W>& g, const char* what, PyObject* object, std::
     }
     for (tarvel::NodeIndex i = 0; i < n; ++i) {
         const auto name = py::reinterpret_steal<py::object>(g.name(i));
-        PyObject* found = PyDict_GetItemWithError(object, name.ptr());
-        if (found == nullptr) {
+        // Held while it is converted: its __float__ may take it out of the dict.
+        const auto found = py::reinterpret_borrow<py::object>(PyDict_GetItemWithError(object, name.ptr()));
+        if (!found) {
             if (!PyErr_Occurred()) {
                 PyErr_Format(PyExc_ValueError, "incomingKatzCentrality(): %s has no number for node %R", what,
                              name.ptr());
             }
             return false;
         }
-        if (!doubleArgument("incomingKatzCentrality", what, found, values[i])) return false;
+        if (!doubleArgument("incomingKatzCentrality", what, found.ptr(), values[i])) return false;
     }
     return true;
 }

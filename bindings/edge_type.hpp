@@ -96,11 +96,11 @@ inline PyObject* nameObject(PyObject* argument, const char* what) {
 
 // Edge's weight: an int in the 32-bit range (bool as 1 or 0, anything with
 // __index__), or a finite float.
-inline bool weightOf(PyObject* object, EdgeObject* edge) {
+inline bool weightOf(PyObject* object, WeightBits& weight) {
     if (PyFloat_Check(object)) {
         double real = 0.0;
         if (!weightArgument(object, real)) return false;
-        edge->weight = WeightBits::of(real);
+        weight = WeightBits::of(real);
         return true;
     }
     if (!PyIndex_Check(object)) {
@@ -109,7 +109,7 @@ inline bool weightOf(PyObject* object, EdgeObject* edge) {
     }
     int whole = 0;
     if (!weightArgument(object, whole)) return false;
-    edge->weight = WeightBits::of(whole);
+    weight = WeightBits::of(whole);
     return true;
 }
 
@@ -128,13 +128,19 @@ inline int init(PyObject* self, PyObject* args, PyObject* kwargs) {
                      PyTuple_GET_SIZE(args));
         return -1;
     }
-    if (!weightOf(PyTuple_GET_ITEM(args, 2), edge)) return -1;  // first: it may run Python code
+    WeightBits weight = WeightBits::of(0);
+    if (!weightOf(PyTuple_GET_ITEM(args, 2), weight)) return -1;  // first: it may run Python code
+    if (edge->source != nullptr) {  // made meanwhile by code the weight's __index__ ran
+        PyErr_SetString(PyExc_TypeError, "Edge.__init__() was called on an edge that already exists");
+        return -1;
+    }
     PyObject* source = nameObject(PyTuple_GET_ITEM(args, 0), "source");
     PyObject* destination = source == nullptr ? nullptr : nameObject(PyTuple_GET_ITEM(args, 1), "destination");
     if (destination == nullptr) {
         Py_XDECREF(source);
         return -1;
     }
+    edge->weight = weight;
     edge->source = source;
     edge->destination = destination;
     return 0;

@@ -24,6 +24,24 @@ struct GraphObject {
     PyObject_HEAD
     AnyGraph* graph;  // nullptr until __init__ ran
     PyObject* weakrefs;
+    // The calls of the graph's methods running now, on every thread, each
+    // counted for its whole length (also while it runs Python code or has
+    // released the interpreter lock). Each holds a reference into *graph,
+    // so __setstate__ replaces it only while this is 0. Touched holding the
+    // interpreter lock.
+    Py_ssize_t calls;
+};
+
+// One running call of `self`'s methods, for the length of a scope.
+class InCall {
+public:
+    explicit InCall(PyObject* self) : object(reinterpret_cast<GraphObject*>(self)) { ++object->calls; }
+    ~InCall() { --object->calls; }
+    InCall(const InCall&) = delete;
+    InCall& operator=(const InCall&) = delete;
+
+private:
+    GraphObject* object;
 };
 
 inline PyTypeObject GraphType = {PyVarObject_HEAD_INIT(nullptr, 0)};
@@ -63,6 +81,7 @@ template <class Body>
 PyObject* onGraph(PyObject* self, Body&& body) noexcept {
     AnyGraph* graph = graphOf(self);
     if (graph == nullptr) return nullptr;
+    const InCall call(self);
     try {
         return std::visit(
             [&](auto& shared) -> PyObject* {

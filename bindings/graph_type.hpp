@@ -66,8 +66,16 @@ inline int init(PyObject* self, PyObject* args, PyObject* kwargs) {
     static const Signature signature{"Graph", {"directed", "weightType"}, 0, 1, 1};
     PyObject* given[2];
     bool directed = false, floating = false;
-    if (!parseTupleArguments(signature, args, kwargs, given) || !flagArgument("Graph", "directed", given[0], directed) ||
-        !weightTypeArgument("Graph", given[1], floating)) {
+    if (!parseTupleArguments(signature, args, kwargs, given)) return -1;
+    // Held while they are converted: `Graph(**d)` passes d itself, which
+    // the flag's truth value may empty.
+    const py::object held[2] = {py::reinterpret_borrow<py::object>(given[0]),
+                                py::reinterpret_borrow<py::object>(given[1])};
+    if (!flagArgument("Graph", "directed", given[0], directed) || !weightTypeArgument("Graph", given[1], floating)) {
+        return -1;
+    }
+    if (object->graph != nullptr) {  // made meanwhile by code the flag's truth value ran
+        PyErr_SetString(PyExc_TypeError, "Graph.__init__() was called on a graph that already exists");
         return -1;
     }
     try {
@@ -191,32 +199,56 @@ inline PyObject* reduce(PyObject* self, PyObject*) {
     });
 }
 
+// Whether the graph of `object` may be replaced by __setstate__: empty, held
+// by no read, and inside no call but `running` (the __setstate__'s own).
+inline bool fillable(const GraphObject* object, Py_ssize_t running) {
+    return object->calls == running && std::visit(
+                                           [](auto& g) {
+                                               // Acquire: the reads that held the version are done with it.
+                                               const auto& now = *g.version();
+                                               return now.readers.load(std::memory_order_acquire) == 0 &&
+                                                      now.graph.nodeCount() == 0;
+                                           },
+                                           *object->graph);
+}
+
 // Fills a new, empty graph from a pickled form (its weight type included).
+// The form is decoded into a graph of its own, the interpreter lock
+// released; then, holding it, that graph replaces the target's (its name
+// cache included) only if the target is still fillable: a write or a read
+// of another thread meanwhile, or another __setstate__ (which counts as a
+// call while it decodes), makes it refuse, the target unchanged. A call of
+// the target from inside this one (a weight's __index__ during addEdge, a
+// generator given to addEdges) makes the target unfillable for as long as
+// that call runs.
+// Errors: ValueError "__setstate__() fills a new empty graph only"; those
+// of pickled::flagsOf and pickled::read.
 inline PyObject* setState(PyObject* self, PyObject* state) {
-    AnyGraph* graph = graphOf(self);
-    if (graph == nullptr) return nullptr;
+    auto* object = reinterpret_cast<GraphObject*>(self);
+    if (graphOf(self) == nullptr) return nullptr;
     if (!PyBytes_Check(state)) {
         wrongType("__setstate__", "state", "bytes", state);
         return nullptr;
     }
-    const bool fresh = std::visit(
-        [](auto& g) {
-            return readingOn(&g) == nullptr && g.version()->readers.load() == 0 && g.version()->graph.nodeCount() == 0;
-        },
-        *graph);
-    if (!fresh) {
+    const auto refuse = [] {
         PyErr_SetString(PyExc_ValueError, "__setstate__() fills a new empty graph only");
         return nullptr;
-    }
+    };
+    if (!fillable(object, 0)) return refuse();
+    const InCall call(self);
     try {
         const std::string_view bytes(PyBytes_AS_STRING(state), static_cast<std::size_t>(PyBytes_GET_SIZE(state)));
-        if (pickled::flagsOf(bytes) & pickled::FloatWeights) {
-            Store<double> contents = released([&] { return pickled::read<double>(bytes); });
-            graph->emplace<SharedGraph<double>>(std::move(contents));
-        } else {
-            Store<int> contents = released([&] { return pickled::read<int>(bytes); });
-            graph->emplace<SharedGraph<int>>(std::move(contents));
-        }
+        const auto install = [&](auto&& contents) {
+            using W = typename std::remove_reference_t<decltype(contents)>::Weight;
+            SharedGraph<W> fresh(std::move(contents));  // allocated before the target is touched
+            if (!fillable(object, 1)) return false;
+            object->graph->emplace<SharedGraph<W>>(std::move(fresh));  // moves without throwing
+            return true;
+        };
+        const bool installed = (pickled::flagsOf(bytes) & pickled::FloatWeights)
+                                   ? install(released([&] { return pickled::read<double>(bytes); }))
+                                   : install(released([&] { return pickled::read<int>(bytes); }));
+        if (!installed) return refuse();
     } catch (...) {
         raiseCurrent();
         return nullptr;

@@ -26,14 +26,18 @@ namespace networkx_detail {
     throw py::error_already_set();
 }
 
+// What addEdge says of a fractional weight, with the remedy of this call.
+inline const char* const NotAnInteger =
+    "edge %R: weight %R is not an integer: this graph holds integer weights (fromNetworkx(..., weightType=float) "
+    "holds fractional ones)";
+
 // The weight of one edge as a 32-bit integer: an object with __index__ (int,
 // bool, numpy's integers) or a float of integral value.
 inline void weightOf(PyObject* weight, PyObject* edge, int& out) {
     if (PyFloat_Check(weight)) {
         const double value = PyFloat_AS_DOUBLE(weight);
         if (std::isnan(value) || value != std::floor(value)) {
-            raise(PyExc_TypeError, "edge %R: weight %R is not an integer",
-                  edge, weight);
+            raise(PyExc_TypeError, NotAnInteger, edge, weight);
         }
         if (value < INT_MIN || value > INT_MAX) {
             raise(PyExc_OverflowError, "edge %R: weight %R is outside the 32-bit range", edge, weight);
@@ -42,8 +46,7 @@ inline void weightOf(PyObject* weight, PyObject* edge, int& out) {
         return;
     }
     if (!PyIndex_Check(weight)) {
-        raise(PyExc_TypeError, "edge %R: weight %R is not an integer", edge,
-              weight);
+        raise(PyExc_TypeError, NotAnInteger, edge, weight);
     }
     const auto number = py::reinterpret_steal<py::object>(PyNumber_Index(weight));
     if (!number) throw py::error_already_set();
@@ -129,11 +132,13 @@ Store<W> fromNetworkx(py::handle source, py::handle weight, py::handle fallback,
         const auto fields = py::reinterpret_borrow<py::tuple>(item);
         const auto edge = py::reinterpret_steal<py::tuple>(PyTuple_GetSlice(fields.ptr(), 0, last));
         if (!edge) throw py::error_already_set();
-        py::handle given = fallback;
+        // Held while it is converted: its __index__ or __float__ may take it
+        // out of the edge's data.
+        auto given = py::reinterpret_borrow<py::object>(fallback);
         if (!weight.is_none()) {
             PyObject* found = PyDict_GetItemWithError(PyTuple_GET_ITEM(fields.ptr(), last), weight.ptr());
             if (found == nullptr && PyErr_Occurred()) throw py::error_already_set();
-            if (found != nullptr) given = found;
+            if (found != nullptr) given = py::reinterpret_borrow<py::object>(found);
         }
         W value{};
         networkx_detail::weightOf(given.ptr(), edge.ptr(), value);

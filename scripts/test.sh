@@ -9,9 +9,11 @@
 #   4. the Python tests with pytest on CPython 3.8, once against the module
 #      built with the standard library's assertions, then against the
 #      installed module; and graphs shared by reader and writer threads
-#      (tests/python/sharing_stress.py, threads_under_tsan.py) against the
-#      module built with AddressSanitizer + UndefinedBehaviorSanitizer and
-#      against the module built with ThreadSanitizer;
+#      (tests/python/sharing_stress.py, threads_under_tsan.py) and values and
+#      calls that change a graph or an argument under a call
+#      (tests/python/hostile_calls.py) against the module built with
+#      AddressSanitizer + UndefinedBehaviorSanitizer and against the module
+#      built with ThreadSanitizer;
 #   5. the module built from the source distribution on CPython 3.8 to 3.13
 #      in fresh environments, a smoke run on each, and on 3.13 the Python
 #      tests and networkx's own test suite through the tarvel backend
@@ -62,6 +64,9 @@ python -m pip install -q --no-build-isolation --no-deps --target build/py-asan \
 LD_PRELOAD="$(gcc -print-file-name=libasan.so) $(gcc -print-file-name=libstdc++.so)" PYTHONMALLOC=malloc \
     ASAN_OPTIONS="detect_leaks=0 halt_on_error=1" UBSAN_OPTIONS="halt_on_error=1 print_stacktrace=1" \
     PYTHONPATH="$ROOT/build/py-asan" python tests/python/sharing_stress.py 20
+LD_PRELOAD="$(gcc -print-file-name=libasan.so) $(gcc -print-file-name=libstdc++.so)" PYTHONMALLOC=malloc \
+    ASAN_OPTIONS="detect_leaks=0 halt_on_error=1" UBSAN_OPTIONS="halt_on_error=1 print_stacktrace=1" \
+    PYTHONPATH="$ROOT/build/py-asan" python tests/python/hostile_calls.py
 
 echo "== Python threads against the module built with ThreadSanitizer"
 rm -rf build/py-threads
@@ -71,6 +76,8 @@ LD_PRELOAD="$(gcc -print-file-name=libtsan.so)" TSAN_OPTIONS="halt_on_error=1 ex
     PYTHONPATH="$ROOT/build/py-threads" python tests/python/threads_under_tsan.py
 LD_PRELOAD="$(gcc -print-file-name=libtsan.so)" TSAN_OPTIONS="halt_on_error=1 exitcode=66" \
     PYTHONPATH="$ROOT/build/py-threads" python tests/python/sharing_stress.py 20
+LD_PRELOAD="$(gcc -print-file-name=libtsan.so)" TSAN_OPTIONS="halt_on_error=1 exitcode=66" \
+    PYTHONPATH="$ROOT/build/py-threads" python tests/python/hostile_calls.py
 
 echo "== Python tests"
 python -m pytest tests/python -q -p no:cacheprovider

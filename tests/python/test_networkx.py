@@ -50,9 +50,13 @@ def test_tarvel_graphs_keep_their_edges_through_networkx(make):
     assert b"\xff" in again and again.neighbors(b"\xff") == g.neighbors(b"\xff") == [("a", 1), ("a", 1)]
 
 
+FLOAT_HINT = ": this graph holds integer weights (fromNetworkx(..., weightType=float) holds fractional ones)"
+
+
 @pytest.mark.parametrize("graph, edge_data, kind, message", [
-    (nx.Graph, {"weight": 2.5}, TypeError, "edge ('a', 'b'): weight 2.5 is not an integer"),
-    (nx.MultiGraph, {"weight": "3"}, TypeError, "edge ('a', 'b', 0): weight '3' is not an integer"),
+    (nx.Graph, {"weight": 2.5}, TypeError, "edge ('a', 'b'): weight 2.5 is not an integer" + FLOAT_HINT),
+    (nx.MultiGraph, {"weight": "3"}, TypeError, "edge ('a', 'b', 0): weight '3' is not an integer" + FLOAT_HINT),
+    (nx.Graph, {"weight": float("nan")}, TypeError, "edge ('a', 'b'): weight nan is not an integer" + FLOAT_HINT),
     (nx.DiGraph, {"weight": 2 ** 31}, OverflowError,
      "edge ('a', 'b'): weight 2147483648 is outside the 32-bit range"),
     (nx.Graph, {"weight": -1e10}, OverflowError,
