@@ -176,3 +176,27 @@ def test_paths_at_the_end_of_the_double_range():
                     path = f.shortestPath(s, t, method, lambda u, v: 0.0)
                     assert (f.pathWeight(path) if path else None) == lengths[s].get(t), (round_, s, t, method)
     assert overflowed > 100  # the bands make overflowing sums common
+
+
+def test_float_files_take_an_integer_only_when_a_double_holds_it(tmp_path):
+    """One rule for every number written as an integer, of any length:
+    taken when a double holds it exactly, else refused with the message of
+    2**53 + 1. Python's own ints and floats are the judge."""
+    rng = random.Random(53)
+    literals = [2 ** 53 + 1, 2 ** 64 + 1, -2 ** 63 - 1, 10 ** 300, 2 ** 64, -2 ** 64 - 2 ** 12, int(1e300),
+                int(sys.float_info.max), 2 ** 53, 0]
+    for _ in range(60):
+        n = int(random_double(rng))
+        literals += [n, n + 1, n - 1]
+    path = tmp_path / "integers.json"
+    refused = 0
+    for n in literals:
+        path.write_text('{"directed": true, "nodes": ["a"], "edges": [{"src": "a", "dest": "a", "weight": %d}]}' % n)
+        if int(float(n)) == n:
+            assert [e.weight for e in tarvel.Graph.load(path, weightType=float).edges()] == [float(n)], n
+        else:
+            refused += 1
+            with pytest.raises(RuntimeError, match=r"^\[json.exception.out_of_range.406\] weight %d is not exactly "
+                                                   r"representable as an edge weight$" % n):
+                tarvel.Graph.load(path, weightType=float)
+    assert refused > 60
