@@ -284,10 +284,10 @@ def test_float_sums_that_overflow_answer_as_networkx():
     big = sys.float_info.max
     rng = random.Random(1024)
     infinite = 0
-    for round_ in range(40):
+    for round_ in range(80):
         directed = round_ % 2 == 0
         n = rng.randint(2, 9)
-        G = random_graph(rng, directed, n, rng.randint(1, 2 * n), weights=lambda r: r.choice([1.0, 0.5, big, 1e308]))
+        G = random_graph(rng, directed, n, rng.randint(1, 2 * n), weights=lambda r: r.choice([1.0, 0.5, big, 1e308, 0.7 * big]))
         s, t = rng.randrange(n), rng.randrange(n)
         infinite += sum(d == float("inf") for d in nx.single_source_dijkstra_path_length(G, s).values())
         lengths = [("dijkstra_path_length", (G, s, t)), ("single_source_dijkstra_path_length", (G, s)),
@@ -321,4 +321,4 @@ def test_float_sums_that_overflow_answer_as_networkx():
             assert nx.path_weight(G, getattr(nx, name)(G, s, t, backend="tarvel"), "weight") == want, (round_, name)
         want = nx.shortest_path(G, s, method="bellman-ford", weight="weight")
         assert set(nx.shortest_path(G, s, method="bellman-ford", weight="weight", backend="tarvel")) == set(want)
-    assert infinite > 20
+    assert infinite > 15
