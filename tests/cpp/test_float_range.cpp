@@ -2,7 +2,8 @@
 // double, and paths whose sums overflow to +infinity, are paths like any
 // other. The weighted searches against a plain reference that keeps
 // reachability apart from the distance; the tie order among paths of
-// length +infinity; negative weights after an overflow.
+// length +infinity; negative weights after an overflow; spanning trees of
+// edges of the largest double.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -165,4 +166,23 @@ TEST(FloatRange, NegativeWeightsAfterAnOverflowAndTheLargestEdge) {
     }
     EXPECT_EQ(g.shortestPaths("s", ShortestPathAlgo::BELLMAN_FORD).size(), 5u);
     EXPECT_EQ(g.predecessors("s").size(), 4u);
+}
+
+// Prim's keys, Kruskal's order and Borůvka's picks never stand for "no
+// edge": an edge of the largest double joins the tree, and where two lead
+// to a node the lighter one does.
+TEST(FloatRange, SpanningTreesTakeEdgesOfTheLargestDouble) {
+    FG g(false);
+    for (const char* name : {"a", "b", "c", "d"}) g.addNode(name);
+    g.addEdge("a", "b", Max);
+    g.addEdge("b", "c", Max);
+    g.addEdge("a", "c", std::nextafter(Max, 0.0));
+    g.addEdge("c", "d", Max);
+    for (const auto method : {tarvel::MSTAlgo::KRUSKAL, tarvel::MSTAlgo::PRIM, tarvel::MSTAlgo::BORUVKA}) {
+        const auto tree = tarvel::minimumSpanningTree(g.view(), method);
+        ASSERT_EQ(tree.size(), 3u) << static_cast<int>(method);
+        double lighter = 0;
+        for (const auto& e : tree) lighter += e.weight < Max;
+        EXPECT_EQ(lighter, 1.0) << static_cast<int>(method);
+    }
 }
