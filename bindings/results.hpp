@@ -156,8 +156,8 @@ py::dict distanceDict(const Read<W>& g, const tarvel::ShortestPathTree<W>& tree,
     SignalPoll poll;
     for (tarvel::NodeIndex node = 0; node < tree.distance.size(); ++node) {
         poll();
+        if (!tree.reaches(node)) continue;
         const auto d = tree.distance[node];
-        if (d == tarvel::Unreached<W>) continue;
         setByName(g, out, node, hops ? PyLong_FromLongLong(static_cast<long long>(d)) : number(d));
     }
     return out;
@@ -172,7 +172,7 @@ py::dict pathDict(const Read<W>& g, const tarvel::ShortestPathTree<W>& tree) {
     SignalPoll poll;
     tarvel::IndexPath path;
     for (tarvel::NodeIndex node = 0; node < tree.distance.size(); ++node) {
-        if (tree.distance[node] == tarvel::Unreached<W>) continue;
+        if (!tree.reaches(node)) continue;
         path.clear();
         for (tarvel::NodeIndex step = node; step != tarvel::NoNode; step = tree.predecessor[step]) {
             poll();

@@ -112,7 +112,7 @@ public:
         const ShortestPathTree<W> tree = treeFrom(source, method);
         std::vector<std::pair<T, Distance<W>>> out;
         for (NodeIndex i = 0; i < tree.distance.size(); ++i) {
-            if (tree.distance[i] != Unreached<W>) out.emplace_back(name(i), tree.distance[i]);
+            if (tree.reaches(i)) out.emplace_back(name(i), tree.distance[i]);
         }
         return out;
     }
@@ -125,7 +125,7 @@ public:
         const Groups paths = allPaths(tree);
         std::vector<std::pair<T, NameList>> out;
         for (NodeIndex i = 0; i < paths.size(); ++i) {
-            if (tree.distance[i] == Unreached<W>) continue;
+            if (!tree.reaches(i)) continue;
             NameList path;
             path.reserve(paths[i].size());
             for (const NodeIndex node : paths[i]) path.push_back(name(node));

@@ -177,7 +177,10 @@ void saveGraph(const GraphView<T, W>& g, const std::string& filename) {
 // missing "weight", before its "dest" and "src"): FractionalWeight for a
 // weight with a fractional part when W is integral, and the out-of-range
 // error 406 for a weight outside W's range or an integer that a
-// floating-point W cannot hold exactly (both naming the number);
+// floating-point W cannot hold exactly (both naming the number; the rule
+// is one for every literal written as an integer, of any length:
+// 9007199254740993 and 18446744073709551617 are refused by a double graph,
+// 18446744073709551616 is taken);
 // std::out_of_range for an edge naming an unknown node; std::bad_alloc
 // when memory runs out; what the interrupt check throws.
 // Cost: O(V + E) time; memory beyond the graph: a regular file's text once,

@@ -7,7 +7,10 @@
 // there are these searches followed by a walk back from the goal, and the
 // two-node breadth-first search finds the chain of first discoverers that
 // the tree records. No search here depends on a goal, and none stops early,
-// so a reachable negative cycle is reported whatever node is asked about.
+// so a reachable negative cycle is reported whatever node is asked about
+// (except one whose nodes a float search reaches only at an infinite
+// distance, which improves nothing: shortest_paths.hpp). A float sum that
+// overflows still reaches its node, at distance +infinity.
 #pragma once
 
 #include <algorithm>
@@ -29,15 +32,22 @@ namespace tarvel {
 
 // What a search from one source found, one entry per node index.
 // distance: the length of the node's path (edges for breadth-first search,
-// the exact weight in Distance<W> for the weighted searches), 0 for the
-// source, Unreached<W> for a node the source does not reach.
+// the exact weight in Distance<W> for the weighted searches: for float
+// weights the IEEE sum, +infinity where it overflows), 0 for the source,
+// Unreached<W> for a node the source does not reach.
 // predecessor: the node before it on its path; NoNode for the source and
 // for the nodes not reached. Following predecessors from any reached node
 // ends at the source.
+// reaches(node): whether the source reaches the node; told by the
+// predecessor, since a float path's length may equal Unreached<W>
+// (+infinity). O(1).
 template <class W>
 struct ShortestPathTree {
     std::vector<Distance<W>> distance;
     std::vector<NodeIndex> predecessor;
+    NodeIndex source = NoNode;
+
+    bool reaches(NodeIndex node) const noexcept { return node == source || predecessor[node] != NoNode; }
 };
 
 // Breadth-first search from `source` to the end: a node's predecessor is the
@@ -50,7 +60,7 @@ template <class T, class W>
 ShortestPathTree<W> bfsTree(const GraphView<T, W>& g, NodeIndex source) {
     g.checkNode(source);
     const std::size_t n = g.nodeCount();
-    ShortestPathTree<W> tree{std::vector<Distance<W>>(n, Unreached<W>), std::vector<NodeIndex>(n, NoNode)};
+    ShortestPathTree<W> tree{std::vector<Distance<W>>(n, Unreached<W>), std::vector<NodeIndex>(n, NoNode), source};
     tree.distance[source] = Distance<W>{0};
     std::vector<NodeIndex> queue{source};
     queue.reserve(n);
@@ -89,7 +99,7 @@ ShortestPathTree<W> dijkstraTree(const GraphView<T, W>& g, NodeIndex source) {
     detail::SearchState<W> state(g.nodeCount());
     detail::DistanceKeys<W> keys;  // no goal: every reachable node is settled
     detail::bestFirstSearch(g, source, state, detail::GreaterNodeFirst{}, keys);
-    return ShortestPathTree<W>{std::move(state.dist), std::move(state.prev)};
+    return ShortestPathTree<W>{std::move(state.dist), std::move(state.prev), source};
 }
 
 // Bellman-Ford from `source`: passes over every entry in node and adjacency
@@ -109,7 +119,7 @@ ShortestPathTree<W> bellmanFordTree(const GraphView<T, W>& g, NodeIndex source) 
     using D = Distance<W>;
     g.checkNode(source);
     const std::size_t n = g.nodeCount();
-    ShortestPathTree<W> tree{std::vector<D>(n, Unreached<W>), std::vector<NodeIndex>(n, NoNode)};
+    ShortestPathTree<W> tree{std::vector<D>(n, Unreached<W>), std::vector<NodeIndex>(n, NoNode), source};
     std::vector<D>& dist = tree.distance;
     dist[source] = D{0};
     // Distances that leave the 64-bit range: for weights of 32 bits or less
@@ -129,10 +139,12 @@ ShortestPathTree<W> bellmanFordTree(const GraphView<T, W>& g, NodeIndex source) 
         changed = false;
         for (NodeIndex i = 0; i < n; ++i) {
             checkpoint(g.neighbors(i).size() + 1);
-            if (dist[i] == Unreached<W>) continue;  // cannot improve anything
+            // An unreached node cannot improve anything (its predecessor is
+            // read only when the distance leaves the question open).
+            if (dist[i] == Unreached<W> && !tree.reaches(i)) continue;
             for (const auto& entry : g.neighbors(i)) {
                 const D nd = sum(dist[i], entry.weight);
-                if (dist[entry.target] > nd) {
+                if (detail::improves<W>(dist[entry.target], nd, [&] { return tree.reaches(entry.target); })) {
                     dist[entry.target] = nd;
                     tree.predecessor[entry.target] = i;
                     changed = true;
@@ -142,8 +154,9 @@ ShortestPathTree<W> bellmanFordTree(const GraphView<T, W>& g, NodeIndex source) 
     }
     if (changed) {
         for (NodeIndex i = 0; i < n; ++i) {
-            if (dist[i] == Unreached<W>) continue;
+            if (dist[i] == Unreached<W> && !tree.reaches(i)) continue;
             for (const auto& entry : g.neighbors(i)) {
+                // Every node reached by now: a strict improvement is the test.
                 if (dist[entry.target] > sum(dist[i], entry.weight)) detail::negativeCycle();
             }
         }
@@ -203,7 +216,7 @@ IndexPath pathTo(const ShortestPathTree<W>& tree, NodeIndex target) {
                                 std::to_string(tree.predecessor.size()) + " nodes");
     }
     IndexPath path;
-    if (tree.distance[target] == Unreached<W>) return path;
+    if (!tree.reaches(target)) return path;
     for (NodeIndex node = target; node != NoNode; node = tree.predecessor[node]) path.push_back(node);
     std::reverse(path.begin(), path.end());
     return path;
@@ -221,7 +234,7 @@ Groups allPaths(const ShortestPathTree<W>& tree) {
     detail::Checkpoint checkpoint;
     for (NodeIndex target = 0; target < n; ++target) {
         const std::size_t first = paths.nodes.size();
-        if (tree.distance[target] != Unreached<W>) {
+        if (tree.reaches(target)) {
             for (NodeIndex node = target; node != NoNode; node = tree.predecessor[node]) paths.nodes.push_back(node);
             std::reverse(paths.nodes.begin() + static_cast<std::ptrdiff_t>(first), paths.nodes.end());
         }

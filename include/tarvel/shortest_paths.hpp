@@ -6,7 +6,13 @@
 // Every search returns an IndexPath: start first, goal last, each step along
 // a stored entry; empty when the goal cannot be reached. Distances are exact
 // sums in Distance<W> (weights.hpp); among equally short paths each search
-// returns the one its fixed tie order finds first.
+// returns the one its fixed tie order finds first. With float weights a sum
+// of finite weights may overflow (1e308 + 1e308): the goal is still
+// reached, its path's length +infinity, as pathWeight gives it; among
+// several paths of that length the first found is kept, since only a
+// strictly shorter path replaces a node's path. A negative cycle whose
+// nodes are reached only at an infinite distance improves nothing there,
+// so it is not reported.
 //
 // Dijkstra, uniform-cost search and A* accept negative weights. They stop on
 // a reachable cycle of negative weight instead of running forever: every

@@ -7,7 +7,9 @@
 //   W (and for 32-bit unsigned W) every sum is checked and an overflow
 //   throws std::overflow_error instead of giving a wrong answer;
 // - floating-point W: sums are taken in the wider of W and double, so double
-//   and float graphs give exactly what double arithmetic gives.
+//   and float graphs give exactly what double arithmetic gives, +-infinity
+//   included when a sum of finite weights overflows: such a path is still
+//   found, and its length is that infinity.
 #pragma once
 
 #include <cmath>
@@ -37,10 +39,15 @@ struct WeightTraits {
 template <class W>
 using Distance = typename WeightTraits<W>::Distance;
 
-// Distance of a node not reached yet; never a real distance (a checked sum
-// that would reach it throws).
+// The distance a search gives a node before it reaches it. For integral W
+// it is never a real distance (a checked sum that would reach it throws).
+// For floating-point W it is +infinity, which a path also has when its sum
+// overflows (1e308 + 1e308): a search tells whether it reached a node by
+// the node's predecessor, never by its distance (see detail::improves).
 template <class W>
-inline constexpr Distance<W> Unreached = std::numeric_limits<Distance<W>>::max();
+inline constexpr Distance<W> Unreached = std::is_floating_point_v<Distance<W>>
+                                             ? std::numeric_limits<Distance<W>>::infinity()
+                                             : std::numeric_limits<Distance<W>>::max();
 
 namespace detail {
 
@@ -73,6 +80,23 @@ Distance<W> extend(Distance<W> base, W weight) {
     }
 }
 
+// Whether a path of distance `candidate` to a node now at `current`
+// improves it: strictly shorter, or, for floating-point W, the first path
+// to reach the node at all when its sum overflowed to +infinity (the
+// distance an unreached node holds too). `reached()` tells whether the node
+// was reached before; it is asked only for such a sum, so the searches read
+// nothing more in the common case. An integral sum never equals Unreached.
+template <class W, class Reached>
+bool improves(Distance<W> current, Distance<W> candidate, Reached&& reached) {
+    if (current > candidate) return true;
+    if constexpr (std::is_floating_point_v<Distance<W>>) {
+        return candidate == Unreached<W> && !reached();
+    } else {
+        (void)reached;
+        return false;
+    }
+}
+
 // Like extend, checked for every integral W: for sums whose length is not
 // bounded by the number of nodes (Bellman-Ford around a negative cycle).
 template <class W>
@@ -85,8 +109,10 @@ bool extendChecked(Distance<W> base, W weight, Distance<W>& sum) {
     }
 }
 
-// Floating-point weights must be finite: a NaN has no order and infinite
-// weights make "unreached" ambiguous.
+// Floating-point weights must be finite: a NaN has no order, and a sum
+// with an infinite weight could meet -infinity and give NaN. (A finite
+// weight's sum may still overflow to +-infinity: that is the path's
+// length, as IEEE arithmetic gives it.)
 template <class W>
 void checkWeight(W weight) {
     if constexpr (std::is_floating_point_v<W>) {

@@ -10,6 +10,7 @@ from .dispatch import every, graph_ok, implements, length, weight_ok
 BFS, DIJKSTRA, BELLMAN_FORD = tarvel.BFS, tarvel.DIJKSTRA, tarvel.BELLMAN_FORD
 METHODS = ("dijkstra", "bellman-ford")
 NEGATIVE_CYCLE = "Negative cycle detected"
+INFINITY = float("inf")
 
 
 def _cutoff_ok(cutoff):
@@ -51,20 +52,31 @@ def _distances(G, graph, weights, source, method, cutoff=None, hops=False):
         # reaches the cutoff: level L is kept when L - 1 < cutoff.
         keep = (lambda d: True) if cutoff is None else (lambda d: d == 0 or d - 1 < cutoff)
         return {node(k): d for k, d in found.items() if keep(d)}
+    if method == BELLMAN_FORD:
+        found = {k: d for k, d in found.items() if d != INFINITY}
     out = {node(k): length(d, weights) for k, d in found.items() if cutoff is None or d <= cutoff}
     out[source] = 0
     return out
 
 
+def _beyond_bellman_ford(graph, method, path):
+    """Whether `path` (tarvel names), which tarvel's search found, weighs
+    +inf and so leads to a node networkx's Bellman-Ford counts as not
+    reached (its Dijkstra counts it, at distance inf, as tarvel does)."""
+    return method == BELLMAN_FORD and graph.pathWeight(path) == INFINITY
+
+
 def _paths(G, graph, source, method):
     node = G.by_name.__getitem__
     found = _search(lambda: graph.shortestPaths(G.names[G.index[source]], method))
-    return {node(k): list(map(node, p)) for k, p in found.items()}
+    return {node(k): list(map(node, p)) for k, p in found.items() if not _beyond_bellman_ford(graph, method, p)}
 
 
 def _path(G, graph, source, target, method):
     names = G.names
     found = _search(lambda: graph.shortestPath(names[G.index[source]], names[G.index[target]], method, None))
+    if _beyond_bellman_ford(graph, method, found):
+        return []
     return list(map(G.by_name.__getitem__, found))
 
 

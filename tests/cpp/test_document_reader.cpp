@@ -4,6 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
 #include <map>
 #include <random>
 #include <string>
@@ -38,7 +41,8 @@ const std::map<char, std::vector<std::string>> grammar = {
     {'R', {"2.0", "-0.0", "1e3", "0.5", "-1.25E-3", "9007199254740993", "9007199254740992", "5e-324", "1e-400",
            "123456789.123456789", "-0", "1E+2"}},
     {'W', {"I", "R", "2147483648", "-2147483649", "4294967297", "100000000000000000", "18446744073709551616",
-           "9223372036854775807", "-9223372036854775808", "1e300", "1e400", "2.9", "-0.5", "false", "\"3\"", "V"}},
+           "9223372036854775807", "-9223372036854775808", "1e300", "1e400", "2.9", "-0.5", "false", "\"3\"", "V",
+           "18446744073709551617", "-9223372036854775809", "18446744073709555712", "36893488147419103232"}},
     {'J', {"[1, [2, [3, {\"src\": A}]]]", "{\"nodes\": [\"z\"], \"edges\": 1}", "-0.0", "\"\\ud83d\\ude00\""}},
 };
 
@@ -103,4 +107,44 @@ TEST(DocumentReader, SavedFilesWithNumbersForNames) {
         expectSameAsDocument<int, double>(text);
         expectSameAsDocument<int, double>(text.substr(0, rng() % text.size()));
     }
+}
+
+// Integers beyond 64 bits, which the JSON library reads as doubles: the
+// full digits of a double are taken as that double; one more or one less
+// (odd, so no double) is refused, by every reader alike and as the plain
+// reading, which judges by printing the double, refuses it.
+TEST(DocumentReader, IntegerLiteralsBeyond64BitsAreTakenOnlyWhenExact) {
+    std::mt19937_64 rng(64);
+    int taken = 0, refused = 0;
+    for (int round = 0; round < 400; ++round) {
+        double x;
+        do {
+            const std::uint64_t bits = rng() & ~(std::uint64_t{1} << 63);
+            std::memcpy(&x, &bits, sizeof x);
+        } while (!std::isfinite(x) || x < 18446744073709551616.0);
+        if (round % 2 == 1) x = -x;
+        char exact[400];
+        std::snprintf(exact, sizeof exact, "%.0f", x);
+        std::string nearby = exact;
+        char& last = nearby.back();
+        last = last < '9' ? static_cast<char>(last + 1) : static_cast<char>(last - 1);
+        for (const std::string& w : {std::string(exact), nearby}) {
+            const std::string text =
+                R"({"directed": false, "nodes": ["a"], "edges": [{"src": "a", "dest": "a", "weight": )" + w + "}]}";
+            expectSameAsDocument<std::string, double>(text);
+            expectSameAsDocument<std::string, float>(text);
+            const std::string got =
+                reference::outcome([&] { return tarvel::detail::readDocument<std::string, double>(text); });
+            if (w == exact) {
+                const auto graph = tarvel::detail::readDocument<std::string, double>(text);
+                EXPECT_EQ(graph.view().edges()[0].weight, x) << w;
+                ++taken;
+            } else {
+                EXPECT_NE(got.find("weight " + w + " is not exactly representable"), std::string::npos) << got;
+                ++refused;
+            }
+        }
+    }
+    EXPECT_EQ(taken, 400);
+    EXPECT_EQ(refused, 400);
 }

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <limits>
 #include <random>
 #include <regex>
 #include <sstream>
@@ -274,6 +275,54 @@ TEST(JsonFile, IntegersAFloatingWeightCannotHoldAreRefused) {
     }
     const auto g = tarvel::detail::readGraphText<S, double>(weights("9223372036854775808"));
     EXPECT_EQ(g.view().edges()[0].weight, std::ldexp(1.0, 63));
+}
+
+// One rule for every literal written as an integer, of any length: the
+// JSON library reads one beyond 64 bits as the nearest double, which must
+// then be the literal's value itself.
+TEST(JsonFile, IntegersBeyond64BitsFollowTheSameRule) {
+    using S = std::string;
+    const auto weights = [](const std::string& w) { return withEdges("[" + edge(w) + "]"); };
+    const auto refused = [](const std::string& w) {
+        return std::string(typeid(nlohmann::json::out_of_range).name()) + " [json.exception.out_of_range.406] weight " +
+               w + " is not exactly representable as an edge weight";
+    };
+    const std::string tenTo300 = "1" + std::string(300, '0');  // 2^300 * 5^300: 697 significant bits
+    char exact1e300[400];
+    std::snprintf(exact1e300, sizeof exact1e300, "%.0f", 1e300);  // the double 1e300's own digits
+    for (const std::string& w : {std::string("18446744073709551617"), std::string("-9223372036854775809"),
+                                 std::string("36893488147419103233"),
+                                 "18446744073709551616" + std::string(40, '0') + "1", tenTo300}) {
+        EXPECT_EQ((sameOutcome<S, double>(weights(w))), refused(w));
+        EXPECT_EQ((sameOutcome<S, float>(weights(w))).find("differ"), std::string::npos) << w;
+    }
+    // Exact: 2^64, -2^64 - 2^12, 2^100, 1e300's digits, the largest double's.
+    char largest[400];
+    std::snprintf(largest, sizeof largest, "%.0f", std::numeric_limits<double>::max());
+    for (const std::string& w : {std::string("18446744073709551616"), std::string("-18446744073709555712"),
+                                std::string("1267650600228229401496703205376"), std::string(exact1e300),
+                                std::string(largest)}) {
+        EXPECT_EQ((sameOutcome<S, double>(weights(w))).find("differ"), std::string::npos) << w;
+        const auto g = tarvel::detail::readDocument<S, double>(weights(w));
+        EXPECT_EQ(g.view().edges()[0].weight, std::strtod(w.c_str(), nullptr)) << w;
+    }
+    const auto read1e300 = tarvel::detail::readDocument<S, double>(weights(exact1e300));
+    EXPECT_EQ(read1e300.view().edges()[0].weight, 1e300);
+    // 2^64 + 2^12 needs 53 bits: a double holds it, a float does not (and a
+    // long double gets the document's double, which holds it).
+    EXPECT_EQ((sameOutcome<S, float>(weights("18446744073709555712"))), refused("18446744073709555712"));
+    EXPECT_EQ((sameOutcome<S, float>(weights("18446744073709551616"))).find("differ"), std::string::npos);
+    const auto read2To64 = tarvel::detail::readDocument<S, float>(weights("18446744073709551616"));
+    EXPECT_EQ(read2To64.view().edges()[0].weight, std::ldexp(1.0f, 64));
+    EXPECT_EQ((sameOutcome<S, long double>(weights("18446744073709555712"))).find("differ"), std::string::npos);
+    const auto readWide = tarvel::detail::readDocument<S, long double>(weights("18446744073709555712"));
+    EXPECT_EQ(readWide.view().edges()[0].weight, std::ldexp(1.0L, 64) + std::ldexp(1.0L, 12));
+    EXPECT_EQ((sameOutcome<S, long double>(weights("18446744073709551617"))), refused("18446744073709551617"));
+    // Beyond a float's range stays "outside", named as the document prints it.
+    EXPECT_NE((sameOutcome<S, float>(weights(tenTo300))).find("weight 1e+300 is outside the range"), std::string::npos);
+    // Integral graphs are unchanged: beyond 64 bits is outside their range.
+    EXPECT_NE((sameOutcome<S, long long>(weights("18446744073709551617"))).find("1.8446744073709552e+19 is outside"),
+              std::string::npos);
 }
 
 namespace {

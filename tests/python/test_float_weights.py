@@ -4,6 +4,7 @@ bit."""
 import math
 import random
 import struct
+import sys
 
 import networkx as nx
 import pytest
@@ -138,3 +139,64 @@ def test_networkx_round_trip_of_float_weights():
     source.add_edge("b", "b", weight=float("inf"))
     with pytest.raises(ValueError, match=r"^edge \('b', 'b', 0\): weight inf is not finite"):
         tarvel.Graph.fromNetworkx(source, weightType=float)
+
+
+def test_paths_at_the_end_of_the_double_range():
+    """An edge of the largest double, and a path whose sum overflows to inf,
+    are paths: every search finds one, as networkx's Dijkstra does, and its
+    length is the IEEE sum (inf where it overflows)."""
+    big = sys.float_info.max
+    g = tarvel.Graph(True, weightType=float)
+    g.addNodes(["s", "a", "b", "c", "x", "y"])
+    g.addEdges([("s", "a", big), ("a", "b", 1e308), ("b", "c", -big), ("s", "x", 1e308), ("x", "y", 1e308)])
+    for method in METHODS:
+        assert g.shortestPath("s", "a", method, lambda u, v: 0.0) == ["s", "a"]
+        assert g.shortestPath("s", "y", method, lambda u, v: 0.0) == ["s", "x", "y"]
+        assert g.shortestPath("s", "c", method, lambda u, v: 0.0) == ["s", "a", "b", "c"]
+    assert g.pathWeight(["s", "x", "y"]) == math.inf
+    for method in (tarvel.DIJKSTRA, tarvel.BELLMAN_FORD):
+        assert g.distances("s", method) == {"s": 0.0, "a": big, "b": math.inf, "c": math.inf, "x": 1e308,
+                                            "y": math.inf}
+        assert list(g.shortestPaths("s", method)) == ["s", "a", "b", "c", "x", "y"]
+        assert g.predecessors("s", method) == {"a": "s", "b": "a", "c": "b", "x": "s", "y": "x"}
+
+    rng = random.Random(308)
+    bands = [0.0, 1.0, 2.5, big, 0.6 * big, 0.9 * big, 1e308]
+    overflowed = 0
+    for round_ in range(30):
+        directed = round_ % 2 == 0
+        f, _, names, edges = pair(rng, directed, rng.randint(2, 10), rng.randint(0, 25), lambda r: r.choice(bands))
+        lengths = dict(nx.all_pairs_dijkstra_path_length(reference(directed, names, edges)))
+        for s in names:
+            overflowed += sum(math.isinf(d) for d in lengths[s].values())
+            for method in (tarvel.DIJKSTRA, tarvel.BELLMAN_FORD):
+                assert f.distances(s, method) == lengths[s], (round_, s, method)
+            for t in names:
+                for method in METHODS:
+                    path = f.shortestPath(s, t, method, lambda u, v: 0.0)
+                    assert (f.pathWeight(path) if path else None) == lengths[s].get(t), (round_, s, t, method)
+    assert overflowed > 100  # the bands make overflowing sums common
+
+
+def test_float_files_take_an_integer_only_when_a_double_holds_it(tmp_path):
+    """One rule for every number written as an integer, of any length:
+    taken when a double holds it exactly, else refused with the message of
+    2**53 + 1. Python's own ints and floats are the judge."""
+    rng = random.Random(53)
+    literals = [2 ** 53 + 1, 2 ** 64 + 1, -2 ** 63 - 1, 10 ** 300, 2 ** 64, -2 ** 64 - 2 ** 12, int(1e300),
+                int(sys.float_info.max), 2 ** 53, 0]
+    for _ in range(60):
+        n = int(random_double(rng))
+        literals += [n, n + 1, n - 1]
+    path = tmp_path / "integers.json"
+    refused = 0
+    for n in literals:
+        path.write_text('{"directed": true, "nodes": ["a"], "edges": [{"src": "a", "dest": "a", "weight": %d}]}' % n)
+        if int(float(n)) == n:
+            assert [e.weight for e in tarvel.Graph.load(path, weightType=float).edges()] == [float(n)], n
+        else:
+            refused += 1
+            with pytest.raises(RuntimeError, match=r"^\[json.exception.out_of_range.406\] weight %d is not exactly "
+                                                   r"representable as an edge weight$" % n):
+                tarvel.Graph.load(path, weightType=float)
+    assert refused > 60

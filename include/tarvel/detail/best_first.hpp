@@ -1,7 +1,8 @@
 // The one best-first search behind Dijkstra's search, uniform-cost search
 // and A*: a queue of nodes by key, each node taken out expanded over its
 // list, every strict improvement of a neighbor's distance recorded and the
-// neighbor queued with its key. What the three differ in is a policy:
+// neighbor queued with its key (the first path to a node is an improvement
+// even when its float sum overflowed to +infinity: detail::improves). What the three differ in is a policy:
 //
 // - the key of an improved node (its distance, or the distance plus the
 //   heuristic's estimate) and whether making it runs the caller's code (the
@@ -36,8 +37,10 @@
 namespace tarvel::detail {
 
 // What a best-first search records per node: the distance (Unreached<W>
-// for a node not reached), the predecessor (NoNode for none) and the
-// number of edges of the path that set the distance.
+// for a node not reached), the predecessor (NoNode for none: the start and
+// the nodes not reached, which is how they are told apart, as a float path
+// may weigh Unreached<W> too) and the number of edges of the path that set
+// the distance.
 template <class W>
 struct SearchState {
     explicit SearchState(std::size_t n) : dist(n, Unreached<W>), prev(n, NoNode), hops(n, 0) {}
@@ -103,7 +106,7 @@ void bestFirstSearch(const GraphView<T, W>& g, NodeIndex start, SearchState<W>& 
         for (const auto& entry : entries) {
             const std::uint32_t v = entry.target;
             const D nd = extend<W>(base, entry.weight);
-            if (dist[v] > nd) {
+            if (improves<W>(dist[v], nd, [&] { return prev[v] != NoNode || v == start; })) {
                 dist[v] = nd;
                 prev[v] = u;
                 hops[v] = baseHops + 1;

@@ -3,7 +3,8 @@
 // files that are not regular ones, read from a stream as their bytes
 // arrive. It gives exactly what reading the first JSON value into a
 // document and then taking document["directed"], each of document["nodes"]
-// and each of document["edges"] (each weight by weightFrom) would give,
+// and each of document["edges"] (each weight by weightFrom, given the
+// number's text when it is written as an integer) would give,
 // errors and their messages included, without holding the document: one
 // streaming pass checks the syntax and keeps only what the graph is built
 // from, in a compact byte tape; the graph is built from the tape after the
@@ -42,22 +43,65 @@ bool heldExactly(Integer x) {
     return w < limit && static_cast<Integer>(w) == x;
 }
 
+// Whether a JSON number's literal is written as an integer: no fraction,
+// no exponent.
+inline bool integerLiteral(std::string_view literal) {
+    return !literal.empty() && literal.find_first_of(".eE") == std::string_view::npos;
+}
+
+// Whether the value of the JSON integer literal `literal` ([-]digits) is
+// one the floating-point W holds exactly: its binary digits, from the
+// highest one to the lowest one, fit in W's significand, and it lies below
+// W's overflow threshold. Exact arithmetic on the literal's digits, so the
+// answer does not pass through a rounded value. Cost: O(d^2) for d digits
+// (the JSON library reads no literal beyond the range of a double, so d is
+// at most about 310).
+template <class W>
+bool literalHeldExactly(std::string_view literal) {
+    static_assert(std::is_floating_point_v<W>);
+    if (!literal.empty() && literal.front() == '-') literal.remove_prefix(1);
+    std::vector<std::uint32_t> limbs;  // the value in base 2^32, lowest limb first
+    for (const char c : literal) {
+        std::uint64_t carry = static_cast<std::uint64_t>(c - '0');
+        for (std::uint32_t& limb : limbs) {
+            const std::uint64_t v = std::uint64_t{limb} * 10 + carry;
+            limb = static_cast<std::uint32_t>(v);
+            carry = v >> 32;
+        }
+        if (carry != 0) limbs.push_back(static_cast<std::uint32_t>(carry));
+    }
+    std::size_t low = 0;
+    while (low < limbs.size() && limbs[low] == 0) ++low;
+    if (low == limbs.size()) return true;  // zero
+    const auto bitIndex = [](std::size_t limb, std::uint32_t bits, bool highest) {
+        int k = highest ? 31 : 0;
+        while (((bits >> k) & 1u) == 0) k += highest ? -1 : 1;
+        return static_cast<long long>(limb) * 32 + k;
+    };
+    const long long lowest = bitIndex(low, limbs[low], false);
+    const long long highest = bitIndex(limbs.size() - 1, limbs.back(), true);
+    return highest - lowest < std::numeric_limits<W>::digits && highest < std::numeric_limits<W>::max_exponent;
+}
+
 // The "weight" member of the file's edge number `edge` (from 0, in the order
 // edges are added) as W, refusing what would change it. For integral W, a
 // number with a fractional part throws FractionalWeight, whatever its size
 // (it is no integer weight at all, so this comes before the range check);
 // a whole number written as a float (2.0, -0.0, 1e3) is that integer. A
-// number outside W's range, or an integer that a floating-point W cannot
-// hold exactly (2^53 + 1 in a double), throws the JSON library's
-// out-of-range error 406 naming it. Integers are what the JSON library
-// reads as integers: a literal beyond 64 bits it reads as a double, and
-// that, like every number with a fraction or exponent, is the double
-// nearest to the decimal (then converted to W). Other types throw the
-// library's type errors; true and false give 1 and 0.
+// number outside W's range, or, for floating-point W, a number written as
+// an integer (`literal`, the number's text when it has no fraction or
+// exponent, else empty) that W cannot hold exactly (2^53 + 1, 2^64 + 1 or
+// -2^63 - 1 in a double), throws the JSON library's out-of-range error 406
+// naming it (an integer as written). The JSON library reads a literal
+// beyond 64 bits as a double: its text decides whether it is exact. Every
+// number with a fraction or exponent is the double nearest to the decimal
+// (then converted to W). Other types throw the library's type errors; true
+// and false give 1 and 0.
 template <class W>
-W weightFrom(const nlohmann::json& value, std::size_t edge) {
-    const auto refuse = [&](const char* why) {
-        throw nlohmann::json::out_of_range::create(406, "weight " + value.dump() + why, &value);
+W weightFrom(const nlohmann::json& value, std::size_t edge, std::string_view literal = {}) {
+    const auto refuse = [&](const char* why, std::string_view shown = {}) {
+        throw nlohmann::json::out_of_range::create(
+            406, "weight " + (shown.empty() ? value.dump() : std::string(shown)) + why, &value);
     };
     const char* const outside = " is outside the range of edge weights";
     const char* const inexact = " is not exactly representable as an edge weight";
@@ -89,6 +133,11 @@ W weightFrom(const nlohmann::json& value, std::size_t edge) {
             if (std::fabs(value.template get<double>()) > static_cast<double>(std::numeric_limits<W>::max())) {
                 refuse(outside);
             }
+            // The graph gets the document's double converted to W: a wider
+            // W holds no more of the literal than that double does.
+            using Held = std::conditional_t<(std::numeric_limits<W>::digits > std::numeric_limits<double>::digits),
+                                            double, W>;
+            if (integerLiteral(literal) && !literalHeldExactly<Held>(literal)) refuse(inexact, literal);
         }
     }
     return value.template get<W>();
@@ -112,10 +161,13 @@ public:
     bool boolean(bool x) { return value(JsonType::boolean, x ? 1 : 0, {}); }
     bool number_integer(std::int64_t x) { return value(JsonType::number_integer, static_cast<std::uint64_t>(x), {}); }
     bool number_unsigned(std::uint64_t x) { return value(JsonType::number_unsigned, x, {}); }
-    bool number_float(double x, const std::string&) {
+    // A number written as an integer that the JSON library reads as a
+    // double (beyond 64 bits) keeps its text: weightFrom judges by it.
+    bool number_float(double x, const std::string& literal) {
         std::uint64_t bits;
         std::memcpy(&bits, &x, sizeof bits);
-        return value(JsonType::number_float, bits, {});
+        const std::string_view kept = integerLiteral(literal) ? std::string_view(literal) : std::string_view{};
+        return value(JsonType::number_float, bits, kept);
     }
     bool string(std::string& x) { return value(JsonType::string, 0, x); }
     bool binary(nlohmann::json::binary_t&) { return true; }  // JSON text has none
@@ -306,7 +358,7 @@ GraphStore<T, W> buildGraph(const DocumentCollector& found) {
         }
         const Scalar weight = in.scalar(), dest = in.scalar(), src = in.scalar();
         if (weight.type == JsonType::discarded) memberMissing("weight");
-        const W w = weightFrom<W>(jsonOf(weight), edge);
+        const W w = weightFrom<W>(jsonOf(weight), edge, weight.text);
         if (dest.type == JsonType::discarded) memberMissing("dest");
         if constexpr (std::is_same_v<T, std::string>) {
             // Names are looked up by view: no copy for the common case.

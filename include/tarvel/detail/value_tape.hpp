@@ -21,7 +21,7 @@ using JsonType = nlohmann::json::value_t;
 struct Scalar {
     JsonType type = JsonType::discarded;
     std::uint64_t bits = 0;  // the boolean, integer or double
-    std::string_view text;   // a string's contents
+    std::string_view text;   // a string's contents; a double's text when written as an integer
 };
 
 // The value as a JSON value, so that the JSON library converts it (or
@@ -44,8 +44,9 @@ inline nlohmann::json jsonOf(const Scalar& value) {
 // Values one after another in a byte string: a type byte, then a scalar's
 // contents. Numbers and lengths are written in 7-bit groups, low first, so
 // that the small ones a graph file holds take a byte or two (signed
-// integers zigzagged first, doubles as their bits); a string is its length
-// and its bytes. `keyed` tells that each element is preceded by its key.
+// integers zigzagged first, doubles as their bits, then their text when
+// written as an integer, else an empty text); a string is its length and
+// its bytes. `keyed` tells that each element is preceded by its key.
 struct Tape {
     std::string bytes;
     bool keyed = false;
@@ -69,8 +70,11 @@ struct Tape {
             case JsonType::string: putText(value.text); break;
             case JsonType::number_integer: putNumber(zigzag(value.bits)); break;
             case JsonType::boolean:
-            case JsonType::number_unsigned:
-            case JsonType::number_float: putNumber(value.bits); break;
+            case JsonType::number_unsigned: putNumber(value.bits); break;
+            case JsonType::number_float:
+                putNumber(value.bits);
+                putText(value.text);  // mostly empty: one byte
+                break;
             default: break;  // the type says all
         }
     }
@@ -107,8 +111,11 @@ public:
             case JsonType::string: value.text = text(); break;
             case JsonType::number_integer: value.bits = Tape::unzigzag(number()); break;
             case JsonType::boolean:
-            case JsonType::number_unsigned:
-            case JsonType::number_float: value.bits = number(); break;
+            case JsonType::number_unsigned: value.bits = number(); break;
+            case JsonType::number_float:
+                value.bits = number();
+                value.text = text();
+                break;
             default: break;
         }
         return value;

@@ -9,5 +9,6 @@ TEST(Standalone, ShortestPathTree) {
     g.addEdge("b", "c", -1);
     const auto tree = tarvel::shortestPathTree(g.view(), 0, tarvel::ShortestPathAlgo::BELLMAN_FORD);
     EXPECT_EQ(tarvel::pathTo(tree, 2), (tarvel::IndexPath{0, 1, 2}));
+    EXPECT_TRUE(tree.reaches(0) && tree.reaches(2) && !tarvel::dijkstraTree(g.view(), 2).reaches(0));
     EXPECT_EQ(tarvel::allPaths(tarvel::dijkstraTree(g.view(), 1))[2].size(), 2u);
 }

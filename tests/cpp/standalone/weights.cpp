@@ -10,4 +10,8 @@ TEST(Standalone, Weights) {
     EXPECT_THROW(tarvel::detail::extend<long long>(tarvel::Unreached<long long> - 1, 1), std::overflow_error);
     EXPECT_THROW(tarvel::detail::extend<unsigned long long>(0, ~0ULL), std::overflow_error);
     EXPECT_THROW(tarvel::detail::checkWeight(std::nan("")), std::invalid_argument);
+    // An overflowed float sum reaches a node not reached before, and only such a node.
+    const double inf = tarvel::Unreached<float>;
+    EXPECT_TRUE(tarvel::detail::improves<float>(inf, inf, [] { return false; }));
+    EXPECT_FALSE(tarvel::detail::improves<float>(inf, inf, [] { return true; }));
 }
