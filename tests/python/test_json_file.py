@@ -317,9 +317,12 @@ def test_a_fifo_is_read_as_it_arrives_and_every_wait_hears_ctrl_c():
     """In a child with a time limit: a graph sent in small pieces by a
     writer that keeps the pipe open loads as soon as its value is complete;
     an endless input fails at its first byte; Ctrl-C ends a load waiting for
-    a writer and a save waiting for a reader with KeyboardInterrupt alone."""
+    bytes (sent once another process sees the load holding the FIFO open)
+    and a save waiting for a reader (neither can end otherwise, so the
+    signal's moment decides nothing) with KeyboardInterrupt alone."""
+    # The child takes about 0.4 s on an idle machine; its limit is 120 s.
     out = run("""
-        import tempfile
+        import errno, tempfile
         folder = tempfile.mkdtemp()
         fifo, plain = os.path.join(folder, "pipe"), os.path.join(folder, "plain.json")
         os.mkfifo(fifo)
@@ -336,10 +339,14 @@ def test_a_fifo_is_read_as_it_arrives_and_every_wait_hears_ctrl_c():
                 out.write("  trailing words")
                 out.flush()
                 hold.wait()  # the writer never closes before the load returns
-        writer = threading.Thread(target=write)
+        # A daemon: a writer still waiting for a reader must not keep a
+        # failed child alive and hide its error.
+        writer = threading.Thread(target=write, daemon=True)
         writer.start()
-        loaded = tarvel.Graph.load(fifo)
-        hold.set()
+        try:
+            loaded = tarvel.Graph.load(fifo)
+        finally:
+            hold.set()
         writer.join()
         assert [(e.getSource(), e.getDestination(), e.getWeight()) for e in loaded.edges()] == \\
                [(e.getSource(), e.getDestination(), e.getWeight()) for e in g.edges()]
@@ -348,9 +355,22 @@ def test_a_fifo_is_read_as_it_arrives_and_every_wait_hears_ctrl_c():
             raise AssertionError("loaded the zero device")
         except RuntimeError as error:
             assert "parse error at line 1, column 1" in str(error), error
-        for call in (lambda: tarvel.Graph.load(fifo), lambda: g.save(fifo)):  # nobody at the other end
-            interrupt_after(0.3)
+
+        def writer_end():
+            # Opens without blocking only once a reader holds the FIFO: the
+            # load is then in its wait for bytes, and stays there.
+            while True:
+                try:
+                    return os.open(fifo, os.O_WRONLY | os.O_NONBLOCK)
+                except OSError as refused:
+                    if refused.errno != errno.ENXIO:
+                        raise
+                time.sleep(0.001)
+
+        for call, ready, delay in ((lambda: tarvel.Graph.load(fifo), writer_end, 0.0),
+                                   (lambda: g.save(fifo), lambda: None, 0.3)):  # nobody at the other end
             try:
+                interrupt_when(ready, delay)
                 call()
                 raise AssertionError("no interrupt")
             except KeyboardInterrupt as stop:
