@@ -61,13 +61,17 @@ def test_a_writer_gets_in_under_a_steady_stream_of_reads():
     out = run("""
         g = random_graph(False, 2000, 8000)
         stop = threading.Event()
+        first_reads = threading.Semaphore(0)
         def reads():
+            g.closenessCentrality(threads=1)
+            first_reads.release()
             while not stop.is_set():
                 g.closenessCentrality(threads=1)
         readers = [threading.Thread(target=reads) for _ in range(3)]
         for t in readers:
             t.start()
-        time.sleep(0.2)
+        for t in readers:
+            first_reads.acquire()  # every reader has read once, and reads on
         for k in range(200):
             g.addEdge("n%d" % k, "n%d" % (k + 1), 1)
             g.addNode("w%d" % k)
@@ -82,12 +86,15 @@ def test_a_writer_gets_in_under_a_steady_stream_of_reads():
 
 def test_a_write_never_waits_for_a_read_that_never_ends():
     out = run("""
-        g = random_graph(True, 100, 400)
-        import tempfile
+        import fcntl, struct, tempfile, termios
+        g = random_graph(True, 2000, 4000)  # its text fills a pipe
         fifo = os.path.join(tempfile.mkdtemp(), "nobody-reads")
         os.mkfifo(fifo)
-        threading.Thread(target=lambda: g.save(fifo), daemon=True).start()  # waits for a reader for ever
-        time.sleep(0.2)
+        reader = os.open(fifo, os.O_RDONLY | os.O_NONBLOCK)  # never read
+        threading.Thread(target=lambda: g.save(fifo), daemon=True).start()  # waits for room for ever
+        capacity = fcntl.fcntl(reader, 1032)  # F_GETPIPE_SZ
+        while struct.unpack("i", fcntl.ioctl(reader, termios.FIONREAD, b"0000"))[0] < capacity:
+            time.sleep(0.001)  # until the save has filled the pipe: it waits, holding its read
         g.addNode("x")
         g.addEdges([("x", "n1", 2)] * 3)
         assert g.neighbors("x") == [("n1", 2)] * 3
