@@ -7,7 +7,8 @@ Each operation starts on a graph big enough to run for seconds; a small
 process sends this process SIGINT shortly after, and the time from the signal
 to the KeyboardInterrupt that ends the operation is the latency. Afterwards
 the graph must answer as it did before. Prints one JSON object: operation ->
-latency in seconds (null when the operation ended before the signal).
+latency in seconds (null when the signal did not come while the operation
+ran: it ended first, or a busy machine delivered the signal before it began).
 """
 import json
 import os
@@ -76,14 +77,18 @@ class Sender:
 
 def latency(sender, call, delay):
     """Seconds from SIGINT to the KeyboardInterrupt that ends call(), or
-    None when call() ended first."""
-    sender.after(delay)
+    None when the signal did not come while call() ran: a busy machine may
+    deliver it after call() ended, or before call() started."""
     caught = None
+    running = False
     try:
+        sender.after(delay)
+        running = True
         call()
     except KeyboardInterrupt:
-        caught = time.perf_counter()
-    if caught is None:
+        if running:
+            caught = time.perf_counter()
+    else:
         absorb()
     sent = sender.sent()
     return None if caught is None else caught - sent
