@@ -74,15 +74,23 @@ def ignore_sigint():
     signal.signal(signal.SIGINT, signal.SIG_IGN)
 
 
-def run_limited(command, seconds):
+def run_limited(command, seconds, text=True):
     """Runs `command` (an interpreter's arguments) started as a background
     job is, SIGINT ignored; returns the completed process. A child still
     running after `seconds` fails the test with its stderr."""
     try:
-        return subprocess.run(command, capture_output=True, text=True, timeout=seconds, preexec_fn=ignore_sigint)
+        return subprocess.run(command, capture_output=True, text=text, timeout=seconds, preexec_fn=ignore_sigint)
     except subprocess.TimeoutExpired as late:
         stderr = late.stderr.decode(errors="replace") if isinstance(late.stderr, bytes) else late.stderr or ""
         raise AssertionError("the child ran past its limit of %s s; its stderr:\n%s" % (seconds, stderr[-6000:]))
+
+
+def run_code(code, arguments, seconds, text=True):
+    """Runs the Python source `code` with `arguments` (sys.argv[1:]) as
+    run_limited does, its stacks written to its stderr shortly before the
+    limit."""
+    armed = "import faulthandler\nfaulthandler.dump_traceback_later(%r, exit=False)\n" % dump_time(seconds)
+    return run_limited([sys.executable, "-c", armed + code] + list(arguments), seconds, text)
 
 
 def run_script(path, arguments, seconds):

@@ -2,13 +2,11 @@
 import os
 import socket
 import stat
-import subprocess
-import sys
 
 import pytest
 
 import tarvel
-from child_process import run
+from child_process import run, run_code
 
 EXAMPLE = """{
     "directed": true,
@@ -267,8 +265,10 @@ sys.stdout.buffer.write(got[0])
 def test_save_into_a_fifo_feeds_its_reader_and_a_socket_is_refused(make, tmp_path):
     fifo, sock = str(tmp_path / "fifo"), str(tmp_path / "sock")
     os.mkfifo(fifo)
-    # In a child, so that a save that blocked its reader fails instead of hanging.
-    out = subprocess.run([sys.executable, "-c", FIFO_READER, fifo], capture_output=True, timeout=60, check=True)
+    # In a child, so that a save that blocked its reader fails instead of
+    # hanging: it takes about 0.4 s; its limit is 60 s.
+    out = run_code(FIFO_READER, [fifo], 60, text=False)
+    assert out.returncode == 0, out.stderr.decode(errors="replace")
     assert out.stdout == snapshot(make(True, ["node %d" % k for k in range(20000)]), tmp_path)
     with socket.socket(socket.AF_UNIX) as listening:
         listening.bind(sock)
@@ -308,8 +308,8 @@ def test_big_malformed_file_under_a_memory_limit(tmp_path):
     # far less. With room for little more than the text, memory runs out.
     for limit, expected in ((["700000000"], "[json.exception.parse_error.101]"),
                             (["tight", str(size + size // 10)], "MemoryError")):
-        out = subprocess.run([sys.executable, "-c", LOAD_UNDER_LIMIT, str(path)] + limit,
-                             capture_output=True, text=True)
+        # At most 9 s (measured beside other jobs, load 12 on two cores); the limit is 120 s.
+        out = run_code(LOAD_UNDER_LIMIT, [str(path)] + limit, 120)
         assert (out.returncode, out.stdout.strip()) == (0, expected), out.stderr
 
 
@@ -320,7 +320,7 @@ def test_a_fifo_is_read_as_it_arrives_and_every_wait_hears_ctrl_c():
     bytes (sent once another process sees the load holding the FIFO open)
     and a save waiting for a reader (neither can end otherwise, so the
     signal's moment decides nothing) with KeyboardInterrupt alone."""
-    # The child takes about 0.4 s on an idle machine; its limit is 120 s.
+    # The child takes about 0.5 s (1 s beside load 12); its limit is 120 s.
     out = run("""
         import errno, tempfile
         folder = tempfile.mkdtemp()

@@ -9,6 +9,7 @@ import tarvel
 from child_process import run
 
 def test_progress_callbacks_writing_to_each_others_graph_finish():
+    # The child takes about 1 s beside other jobs (load 10); its limit is 120 s.
     out = run("""
         g1, g2 = random_graph(False, 1500, 6000, 1), random_graph(False, 1500, 6000, 2)
         writes = {1: 0, 2: 0}
@@ -28,6 +29,7 @@ def test_progress_callbacks_writing_to_each_others_graph_finish():
 
 
 def test_a_child_forked_while_a_read_runs_can_read_and_write():
+    # The child takes about 5 s beside other jobs (load 10); its limit is 120 s.
     out = run("""
         import multiprocessing
         g = random_graph(True, 3000, 20000)
@@ -58,6 +60,7 @@ def test_a_child_forked_while_a_read_runs_can_read_and_write():
 
 
 def test_a_writer_gets_in_under_a_steady_stream_of_reads():
+    # The child takes 3 to 6 s beside other jobs (load 10); its limit is 120 s.
     out = run("""
         g = random_graph(False, 2000, 8000)
         stop = threading.Event()
@@ -85,6 +88,7 @@ def test_a_writer_gets_in_under_a_steady_stream_of_reads():
 
 
 def test_a_write_never_waits_for_a_read_that_never_ends():
+    # The child takes about 0.3 s beside other jobs (load 10); its limit is 120 s.
     out = run("""
         import fcntl, struct, tempfile, termios
         g = random_graph(True, 2000, 4000)  # its text fills a pipe
@@ -109,7 +113,7 @@ def test_ctrl_c_during_bulk_building_stops_it_with_the_graph_as_it_was():
     the batch reaches a random item (the last one included, so that the
     signal also waits for the steps after the reading): KeyboardInterrupt
     from the call, nothing of its batch added."""
-    # The child takes about 6 s on an idle machine; its limit is 300 s.
+    # The child takes 12 to 26 s beside other jobs (load 10); its limit is 300 s.
     out = run("""
         import itertools
         rng = random.Random(4)
