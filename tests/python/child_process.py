@@ -4,8 +4,8 @@ outside, as a user sends it, once an event says that the moment has come.
 
 A limit guards against hangs only: it is ten times or more a scenario's run
 time on an idle machine. Shortly before it passes, the child writes every
-thread's stack to its stderr (faulthandler), and the failure shows that
-stderr, so that a hang shows where it waits.
+thread's stack to its stderr (faulthandler, armed by the child itself), and
+the failure shows that stderr, so that a hang shows where it waits.
 
 Children start with SIGINT ignored, as every job a script starts in the
 background does (a shell without job control ignores SIGINT there, and the
@@ -20,8 +20,7 @@ PRELUDE = """
 import faulthandler, os, random, signal, sys, threading, time
 import tarvel
 
-faulthandler.dump_traceback_later(%(dump_after)r, exit=False)
-# Ctrl-C raises KeyboardInterrupt here even when this process was started
+%(arm)s# Ctrl-C raises KeyboardInterrupt here even when this process was started
 # with SIGINT ignored.
 signal.signal(signal.SIGINT, signal.default_int_handler)
 
@@ -64,10 +63,16 @@ def random_graph(directed, n, m, seed=1):
 """
 
 
-def dump_time(seconds):
-    """When the child writes its stacks: well before the parent's limit,
-    so that the dump is complete when the parent stops the child."""
-    return max(seconds - 15, seconds * 0.75)
+def arm(seconds):
+    """The child's first lines: every thread's stack to its stderr well
+    before the parent's limit of `seconds`, so that the dump is complete
+    when the parent stops the child. An alarm and faulthandler's handler for
+    it, not faulthandler.dump_traceback_later: the watchdog thread of that
+    one is waited for, for ever, by a forked child that exits normally, and
+    a thread makes fork() warn on CPython 3.12 and later."""
+    return ("import faulthandler, signal\n"
+            "faulthandler.register(signal.SIGALRM)\n"
+            "signal.alarm(%d)\n") % int(max(seconds - 15, seconds * 0.75))
 
 
 def ignore_sigint():
@@ -89,24 +94,22 @@ def run_code(code, arguments, seconds, text=True):
     """Runs the Python source `code` with `arguments` (sys.argv[1:]) as
     run_limited does, its stacks written to its stderr shortly before the
     limit."""
-    armed = "import faulthandler\nfaulthandler.dump_traceback_later(%r, exit=False)\n" % dump_time(seconds)
-    return run_limited([sys.executable, "-c", armed + code] + list(arguments), seconds, text)
+    return run_limited([sys.executable, "-c", arm(seconds) + code] + list(arguments), seconds, text)
 
 
 def run_script(path, arguments, seconds):
     """Runs the Python file `path` with `arguments` as run_limited does,
     its stacks written to its stderr shortly before the limit."""
-    code = ("import faulthandler, runpy, sys\n"
-            "faulthandler.dump_traceback_later(%r, exit=False)\n"
-            "sys.argv = [%r] + %r\n"
-            "runpy.run_path(%r, run_name='__main__')\n") % (dump_time(seconds), path, list(arguments), path)
+    code = arm(seconds) + ("import runpy, sys\n"
+                           "sys.argv = [%r] + %r\n"
+                           "runpy.run_path(%r, run_name='__main__')\n") % (path, list(arguments), path)
     return run_limited([sys.executable, "-c", code], seconds)
 
 
 def run(body, seconds=120):
     """Runs PRELUDE + body in a new interpreter; returns its stdout. A child
     still running after `seconds` fails the test with its stderr."""
-    done = run_limited([sys.executable, "-c", PRELUDE % {"dump_after": dump_time(seconds)} + textwrap.dedent(body)],
+    done = run_limited([sys.executable, "-c", PRELUDE % {"arm": arm(seconds)} + textwrap.dedent(body)],
                        seconds)
     assert done.returncode == 0, done.stderr[-3000:]
     return done.stdout
