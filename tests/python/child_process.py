@@ -46,9 +46,6 @@ def interrupt_when(ready=lambda: None, delay=0.0):
             os._exit(0)
     os.close(release)
 
-def interrupt_after(delay):
-    interrupt_when(delay=delay)
-
 def reap():
     os.close(_released.pop())
     os.wait()
