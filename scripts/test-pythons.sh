@@ -11,10 +11,14 @@
 # 3.8 beside this), followed by networkx's own test suite with tarvel as its
 # backend (tests/networkx_suite.py), whose output stays in
 # build/pythons/networkx-suite.log.
+# TARVEL_TEST_LOAD=N runs N busy processes beside the Python tests on 3.13
+# (scripts/load.sh).
 #   bash scripts/test-pythons.sh
 set -euo pipefail
 
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+# shellcheck source=load.sh
+source "$ROOT/scripts/load.sh"
 OUT="$ROOT/build/pythons"
 VERSIONS=(3.8 3.9 3.10 3.11 3.12 3.13)
 WHOLE_SUITE=3.13
@@ -96,7 +100,8 @@ for version in "${VERSIONS[@]}"; do
         "$venv/bin/python" -m pip install -q -r "$ROOT/requirements-test.txt" >"$OUT/test-tools.log" 2>&1 ||
             { tail -n 30 "$OUT/test-tools.log"; exit 1; }
         echo "== Python tests on $("$venv/bin/python" -V)"
-        (cd "$ROOT" && "$venv/bin/python" -m pytest tests/python -q -p no:cacheprovider)
+        # No subshell: the script's traps stop the busy processes on every way out.
+        under_load env --chdir="$ROOT" "$venv/bin/python" -m pytest tests/python -q -p no:cacheprovider
         echo "== networkx's test suite through the tarvel backend on $("$venv/bin/python" -V)"
         started=$SECONDS
         (cd "$OUT" && "$venv/bin/python" "$ROOT/tests/networkx_suite.py") 2>&1 | tee "$OUT/networkx-suite.log"

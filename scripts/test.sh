@@ -18,9 +18,13 @@
 #      in fresh environments, a smoke run on each, and on 3.13 the Python
 #      tests and networkx's own test suite through the tarvel backend
 #      (scripts/test-pythons.sh).
+# TARVEL_TEST_LOAD=N runs N busy processes beside every ctest and pytest run
+# (scripts/load.sh), the one in scripts/test-pythons.sh included.
 set -euo pipefail
 
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+# shellcheck source=load.sh
+source "$ROOT/scripts/load.sh"
 bash "$ROOT/scripts/setup.sh" --cpp
 export PATH="$ROOT/.venv/bin:$PATH"
 cd "$ROOT"
@@ -34,7 +38,7 @@ for variant in plain sanitize threads; do
     cmake -S . -B "$dir" -G Ninja "${flags[@]}" >/dev/null
     cmake --build "$dir" -j "$jobs"
     echo "== C++ tests ($variant)"
-    ctest --test-dir "$dir" --output-on-failure -j "$jobs"
+    under_load ctest --test-dir "$dir" --output-on-failure -j "$jobs"
 done
 
 bash scripts/fuzz.sh "${TARVEL_FUZZ_SECONDS:-60}"
@@ -50,7 +54,7 @@ rm -rf build/py-assertions
 python -m pip install -q --no-build-isolation --no-deps --target build/py-assertions \
     -C cmake.define.TARVEL_ASSERTIONS=ON -C build-dir=build/assertions/{wheel_tag} .
 PYTHONPATH="$ROOT/build/py-assertions" python -c 'import tarvel; print("module:", tarvel.__file__)'
-PYTHONPATH="$ROOT/build/py-assertions" python -m pytest tests/python -q -p no:cacheprovider
+PYTHONPATH="$ROOT/build/py-assertions" under_load python -m pytest tests/python -q -p no:cacheprovider
 
 echo "== Python threads against the module built with AddressSanitizer + UndefinedBehaviorSanitizer"
 rm -rf build/py-asan
@@ -80,6 +84,6 @@ LD_PRELOAD="$(gcc -print-file-name=libtsan.so)" TSAN_OPTIONS="halt_on_error=1 ex
     PYTHONPATH="$ROOT/build/py-threads" python tests/python/hostile_calls.py
 
 echo "== Python tests"
-python -m pytest tests/python -q -p no:cacheprovider
+under_load python -m pytest tests/python -q -p no:cacheprovider
 
 bash scripts/test-pythons.sh

@@ -2,6 +2,7 @@
 // an interrupt check wherever they are, watched by a progress callback.
 #include <gtest/gtest.h>
 
+#include <future>
 #include <thread>
 
 #include "support.hpp"
@@ -105,10 +106,23 @@ TEST(Engine, AFlagStopsAComputationFromAnotherThread) {
     std::mt19937 rng(6);
     G g = randomGraph(rng, true, 4000, 40000);
     std::atomic<bool> stop{false};
-    tarvel::InterruptScope scope(tarvel::stopWhen(stop));
+    const tarvel::InterruptCheck flagged = tarvel::stopWhen(stop);
+    // The first check (the computation is running) lets the other thread set
+    // the flag and waits until it has; a later check must see it.
+    std::promise<void> running, set;
+    bool first = true;
+    tarvel::InterruptScope scope([&] {
+        if (first) {
+            first = false;
+            running.set_value();
+            set.get_future().wait();
+        }
+        flagged();
+    });
     std::thread setter([&] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        running.get_future().wait();
         stop = true;
+        set.set_value();
     });
     EXPECT_THROW(tarvel::betweennessCentrality(g.view(), threads(2)), tarvel::Interrupted);
     setter.join();

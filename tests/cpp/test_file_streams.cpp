@@ -19,6 +19,7 @@
 
 #include <fcntl.h>
 #include <pthread.h>
+#include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -177,14 +178,21 @@ TEST(FileStreams, ReadingStopsAfterTheValueOrAtTheFirstInvalidByte) {
 namespace {
 
 // Runs `call` on a thread whose interrupt check throws once a flag is set,
-// sets the flag a little later and reports what ended the call: "returned",
-// "interrupted" or an error's message. A call that has not ended after a
-// generous bound is released by `release` (and the test fails).
-std::string stopWhileWaiting(const std::function<void()>& call, const std::function<void()>& release) {
+// sets the flag once `waiting()` holds (on the test's thread) and the check
+// has been called since (the call is in a wait that hears its check), and
+// reports what ended the call: "returned", "interrupted" or an error's
+// message. A call that has not ended after a generous bound is released by
+// `release` (and the test fails).
+std::string stopWhileWaiting(const std::function<void()>& call, const std::function<void()>& release,
+                             const std::function<bool()>& waiting = [] { return true; }) {
     std::atomic<bool> stop{false};
+    std::atomic<unsigned> checks{0};
     std::promise<std::string> ended;
     std::thread worker([&] {
-        tarvel::InterruptScope scope(tarvel::stopWhen(stop));
+        tarvel::InterruptScope scope([&] {
+            checks.fetch_add(1);
+            if (stop.load()) throw tarvel::Interrupted();
+        });
         try {
             call();
             ended.set_value("returned");
@@ -194,15 +202,21 @@ std::string stopWhileWaiting(const std::function<void()>& call, const std::funct
             ended.set_value(e.what());
         }
     });
-    std::this_thread::sleep_for(30ms);  // the call is waiting by now
-    stop = true;
     auto result = ended.get_future();
-    if (result.wait_for(60s) != std::future_status::ready) release();
+    const auto bound = std::chrono::steady_clock::now() + 60s;
+    const auto pending = [&] { return result.wait_for(0s) == std::future_status::timeout; };
+    while (pending() && !waiting() && std::chrono::steady_clock::now() < bound) std::this_thread::sleep_for(1ms);
+    for (const unsigned seen = checks.load(); pending() && checks.load() == seen;) std::this_thread::sleep_for(1ms);
+    stop = true;
+    if (result.wait_until(bound) != std::future_status::ready) release();
     worker.join();
     return result.get();
 }
 
 extern "C" void onTestSignal(int) {}
+
+volatile std::sig_atomic_t leaseBroken = 0;
+extern "C" void onLeaseBreak(int) { leaseBroken = 1; }
 
 }  // namespace
 
@@ -224,12 +238,17 @@ TEST(FileStreams, InterruptCheckStopsWaitsForTheOtherEnd) {
     std::mt19937 rng(3);
     const testing_support::G big = testing_support::randomGraph(rng, true, 2000, 4000);
     const int reader = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+    const auto pipeFull = [&] {  // the save has written all the pipe holds
+        int size = 0;
+        return ::ioctl(reader, FIONREAD, &size) == 0 && size >= ::fcntl(reader, F_GETPIPE_SZ);
+    };
     EXPECT_EQ(stopWhileWaiting([&] { tarvel::saveGraph(big.view(), fifo); },
                                [&] {
                                    char sink[4096];
                                    while (::read(reader, sink, sizeof sink) != 0) {
                                    }
-                               }),
+                               },
+                               pipeFull),
               "interrupted");
     ::close(reader);
     ::unlink(fifo.c_str());
@@ -359,9 +378,10 @@ TEST(FileStreams, AFileUnderAWriteLeaseIsWaitedFor) {
     const std::string path = scratch("leased.json");
     writeText(path, R"({"directed": true, "nodes": ["a"]})");
     struct sigaction handler {}, before {};
-    handler.sa_handler = onTestSignal;  // told of the lease break by this signal rather than SIGIO
+    handler.sa_handler = onLeaseBreak;  // told of the lease break by this signal rather than SIGIO
     sigemptyset(&handler.sa_mask);
     ASSERT_EQ(::sigaction(SIGUSR2, &handler, &before), 0);
+    leaseBroken = 0;
     const int holder = ::open(path.c_str(), O_RDONLY);
     ASSERT_EQ(::fcntl(holder, F_SETSIG, SIGUSR2), 0);
     if (::fcntl(holder, F_SETLEASE, F_WRLCK) != 0) {
@@ -371,7 +391,12 @@ TEST(FileStreams, AFileUnderAWriteLeaseIsWaitedFor) {
     auto loaded = std::async(std::launch::async, [&] {
         return reference::outcome([&] { return tarvel::loadGraph<std::string, int>(path); });
     });
-    std::this_thread::sleep_for(20ms);  // refused once at least by now
+    // The lease break comes from the load's refused open: it has waited by then.
+    for (const auto bound = std::chrono::steady_clock::now() + 60s;
+         leaseBroken == 0 && std::chrono::steady_clock::now() < bound;) {
+        std::this_thread::sleep_for(1ms);
+    }
+    EXPECT_EQ(leaseBroken, 1);
     ::fcntl(holder, F_SETLEASE, F_UNLCK);
     EXPECT_EQ(loaded.get(), "directed node 1:a");
     ::close(holder);

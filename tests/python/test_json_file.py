@@ -2,13 +2,11 @@
 import os
 import socket
 import stat
-import subprocess
-import sys
 
 import pytest
 
 import tarvel
-from child_process import run
+from child_process import run, run_code
 
 EXAMPLE = """{
     "directed": true,
@@ -267,8 +265,10 @@ sys.stdout.buffer.write(got[0])
 def test_save_into_a_fifo_feeds_its_reader_and_a_socket_is_refused(make, tmp_path):
     fifo, sock = str(tmp_path / "fifo"), str(tmp_path / "sock")
     os.mkfifo(fifo)
-    # In a child, so that a save that blocked its reader fails instead of hanging.
-    out = subprocess.run([sys.executable, "-c", FIFO_READER, fifo], capture_output=True, timeout=60, check=True)
+    # In a child, so that a save that blocked its reader fails instead of
+    # hanging: it takes about 0.4 s; its limit is 60 s.
+    out = run_code(FIFO_READER, [fifo], 60, text=False)
+    assert out.returncode == 0, out.stderr.decode(errors="replace")
     assert out.stdout == snapshot(make(True, ["node %d" % k for k in range(20000)]), tmp_path)
     with socket.socket(socket.AF_UNIX) as listening:
         listening.bind(sock)
@@ -308,8 +308,8 @@ def test_big_malformed_file_under_a_memory_limit(tmp_path):
     # far less. With room for little more than the text, memory runs out.
     for limit, expected in ((["700000000"], "[json.exception.parse_error.101]"),
                             (["tight", str(size + size // 10)], "MemoryError")):
-        out = subprocess.run([sys.executable, "-c", LOAD_UNDER_LIMIT, str(path)] + limit,
-                             capture_output=True, text=True)
+        # At most 9 s (measured beside other jobs, load 12 on two cores); the limit is 120 s.
+        out = run_code(LOAD_UNDER_LIMIT, [str(path)] + limit, 120)
         assert (out.returncode, out.stdout.strip()) == (0, expected), out.stderr
 
 
@@ -317,9 +317,12 @@ def test_a_fifo_is_read_as_it_arrives_and_every_wait_hears_ctrl_c():
     """In a child with a time limit: a graph sent in small pieces by a
     writer that keeps the pipe open loads as soon as its value is complete;
     an endless input fails at its first byte; Ctrl-C ends a load waiting for
-    a writer and a save waiting for a reader with KeyboardInterrupt alone."""
+    bytes (sent once another process sees the load holding the FIFO open)
+    and a save waiting for a reader (neither can end otherwise, so the
+    signal's moment decides nothing) with KeyboardInterrupt alone."""
+    # The child takes about 0.5 s (1 s beside load 12); its limit is 120 s.
     out = run("""
-        import tempfile
+        import errno, tempfile
         folder = tempfile.mkdtemp()
         fifo, plain = os.path.join(folder, "pipe"), os.path.join(folder, "plain.json")
         os.mkfifo(fifo)
@@ -336,10 +339,14 @@ def test_a_fifo_is_read_as_it_arrives_and_every_wait_hears_ctrl_c():
                 out.write("  trailing words")
                 out.flush()
                 hold.wait()  # the writer never closes before the load returns
-        writer = threading.Thread(target=write)
+        # A daemon: a writer still waiting for a reader must not keep a
+        # failed child alive and hide its error.
+        writer = threading.Thread(target=write, daemon=True)
         writer.start()
-        loaded = tarvel.Graph.load(fifo)
-        hold.set()
+        try:
+            loaded = tarvel.Graph.load(fifo)
+        finally:
+            hold.set()
         writer.join()
         assert [(e.getSource(), e.getDestination(), e.getWeight()) for e in loaded.edges()] == \\
                [(e.getSource(), e.getDestination(), e.getWeight()) for e in g.edges()]
@@ -348,9 +355,22 @@ def test_a_fifo_is_read_as_it_arrives_and_every_wait_hears_ctrl_c():
             raise AssertionError("loaded the zero device")
         except RuntimeError as error:
             assert "parse error at line 1, column 1" in str(error), error
-        for call in (lambda: tarvel.Graph.load(fifo), lambda: g.save(fifo)):  # nobody at the other end
-            interrupt_after(0.3)
+
+        def writer_end():
+            # Opens without blocking only once a reader holds the FIFO: the
+            # load is then in its wait for bytes, and stays there.
+            while True:
+                try:
+                    return os.open(fifo, os.O_WRONLY | os.O_NONBLOCK)
+                except OSError as refused:
+                    if refused.errno != errno.ENXIO:
+                        raise
+                time.sleep(0.001)
+
+        for call, ready, delay in ((lambda: tarvel.Graph.load(fifo), writer_end, 0.0),
+                                   (lambda: g.save(fifo), lambda: None, 0.3)):  # nobody at the other end
             try:
+                interrupt_when(ready, delay)
                 call()
                 raise AssertionError("no interrupt")
             except KeyboardInterrupt as stop:
