@@ -6,7 +6,8 @@
 # from PyPI. Then a smoke run (tests/smoke.py) on every interpreter, and the
 # whole Python test suite on the newest, 3.13 (the test command runs it on
 # 3.8 beside this), followed there by networkx's own test suite with tarvel
-# as its backend (tests/networkx_suite.py).
+# as its backend (tests/networkx_suite.py). Each build fails on a warning in
+# tarvel's own code (TARVEL_WARNINGS_AS_ERRORS), with that version's headers.
 #   bash scripts/test-pythons.sh
 set -euo pipefail
 
@@ -57,7 +58,7 @@ for version in "${VERSIONS[@]}"; do
     log="$OUT/install-$version.log"
     "$(interpreter "$version")" -m venv "$venv"
     echo "== $("$venv/bin/python" -V): pip install $(basename "$sdist") in a fresh environment"
-    without_system_json "$venv/bin/python" -m pip install -v "$sdist" >"$log" 2>&1 || { tail -n 40 "$log"; exit 1; }
+    without_system_json "$venv/bin/python" -m pip install -v -C cmake.define.TARVEL_WARNINGS_AS_ERRORS=ON "$sdist" >"$log" 2>&1 || { tail -n 40 "$log"; exit 1; }
     if ! grep -q "nlohmann_json 3.11.2: headers of the Python package" "$log"; then
         echo "the build did not take the JSON headers from the Python package nlohmann-json (see $log)" >&2
         exit 1
