@@ -18,6 +18,7 @@
 #include <string_view>
 
 #include "arguments.hpp"
+#include "type_object.hpp"
 #include "weight_arguments.hpp"
 
 namespace tarvel_python {
@@ -61,7 +62,7 @@ struct EdgeObject {
 
 static_assert(sizeof(EdgeObject) == 48, "an Edge stays one small allocation");
 
-inline PyTypeObject EdgeType = {PyVarObject_HEAD_INIT(nullptr, 0)};
+inline PyTypeObject EdgeType = blankType();
 
 // A new Edge holding new references to `source` and `destination`.
 template <class W>

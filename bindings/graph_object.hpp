@@ -13,6 +13,7 @@
 
 #include "errors.hpp"
 #include "shared_graph.hpp"
+#include "type_object.hpp"
 
 namespace tarvel_python {
 
@@ -44,7 +45,7 @@ private:
     GraphObject* object;
 };
 
-inline PyTypeObject GraphType = {PyVarObject_HEAD_INIT(nullptr, 0)};
+inline PyTypeObject GraphType = blankType();
 
 inline const char* const NotInitialized = "the Graph was not initialized: tarvel.Graph.__init__() did not run";
 

@@ -20,6 +20,8 @@
 #include <initializer_list>
 #include <string>
 
+#include "type_object.hpp"
+
 namespace tarvel_python {
 
 #if PY_VERSION_HEX < 0x03090000
@@ -248,7 +250,7 @@ inline PyMethodDef methods[] = {
 };
 
 inline PyTypeObject SignedMethodType = [] {
-    PyTypeObject t{PyVarObject_HEAD_INIT(nullptr, 0)};
+    PyTypeObject t = blankType();
     t.tp_name = "tarvel.method";
     t.tp_basicsize = sizeof(SignedMethod);
     t.tp_flags = Py_TPFLAGS_DEFAULT | Py_TPFLAGS_METHOD_DESCRIPTOR | TARVEL_HAVE_VECTORCALL;
@@ -295,7 +297,7 @@ inline PyObject* getClassSignature(PyObject* self, PyObject* instance, PyObject*
 }
 
 inline PyTypeObject ClassSignatureType = [] {
-    PyTypeObject t{PyVarObject_HEAD_INIT(nullptr, 0)};
+    PyTypeObject t = blankType();
     t.tp_name = "tarvel.class_signature";
     t.tp_basicsize = sizeof(ClassSignature);
     t.tp_flags = Py_TPFLAGS_DEFAULT;

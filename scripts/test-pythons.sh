@@ -13,6 +13,8 @@
 # build/pythons/networkx-suite.log.
 # TARVEL_TEST_LOAD=N runs N busy processes beside the Python tests on 3.13
 # (scripts/load.sh).
+# Each build fails on a warning in tarvel's own code
+# (TARVEL_WARNINGS_AS_ERRORS), with that version's headers.
 #   bash scripts/test-pythons.sh
 set -euo pipefail
 
@@ -86,7 +88,7 @@ for version in "${VERSIONS[@]}"; do
     log="$OUT/install-$version.log"
     "$(interpreter "$version")" -m venv "$venv"
     echo "== $("$venv/bin/python" -V): a wheel of $(basename "$sdist") installed in a fresh environment"
-    without_system_json "$venv/bin/python" -m pip wheel -v --no-deps -w "$OUT/wheel-$version" "$sdist" >"$log" 2>&1 ||
+    without_system_json "$venv/bin/python" -m pip wheel -v --no-deps -C cmake.define.TARVEL_WARNINGS_AS_ERRORS=ON -w "$OUT/wheel-$version" "$sdist" >"$log" 2>&1 ||
         { tail -n 40 "$log"; exit 1; }
     if ! grep -q "nlohmann_json 3.11.2: headers of the Python package" "$log"; then
         echo "the build did not take the JSON headers from the Python package nlohmann-json (see $log)" >&2

@@ -20,6 +20,8 @@
 #      (scripts/test-pythons.sh).
 # TARVEL_TEST_LOAD=N runs N busy processes beside every ctest and pytest run
 # (scripts/load.sh), the one in scripts/test-pythons.sh included.
+# Every build it makes fails on a warning in tarvel's own code
+# (TARVEL_WARNINGS_AS_ERRORS).
 set -euo pipefail
 
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -32,9 +34,10 @@ cd "$ROOT"
 jobs="$(nproc 2>/dev/null || echo 2)"
 for variant in plain sanitize threads; do
     dir="build/cpp-$variant"
-    flags=(-DTARVEL_BUILD_TESTS=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo)
-    [ "$variant" = sanitize ] && flags=(-DTARVEL_BUILD_TESTS=ON -DTARVEL_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug)
-    [ "$variant" = threads ] && flags=(-DTARVEL_BUILD_TESTS=ON -DTARVEL_THREAD_SANITIZE=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo)
+    flags=(-DTARVEL_BUILD_TESTS=ON -DTARVEL_WARNINGS_AS_ERRORS=ON)
+    [ "$variant" = plain ] && flags+=(-DCMAKE_BUILD_TYPE=RelWithDebInfo)
+    [ "$variant" = sanitize ] && flags+=(-DTARVEL_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug)
+    [ "$variant" = threads ] && flags+=(-DTARVEL_THREAD_SANITIZE=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo)
     cmake -S . -B "$dir" -G Ninja "${flags[@]}" >/dev/null
     cmake --build "$dir" -j "$jobs"
     echo "== C++ tests ($variant)"
@@ -52,14 +55,14 @@ grep -q " 0 with a different answer$" build/bench-tiny.log || { echo "answers di
 echo "== Python tests against the module built with library assertions"
 rm -rf build/py-assertions
 python -m pip install -q --no-build-isolation --no-deps --target build/py-assertions \
-    -C cmake.define.TARVEL_ASSERTIONS=ON -C build-dir=build/assertions/{wheel_tag} .
+    -C cmake.define.TARVEL_WARNINGS_AS_ERRORS=ON -C cmake.define.TARVEL_ASSERTIONS=ON -C build-dir=build/assertions/{wheel_tag} .
 PYTHONPATH="$ROOT/build/py-assertions" python -c 'import tarvel; print("module:", tarvel.__file__)'
 PYTHONPATH="$ROOT/build/py-assertions" under_load python -m pytest tests/python -q -p no:cacheprovider
 
 echo "== Python threads against the module built with AddressSanitizer + UndefinedBehaviorSanitizer"
 rm -rf build/py-asan
 python -m pip install -q --no-build-isolation --no-deps --target build/py-asan \
-    -C cmake.define.TARVEL_ADDRESS_SANITIZER=ON -C cmake.build-type=RelWithDebInfo -C build-dir=build/asan/{wheel_tag} .
+    -C cmake.define.TARVEL_WARNINGS_AS_ERRORS=ON -C cmake.define.TARVEL_ADDRESS_SANITIZER=ON -C cmake.build-type=RelWithDebInfo -C build-dir=build/asan/{wheel_tag} .
 # Python's own allocator hides freed memory from the sanitizer; the
 # interpreter keeps its objects until exit, which is no leak of ours.
 # The C++ runtime is preloaded beside the sanitizer: the interpreter does not
@@ -75,7 +78,7 @@ LD_PRELOAD="$(gcc -print-file-name=libasan.so) $(gcc -print-file-name=libstdc++.
 echo "== Python threads against the module built with ThreadSanitizer"
 rm -rf build/py-threads
 python -m pip install -q --no-build-isolation --no-deps --target build/py-threads \
-    -C cmake.define.TARVEL_THREAD_SANITIZER=ON -C cmake.build-type=RelWithDebInfo -C build-dir=build/threads/{wheel_tag} .
+    -C cmake.define.TARVEL_WARNINGS_AS_ERRORS=ON -C cmake.define.TARVEL_THREAD_SANITIZER=ON -C cmake.build-type=RelWithDebInfo -C build-dir=build/threads/{wheel_tag} .
 LD_PRELOAD="$(gcc -print-file-name=libtsan.so)" TSAN_OPTIONS="halt_on_error=1 exitcode=66" \
     PYTHONPATH="$ROOT/build/py-threads" python tests/python/threads_under_tsan.py
 LD_PRELOAD="$(gcc -print-file-name=libtsan.so)" TSAN_OPTIONS="halt_on_error=1 exitcode=66" \

@@ -4,9 +4,10 @@
 #   subdirectory  adds SOURCE_DIR with add_subdirectory;
 #   fetch         makes SOURCE_DIR available with FetchContent.
 # Expects -DROUTE=... -DSOURCE_DIR=... -DBINARY_DIR=... -DWORK_DIR=... -DGENERATOR=...
+# and -DWARNINGS_AS_ERRORS=ON|OFF (whether a warning in main.cpp fails it).
 file(REMOVE_RECURSE "${WORK_DIR}")
 set(configure_command ${CMAKE_COMMAND} -S ${SOURCE_DIR}/tests/consumer -B ${WORK_DIR}/build -G ${GENERATOR}
-    -DTARVEL_ROUTE=${ROUTE} -DTARVEL_SOURCE_DIR=${SOURCE_DIR})
+    -DTARVEL_ROUTE=${ROUTE} -DTARVEL_SOURCE_DIR=${SOURCE_DIR} -DTARVEL_WARNINGS_AS_ERRORS=${WARNINGS_AS_ERRORS})
 set(steps configure build)
 if(ROUTE STREQUAL "package")
     list(APPEND configure_command -DCMAKE_PREFIX_PATH=${WORK_DIR}/prefix)

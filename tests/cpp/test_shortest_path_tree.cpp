@@ -1,10 +1,11 @@
 // Searches from one source: every node's path and distance against the
-// search between two nodes, negative cycles, refused methods, the members by
-// name, a deep path.
+// search between two nodes and against the textbook Bellman-Ford, negative
+// cycles, refused methods, the members by name, a deep path.
 #include <gtest/gtest.h>
 
 #include <utility>
 
+#include "reference_paths.hpp"
 #include "support.hpp"
 
 using namespace testing_support;
@@ -89,6 +90,59 @@ TEST(ShortestPathTree, EveryPathIsTheTwoNodeSearchsPath) {
     EXPECT_GT(reached, 45000);
     EXPECT_GT(unreached, 25000);
     EXPECT_GT(cycles, 10000);
+}
+
+// The weighted trees against the textbook procedure, on random graphs with
+// parallel edges, self-loops, equal weights and negative weights, half of
+// them with a chain n-1 -> n-2 -> ... -> 0 against the node order, which a
+// pass in node order advances by one node only (so it takes every pass).
+TEST(ShortestPathTree, WeightedTreesMatchTheTextbookBellmanFord) {
+    std::mt19937 rng(1618);
+    int cycles = 0, deepChains = 0, reached = 0;
+    for (int round = 0; round < 4000; ++round) {
+        const int n = 1 + round % 14;
+        const bool directed = round % 4 != 3, chained = round % 2 == 0;
+        const int lo = round % 5 == 0 ? -3 : round % 5 == 1 ? -1 : round % 5 == 2 ? 0 : 1;
+        std::uniform_int_distribution<int> node(0, n - 1), weight(lo, lo + 3);
+        G g(directed);
+        for (int i = 0; i < n; ++i) g.addNode(std::to_string(i));
+        if (chained)
+            for (int i = n - 1; i > 0; --i) g.addEdge(std::to_string(i), std::to_string(i - 1), weight(rng));
+        const int extra = static_cast<int>(rng() % static_cast<unsigned>(chained ? n / 2 + 1 : 3 * n + 1));
+        for (int k = 0; k < extra; ++k) g.addEdge(std::to_string(node(rng)), std::to_string(node(rng)), weight(rng));
+        const View view = g.view();
+        const std::size_t s = chained ? static_cast<std::size_t>(n - 1) : rng() % static_cast<unsigned>(n);
+        const ReferenceDistances expected = textbookBellmanFord(view, s);
+        cycles += expected.negativeCycle;
+        deepChains += chained && n > 3 && !expected.negativeCycle;
+        for (const auto method : {ShortestPathAlgo::DIJKSTRA, ShortestPathAlgo::BELLMAN_FORD}) {
+            SCOPED_TRACE(testing::Message() << "round " << round << " method " << static_cast<int>(method));
+            const auto [tree, error] = attempt([&] { return tarvel::shortestPathTree(view, s, method); });
+            ASSERT_EQ(error, expected.negativeCycle ? "Negative cycle detected" : "");
+            const auto [path, pathError] = attempt([&] { return tarvel::shortestPath(view, s, 0, method, nullptr); });
+            EXPECT_EQ(pathError, s == 0 ? "" : error);
+            if (expected.negativeCycle) continue;
+            for (std::size_t t = 0; t < view.nodeCount(); ++t) {
+                SCOPED_TRACE(testing::Message() << "node " << t);
+                ASSERT_EQ(tree.distance[t], expected.distance[t].value_or(tarvel::Unreached<int>));
+                if (!expected.distance[t] || t == s) continue;
+                ++reached;
+                // The predecessor's distance and one of its edges make the node's.
+                const std::size_t p = tree.predecessor[t];
+                ASSERT_LT(p, view.nodeCount());
+                bool tight = false;
+                for (const auto& [v, w] : view.neighbors(p))
+                    tight = tight || (v == t && tree.distance[p] + w == tree.distance[t]);
+                EXPECT_TRUE(tight);
+            }
+            if (expected.distance[0]) {
+                EXPECT_EQ(tarvel::pathWeight(view, path), *expected.distance[0]);
+            }
+        }
+    }
+    EXPECT_GT(cycles, 600);
+    EXPECT_GT(deepChains, 800);
+    EXPECT_GT(reached, 20000);
 }
 
 TEST(ShortestPathTree, NegativeCycleIsReportedWhateverTheTarget) {

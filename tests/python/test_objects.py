@@ -199,6 +199,36 @@ def test_edges_are_values():
         e.source = "z"
 
 
+def test_edges_compare_names_by_value_not_by_identity():
+    # Names made at run time are objects of their own (literal one-letter
+    # strings are shared), so each field is compared by what it holds.
+    def fresh(name):
+        made = "".join(list(name)) if isinstance(name, str) else bytes(bytearray(name))
+        assert made == name and (made is not name or len(name) < 2)
+        return made
+
+    def built(source, destination, weight):
+        return tarvel.Edge(fresh(source), fresh(destination), weight)
+
+    for source, destination in (("ab", "cd"), ("node", "node"), ("x" * 40, "\u00fc\u00e9"), (b"\xffz", b"bytes")):
+        weight = float("".join(["2", ".", "5"]))
+        edge = tarvel.Edge(source, destination, weight)
+        twin = built(source, destination, weight)
+        assert edge == twin and not edge != twin and hash(edge) == hash(twin) and len({edge, twin}) == 1
+        decoded = tarvel.Edge(*(name.encode().decode() if isinstance(name, str) else name
+                                for name in (source, destination)), int(weight * 2) / 2)
+        assert edge == decoded and hash(edge) == hash(decoded)
+        # One field changed at a time, the others built afresh.
+        for other in (built(source + (b"!" if isinstance(source, bytes) else "!"), destination, weight),
+                      built(source, destination + (b"!" if isinstance(destination, bytes) else "!"), weight),
+                      built(source, destination, weight + 1)):
+            assert edge != other and not edge == other
+    g = tarvel.Graph(True)
+    g.addNodes([fresh("left"), fresh("right")])
+    g.addEdge("".join(["le", "ft"]), "".join(["ri", "ght"]), 3)
+    assert g.edges() == [built("left", "right", 3)] and g.edges() != [built("left", "righ", 3)]
+
+
 def test_copies_and_pickles_are_equal_and_independent(tmp_path):
     import copy
     rng = random.Random(6)

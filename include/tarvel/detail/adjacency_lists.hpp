@@ -17,6 +17,7 @@
 #pragma once
 
 #include <algorithm>
+#include <cassert>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -168,6 +169,9 @@ public:
             extra[u] = at;  // where u's next new entry goes
             at += more;
         }
+        // The block must hold every list and its new entries: add writes
+        // up to `at` without looking.
+        assert(at == sum);
         Entry* const base = array.get();
         add([&extra, base](std::size_t node, const Entry& entry) { base[extra[node]++] = entry; });
         // Every list now ends where the next one starts.
