@@ -79,7 +79,8 @@ tarvel::GraphStore<T, W> loadDocument(std::string_view text) {
             // A number written as an integer must be the weight the graph
             // gets, to the last digit: printed in full, the W it converts
             // to (through the document's double) reads as the same text.
-            const double x = number.template get<double>();
+            // Only a number has a literal: true and false are weights too.
+            const double x = literal.empty() ? 0.0 : number.template get<double>();
             if (!literal.empty() && std::fabs(x) <= static_cast<double>(std::numeric_limits<W>::max())) {
                 char full[400];
                 std::snprintf(full, sizeof full, "%.0Lf", static_cast<long double>(static_cast<W>(x)));

@@ -148,3 +148,22 @@ TEST(DocumentReader, IntegerLiteralsBeyond64BitsAreTakenOnlyWhenExact) {
     EXPECT_EQ(taken, 400);
     EXPECT_EQ(refused, 400);
 }
+
+// true and false are weights 1 and 0 in a graph of every weight type, also
+// where a later weight written as an integer is checked for exactness: the
+// plain reading must not take a boolean for a number with a literal.
+TEST(DocumentReader, BooleanWeightsBesideIntegersCheckedForExactness) {
+    const std::string head = R"({"directed": true, "nodes": ["a", "b"], "edges": [)"
+                             R"({"src": "a", "dest": "b", "weight": true}, {"src": "b", "dest": "a", "weight": false})";
+    for (const std::string& last : {std::string("]}"), std::string(R"(, {"src": "a", "dest": "a", "weight": 4294967297}]})"),
+                                    std::string(R"(, {"src": "a", "dest": "a", "weight": 18446744073709551617}]})")}) {
+        const std::string text = head + last;
+        expectSameAsDocument<std::string, int>(text);
+        expectSameAsDocument<std::string, double>(text);
+        expectSameAsDocument<std::string, float>(text);
+    }
+    const auto graph = tarvel::detail::readDocument<std::string, float>(head + "]}");
+    ASSERT_EQ(graph.view().edges().size(), 2u);
+    EXPECT_EQ(graph.view().edges()[0].weight, 1.0f);
+    EXPECT_EQ(graph.view().edges()[1].weight, 0.0f);
+}
