@@ -154,3 +154,22 @@ def test_declaration_signature_docstring_and_stub_agree(entry):
                        for s in stated), stated
     returns = {ast.get_source_segment(source, fn.returns) for fn in overloads}
     assert entry["returns"] in returns, returns
+
+
+def test_bindings_write_each_parameter_list_in_the_declaration_only():
+    """No other file of bindings/ spells a declared method's text signature or a list of its
+    parameter names: a second copy could drift."""
+    others = {}
+    for name in os.listdir(os.path.join(ROOT, "bindings")):
+        if name != "method_table.hpp":
+            others[name] = open(os.path.join(ROOT, "bindings", name), encoding="utf-8").read()
+    for entry in DECLARED:
+        names = [p[0] for p in entry["parameters"]]
+        first = re.escape("$self" if not names or "Static" not in entry["flags"] and entry["name"] not in
+                          ("Graph", "Edge") else names[0])
+        patterns = [r'"%s\(%s' % (entry["name"], first)]
+        if len(names) > 1:
+            patterns.append(re.escape(", ".join('"%s"' % n for n in names[:2])))
+        for file, text in others.items():
+            for pattern in patterns:
+                assert not re.search(pattern, text), (file, pattern)
