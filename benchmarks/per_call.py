@@ -1,7 +1,8 @@
 """The cost of one call of the most frequent methods on a tiny graph, for two
 builds of the module taking turns: each round runs a child process on each
-build (the module found first on the child's PYTHONPATH), so both see the
-same machine load; the report is each operation's median over the rounds.
+build (the module found first on the child's PYTHONPATH), in alternating
+order, so both see the same machine load; the report is each operation's
+median over the rounds.
 
     python benchmarks/per_call.py OLD_DIR NEW_DIR [--rounds N]
 
@@ -16,7 +17,7 @@ import subprocess
 import sys
 import timeit
 
-CALLS = 2000  # calls per timing
+CALLS = 20000  # calls per timing
 
 
 def measure():
@@ -56,10 +57,10 @@ def measure():
         "shortestPath": lambda: [g.shortestPath("a", "e", tarvel.DIJKSTRA, None) for _ in range(CALLS)],
     }
     out = {}
-    out["addNode"] = min(fresh_add_node() for _ in range(15)) / CALLS * 1e9
-    out["addEdge"] = min(fresh_add_edge() for _ in range(15)) / CALLS * 1e9
+    out["addNode"] = min(fresh_add_node() for _ in range(7)) / CALLS * 1e9
+    out["addEdge"] = min(fresh_add_edge() for _ in range(7)) / CALLS * 1e9
     for name, loop in loops.items():
-        out[name] = min(timeit.repeat(loop, number=1, repeat=15)) / CALLS * 1e9
+        out[name] = min(timeit.repeat(loop, number=1, repeat=7)) / CALLS * 1e9
     return out
 
 
@@ -70,8 +71,8 @@ def main():
     parser.add_argument("--rounds", type=int, default=11)
     args = parser.parse_args()
     runs = {"old": [], "new": []}
-    for _ in range(args.rounds):
-        for which in ("old", "new"):
+    for round in range(args.rounds):
+        for which in ("old", "new") if round % 2 == 0 else ("new", "old"):
             env = dict(os.environ, PYTHONPATH=os.path.abspath(getattr(args, which)))
             child = subprocess.run([sys.executable, __file__, "--child"], env=env, check=True,
                                    stdout=subprocess.PIPE, universal_newlines=True)

@@ -75,7 +75,7 @@ inline constexpr Kind Positional = Kind::Positional, Either = Kind::Either, Keyw
 
 // ---- Graph -------------------------------------------------------------------
 
-inline const Method graph{"Graph",
+inline constexpr Method graph{"Graph",
     {{"directed", Either, nullptr, "bool"},
      {"weightType", Keyword, "int", "Type[int]"}},
     "None",
@@ -83,19 +83,19 @@ inline const Method graph{"Graph",
     "weightType: int for 32-bit integer weights (exact sums), float for double weights. Nodes keep the order "
      "in which they were added; every result follows that order. O(1).", 0};
 
-inline const Method addNode{"addNode",
+inline constexpr Method addNode{"addNode",
     {{"name", Positional, nullptr, "_Name"}},
     "None",
     "Add a node.",
     "Raises RuntimeError 'duplicate nodes are not allowed' for a name already present. Amortised O(1).", 0};
 
-inline const Method hasNode{"hasNode",
+inline constexpr Method hasNode{"hasNode",
     {{"name", Positional, nullptr, "_Name"}},
     "bool",
     "True when the name is a node. O(1).",
     "", 0};
 
-inline const Method addEdge{"addEdge",
+inline constexpr Method addEdge{"addEdge",
     {{"src", Either, nullptr, "_Name"},
      {"dest", Either, nullptr, "_Name"},
      {"weight", Either, "0", "_W"}},
@@ -106,42 +106,42 @@ inline const Method addEdge{"addEdge",
      "OverflowError or ValueError for a weight the graph cannot hold; the graph is then unchanged. Amortised "
      "O(1).", 0};
 
-inline const Method hasCycle{"hasCycle",
+inline constexpr Method hasCycle{"hasCycle",
     {},
     "bool",
     "True when a depth-first search meets an edge back to a node on its path.",
     "An undirected edge counts as a cycle of two. O(V + E).", 0};
 
-inline const Method nodeColoring{"nodeColoring",
+inline constexpr Method nodeColoring{"nodeColoring",
     {},
     "Dict[str, int]",
     "Greedy first-fit colors 0, 1, ... in node order, each node avoiding its colored neighbors.",
     "Returns a dict in node order. O(V + E).", 0};
 
-inline const Method edgeColoring{"edgeColoring",
+inline constexpr Method edgeColoring{"edgeColoring",
     {},
     "Dict[Tuple[str, str], int]",
     "Greedy first-fit edge colors 1, 2, ..., keyed by (name, name) in node-index order for undirected edges.",
     "Returns a dict in the order the edges were first colored. O(E × largest degree).", 0};
 
-inline const Method isBipartite{"isBipartite",
+inline constexpr Method isBipartite{"isBipartite",
     {},
     "bool",
     "True when the graph, taken as undirected, has no cycle of odd length (a self-loop is one). O(V + E).",
     "", 0};
 
-inline const Method connectedComponents{"connectedComponents",
+inline constexpr Method connectedComponents{"connectedComponents",
     {},
     "List[List[str]]",
     "Groups found by breadth-first searches from the lowest-numbered unplaced node, following edge direction.",
     "Returns a list of lists in that order. O(V + E).", 0};
 
-inline const Method weaklyConnectedComponents{"weaklyConnectedComponents", {}, "List[List[str]]",
+inline constexpr Method weaklyConnectedComponents{"weaklyConnectedComponents", {}, "List[List[str]]",
     "The groups connectedComponents finds in the graph taken as undirected, in its order.",
     "A node's neighbors are its out-edges, then the sources of its in-edges in the order they were added; on "
      "an undirected graph the result is connectedComponents(). Returns a list of lists. O(V + E).", 0};
 
-inline const Method katzCentrality{"katzCentrality",
+inline constexpr Method katzCentrality{"katzCentrality",
     {{"alpha", Either, "0.1", "float"},
      {"beta", Either, "1.0", "float"},
      {"max_iterations", Either, "1000", "int"},
@@ -156,13 +156,13 @@ inline const Method katzCentrality{"katzCentrality",
      "progress(done, total): called a few times a second with the steps done and max_iterations; what it "
      "raises stops the computation. O(steps × (V + E)).", 0};
 
-inline const Method degreeCentrality{"degreeCentrality",
+inline constexpr Method degreeCentrality{"degreeCentrality",
     {},
     "Dict[str, float]",
     "Number of adjacency entries per node (out-degree; edge ends when undirected).",
     "Returns a dict in node order. O(V).", 0};
 
-inline const Method closenessCentrality{"closenessCentrality",
+inline constexpr Method closenessCentrality{"closenessCentrality",
     {{"nodes", Keyword, "None", "Optional[Iterable[_Name]]"},
      {"threads", Keyword, "None", "Optional[int]"},
      {"progress", Keyword, "None", "_Progress"}},
@@ -175,7 +175,7 @@ inline const Method closenessCentrality{"closenessCentrality",
      "times a second with the nodes done and the nodes asked for; what it raises stops the computation. O(V × "
      "(V + E)), O(K × (V + E)) for K nodes.", 0};
 
-inline const Method betweennessCentrality{"betweennessCentrality",
+inline constexpr Method betweennessCentrality{"betweennessCentrality",
     {{"sources", Keyword, "None", "Optional[Iterable[_Name]]"},
      {"threads", Keyword, "None", "Optional[int]"},
      {"progress", Keyword, "None", "_Progress"}},
@@ -190,7 +190,7 @@ inline const Method betweennessCentrality{"betweennessCentrality",
      "progress(done, total): called a few times a second with the sources done and the sources asked for; what "
      "it raises stops the computation. O(V × (V + E)), O(K × (V + E)) for K sources.", 0};
 
-inline const Method reachSums{"reachSums",
+inline constexpr Method reachSums{"reachSums",
     {{"threads", Keyword, "None", "Optional[int]"},
      {"progress", Keyword, "None", "_Progress"}},
     "Dict[str, Tuple[int, int]]",
@@ -201,7 +201,7 @@ inline const Method reachSums{"reachSums",
      "affinity mask; the numbers are the same for any count). progress(done, total): called a few times a "
      "second with the nodes done and the node count; what it raises stops the computation. O(V × (V + E)).", 0};
 
-inline const Method incomingKatzCentrality{"incomingKatzCentrality",
+inline constexpr Method incomingKatzCentrality{"incomingKatzCentrality",
     {{"alpha", Either, "0.1", "float"},
      {"beta", Either, "1.0", "Union[float, Dict[str, float]]"},
      {"max_iterations", Either, "1000", "int"},
@@ -222,7 +222,7 @@ inline const Method incomingKatzCentrality{"incomingKatzCentrality",
      "numbers are the same for any count). progress(done, total): called a few times a second with the steps "
      "done and max_iterations; what it raises stops the computation. O(steps × (V + E)).", 0};
 
-inline const Method minimumSpanningTree{"minimumSpanningTree",
+inline constexpr Method minimumSpanningTree{"minimumSpanningTree",
     {{"method", Either, "tarvel.KRUSKAL", "MSTAlgo"}},
     "List[Edge[_W]]",
     "A minimum spanning forest as a list of new Edge objects.",
@@ -230,14 +230,14 @@ inline const Method minimumSpanningTree{"minimumSpanningTree",
      "(weight, source, target), every component. PRIM: the tree of the first node's component, in joining "
      "order. BORUVKA: every component, phase by phase. O(E log E).", 0};
 
-inline const Method iterativeDFS{"iterativeDFS",
+inline constexpr Method iterativeDFS{"iterativeDFS",
     {{"start", Positional, nullptr, "_Name"}},
     "List[str]",
     "Nodes reachable from start, in the order an explicit stack releases them (neighbors pushed in insertion "
      "order).",
     "Raises IndexError when start is not a node. O(V + E).", 0};
 
-inline const Method shortestPath{"shortestPath",
+inline constexpr Method shortestPath{"shortestPath",
     {{"start", Either, nullptr, "_Name"},
      {"goal", Either, nullptr, "_Name"},
      {"method", Either, "A_STAR", "ShortestPathAlgo"},
@@ -258,14 +258,14 @@ inline const Method shortestPath{"shortestPath",
      "weight and ValueError when the heuristic returns NaN. BFS O(V + E); DIJKSTRA, A_STAR, "
      "UNIFORM_COST_SEARCH O(E log V) without negative edges; BELLMAN_FORD O(V × E).", PlainCount};
 
-inline const Method stronglyConnectedComponents{"stronglyConnectedComponents",
+inline constexpr Method stronglyConnectedComponents{"stronglyConnectedComponents",
     {{"method", Either, "tarvel.TARJAN", "SCCAlgo"}},
     "List[List[str]]",
     "Strongly connected components of a directed graph: TARJAN in reverse topological order, KOSARAJU in "
      "topological order.",
     "Raises RuntimeError 'implemented only for directed graph' for an undirected graph. O(V + E).", 0};
 
-inline const Method save{"save",
+inline constexpr Method save{"save",
     {{"filename", Positional, nullptr, "_Path"}},
     "None",
     "Write the graph to a JSON file, replacing it atomically (through symbolic links, which stay links; a "
@@ -274,7 +274,7 @@ inline const Method save{"save",
      "(GraphFileNotFoundError, ...) when the file cannot be written, RuntimeError when a name is not valid "
      "UTF-8; the old file is then untouched. ValueError for a name holding a NUL character. O(V + E).", 0};
 
-inline const Method load{"load",
+inline constexpr Method load{"load",
     {{"filename", Positional, nullptr, "_Path"},
      {"weightType", Keyword, "int", "Type[int]"}},
     "Graph[int]",
@@ -287,7 +287,7 @@ inline const Method load{"load",
      "weights, IndexError for an edge naming an unknown node, ValueError for a name holding a NUL character, "
      "MemoryError when memory runs out. O(V + E).", Static};
 
-inline const Method addNodes{"addNodes",
+inline constexpr Method addNodes{"addNodes",
     {{"names", Positional, nullptr, "Iterable[_Name]"}},
     "None",
     "Add every name of an iterable, in order, all or nothing.",
@@ -295,7 +295,7 @@ inline const Method addNodes{"addNodes",
      "raises what addNode raises, its message starting 'item K: ' (K counting from 0); the graph is then "
      "unchanged. Amortised O(1) per name.", 0};
 
-inline const Method addEdges{"addEdges",
+inline constexpr Method addEdges{"addEdges",
     {{"edges", Positional, nullptr, "Iterable[Union[Tuple[_Name, _Name], Tuple[_Name, _Name, _W]]]"}},
     "None",
     "Add every edge of an iterable of (src, dest) or (src, dest, weight), in order, all or nothing.",
@@ -303,39 +303,39 @@ inline const Method addEdges{"addEdges",
      "addEdge raises, its message starting 'item K: ' (K counting from 0); the graph is then unchanged. O(B "
      "log B) for B edges.", 0};
 
-inline const Method nodes{"nodes",
+inline constexpr Method nodes{"nodes",
     {},
     "List[str]",
     "The names of the nodes in node order (the order they were added). O(V).",
     "", 0};
 
-inline const Method edges{"edges",
+inline constexpr Method edges{"edges",
     {},
     "List[Edge[_W]]",
     "One Edge per successful addEdge call, in call order and in the direction of the call: parallel edges and "
      "self-loops included, an undirected edge once.",
     "O(E).", 0};
 
-inline const Method neighbors{"neighbors",
+inline constexpr Method neighbors{"neighbors",
     {{"name", Positional, nullptr, "_Name"}},
     "List[Tuple[str, _W]]",
     "The adjacency list of a node as (name, weight) pairs in insertion order: its out-edges in a directed "
      "graph; in an undirected one every edge at the node, a self-loop twice.",
     "Raises IndexError when the name is not a node. O(degree).", 0};
 
-inline const Method nodeCount{"nodeCount",
+inline constexpr Method nodeCount{"nodeCount",
     {},
     "int",
     "The number of nodes. O(1).",
     "", 0};
 
-inline const Method edgeCount{"edgeCount",
+inline constexpr Method edgeCount{"edgeCount",
     {},
     "int",
     "The number of successful addEdge calls, parallel edges and self-loops included. O(1).",
     "", 0};
 
-inline const Method pathWeight{"pathWeight",
+inline constexpr Method pathWeight{"pathWeight",
     {{"path", Positional, nullptr, "Sequence[_Name]"}},
     "_W",
     "The total weight along a path given as a list of L names: for each pair of consecutive names the least "
@@ -345,7 +345,7 @@ inline const Method pathWeight{"pathWeight",
      "edge from A to B' ('between A and B' when undirected) for the first pair that no edge joins. O(L + the "
      "degrees of the path's nodes).", 0};
 
-inline const Method fromNetworkx{"fromNetworkx",
+inline constexpr Method fromNetworkx{"fromNetworkx",
     {{"g", Either, nullptr, "Any"},
      {"weight", Either, "'weight'", "Optional[Hashable]"},
      {"default", Either, "1", "int"},
@@ -360,14 +360,14 @@ inline const Method fromNetworkx{"fromNetworkx",
      "the edge. A node that is not str or bytes raises TypeError unless name(node) makes it one; two nodes of "
      "one name raise RuntimeError 'duplicate nodes are not allowed'. O(V + E).", Static};
 
-inline const Method toNetworkx{"toNetworkx",
+inline constexpr Method toNetworkx{"toNetworkx",
     {},
     "Any",
     "A new networkx MultiGraph (MultiDiGraph when directed): the nodes in node order, then one edge per "
      "addEdge call in call order with its 'weight'. Imports networkx. O(V + E).",
     "", 0};
 
-inline const Method distances{"distances",
+inline constexpr Method distances{"distances",
     {{"source", Either, nullptr, "_Name"},
      {"method", Either, "tarvel.DIJKSTRA", "ShortestPathAlgo"}},
     "Dict[str, _W]",
@@ -378,7 +378,7 @@ inline const Method distances{"distances",
      "UNIFORM_COST_SEARCH and A_STAR, RuntimeError 'Negative cycle detected' when one is reachable. One "
      "search: BFS O(V + E), DIJKSTRA O(E log V) without negative weights, BELLMAN_FORD O(V × E).", 0};
 
-inline const Method shortestPaths{"shortestPaths",
+inline constexpr Method shortestPaths{"shortestPaths",
     {{"source", Either, nullptr, "_Name"},
      {"method", Either, "tarvel.DIJKSTRA", "ShortestPathAlgo"}},
     "Dict[str, List[str]]",
@@ -387,7 +387,7 @@ inline const Method shortestPaths{"shortestPaths",
      "DIJKSTRA O(E log V) without negative weights, BELLMAN_FORD O(V × E); the dict holds O(sum of the path "
      "lengths) names, up to O(V²): predecessors is the compact form.", 0};
 
-inline const Method predecessors{"predecessors",
+inline constexpr Method predecessors{"predecessors",
     {{"source", Either, nullptr, "_Name"},
      {"method", Either, "tarvel.DIJKSTRA", "ShortestPathAlgo"}},
     "Dict[str, str]",
@@ -396,7 +396,7 @@ inline const Method predecessors{"predecessors",
     "Errors as distances. One search: BFS O(V + E), DIJKSTRA O(E log V) without negative weights, BELLMAN_FORD "
      "O(V × E).", 0};
 
-inline const Method hasEdge{"hasEdge",
+inline constexpr Method hasEdge{"hasEdge",
     {{"source", Either, nullptr, "_Name"},
      {"destination", Either, nullptr, "_Name"}},
     "bool",
@@ -406,7 +406,7 @@ inline const Method hasEdge{"hasEdge",
 
 // ---- Edge --------------------------------------------------------------------
 
-inline const Method edge{"Edge",
+inline constexpr Method edge{"Edge",
     {{"source", Positional, nullptr, "_Name"},
      {"destination", Positional, nullptr, "_Name"},
      {"weight", Positional, nullptr, "int"}},
@@ -415,11 +415,11 @@ inline const Method edge{"Edge",
     "Edges are values: equal when their names and weights are (2 == 2.0), hashable, unpacked as (source, "
      "destination, weight), picklable. O(1).", 0};
 
-inline const Method getSource{"getSource", {}, "str", "The source node's name. O(1).", "", 0};
+inline constexpr Method getSource{"getSource", {}, "str", "The source node's name. O(1).", "", 0};
 
-inline const Method getDestination{"getDestination", {}, "str", "The destination node's name. O(1).", "", 0};
+inline constexpr Method getDestination{"getDestination", {}, "str", "The destination node's name. O(1).", "", 0};
 
-inline const Method getWeight{"getWeight", {}, "_W",
+inline constexpr Method getWeight{"getWeight", {}, "_W",
     "The weight: an int (32 bits) or a float, as the edge was made. O(1).", "", 0};
 
 }  // namespace table

@@ -45,7 +45,7 @@ def declarations():
     details, flags}] in the order of the table."""
     source = open(TABLE, encoding="utf-8").read()
     found = []
-    for match in re.finditer(r"inline const Method (\w+)(\{)", source):
+    for match in re.finditer(r"inline constexpr Method (\w+)(\{)", source):
         tokens = [m.groups("") for m in TOKEN.finditer(source, match.start(2))]
         value, _ = parse_value(tokens, 0)
         name, params, returns, summary, details, flags = value
