@@ -57,6 +57,24 @@ struct Method {
         while (k < size() && at(k).kind != Kind::Keyword) ++k;
         return k;
     }
+    // Whether inspect can read the text signature CPython makes of the
+    // docstring: every default a literal, no required parameter after a
+    // defaulted one. Otherwise the method is a SignedMethod (signatures.hpp).
+    constexpr bool textSignatureReadable() const {
+        for (const Parameter& p : parameters) {
+            if (p.fallback != nullptr && !isLiteral(p.fallback)) return false;
+        }
+        return !requiredAfterDefault();
+    }
+    static constexpr bool isLiteral(const char* text) {
+        const char c = text[0];
+        return (c >= '0' && c <= '9') || c == '-' || c == '\'' || c == '"' || same(text, "None") ||
+               same(text, "True") || same(text, "False");
+    }
+    static constexpr bool same(const char* a, const char* b) {
+        while (*a != '\0' && *a == *b) ++a, ++b;
+        return *a == *b;
+    }
     // A required parameter after a defaulted one that is not keyword-only
     // (shortestPath's heuristic): inspect.Signature refuses such a list.
     constexpr bool requiredAfterDefault() const {

@@ -1,19 +1,22 @@
 // The faces of a method that its declaration (method_table.hpp) makes: the
 // docstring, whose first lines are its text signature and its summary, and
-// the signature inspect reads. Every declared method of Graph and Edge is a
-// SignedMethod in its class's dictionary: it calls the method's function
-// as the built-in method descriptor would (checking self the same way,
-// leaving every refused call to the descriptor it wraps, for the same
-// error), and answers __signature__ from the declaration, its defaults
-// evaluated in the module: inspect reads a built-in's text signature only
-// when every default is a literal, and never one with a required
-// parameter after a defaulted one. The class gets a __signature__ of its
-// own the same way.
+// the signature inspect reads. inspect reads a built-in's text signature
+// only when every default is a literal, and never one with a required
+// parameter after a defaulted one; a declared method whose list is such
+// (Method::textSignatureReadable() false) becomes a SignedMethod in its
+// class's dictionary: it calls the method's function as the built-in
+// method descriptor would (checking self the same way, leaving every
+// refused call to the descriptor it wraps, for the same error), and
+// answers __signature__ from the declaration, its defaults evaluated in
+// the module. A class whose constructor is such gets a __signature__ of its
+// own the same way. Every other method stays CPython's built-in
+// descriptor, whose calls the interpreter specialises (3.11 and later):
+// inspect reads it from the text signature made of the same declaration.
 //
-// Calls cost what they cost before: the type is a method descriptor with
-// vectorcall, so `g.name(...)` passes `g` as the first argument without
-// making a bound method. The Signature objects are made on first use
-// (importing inspect then).
+// A SignedMethod's calls cost what the built-in's cost: the type is a
+// method descriptor with vectorcall, so `g.name(...)` passes `g` as the
+// first argument without making a bound method. The Signature objects are
+// made on first use (importing inspect then).
 #pragma once
 
 #include <Python.h>
@@ -343,8 +346,9 @@ PyMethodDef* methodDefinitions(const Binding (&bindings)[N], const PyMethodDef (
 }
 
 // Makes every declared method of `type` (ready, from `module`, its
-// definitions from methodDefinitions) a SignedMethod, and gives the class
-// the signature of `constructor`. False with a Python error set when that
+// definitions from methodDefinitions) whose text signature inspect cannot
+// read a SignedMethod, and gives the class the signature of `constructor`
+// when inspect cannot read its text signature either. False with a Python error set when that
 // fails.
 template <std::size_t N>
 bool signMethods(PyTypeObject* type, PyObject* module, const Method& constructor, const Binding (&bindings)[N]) {
@@ -353,6 +357,9 @@ bool signMethods(PyTypeObject* type, PyObject* module, const Method& constructor
     PyObject* dict = type->tp_dict;
     for (std::size_t k = 0; k < N; ++k) {
         const Method& spec = bindings[k].spec;
+        // CPython's own descriptor, whose calls the interpreter makes
+        // fastest, when inspect reads its text signature.
+        if (spec.textSignatureReadable()) continue;
         PyObject* entry = PyDict_GetItemString(dict, spec.name);  // borrowed
         if (entry == nullptr) {
             PyErr_Format(PyExc_AttributeError, "no method %s", spec.name);
@@ -386,6 +393,10 @@ bool signMethods(PyTypeObject* type, PyObject* module, const Method& constructor
         const int failed = PyDict_SetItemString(dict, spec.name, stored);
         Py_DECREF(stored);
         if (failed != 0) return false;
+    }
+    if (constructor.textSignatureReadable()) {
+        PyType_Modified(type);
+        return true;
     }
     auto* classSignature = PyObject_New(ClassSignature, &ClassSignatureType);
     if (classSignature == nullptr) return false;
