@@ -98,14 +98,18 @@ inline PyObject* connectedComponents(PyObject* self, PyObject*) {
                   [](const auto& g, const auto& groups) { return nameLists(g, groups); });
 }
 
+inline PyObject* weaklyConnectedComponents(PyObject* self, PyObject*) {
+    return simple(self, [](const auto& v) { return tarvel::weaklyConnectedComponents(v); },
+                  [](const auto& g, const auto& groups) { return nameLists(g, groups); });
+}
+
 inline PyObject* degreeCentrality(PyObject* self, PyObject*) {
     return simple(self, [](const auto& v) { return tarvel::degreeCentrality(v); },
                   [](const auto& g, const auto& scores) { return byName(g, scores); });
 }
 
 inline PyObject* katzCentrality(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-    static const Signature signature{
-        "katzCentrality", {"alpha", "beta", "max_iterations", "tolerance", "threads", "progress"}, 0, 4, 0};
+    const Method& signature = table::katzCentrality;
     PyObject* given[6];
     if (!parseArguments(signature, args, nargs, kwnames, given)) return nullptr;
     double alpha = 0.1, beta = 1.0, tolerance = 1e-06;
@@ -170,9 +174,9 @@ std::vector<tarvel::NodeIndex> indicesOf(const char* method, const char* what, c
 // progress=None), NODES naming the nodes asked for. whole(read, options)
 // answers for every node, part(read, indices in order, options) for some.
 template <class Whole, class Part>
-PyObject* someOrAll(const char* method, const char* what, PyObject* self, PyObject* const* args, Py_ssize_t nargs,
+PyObject* someOrAll(const Method& signature, PyObject* self, PyObject* const* args, Py_ssize_t nargs,
                     PyObject* kwnames, Whole&& whole, Part&& part) {
-    const Signature signature{method, {what, "threads", "progress"}, 0, 0, 0};
+    const char *method = signature.name, *what = signature.at(0).name;
     PyObject* given[3];
     tarvel::RunOptions options;
     std::optional<std::vector<std::string>> names;
@@ -189,7 +193,7 @@ PyObject* someOrAll(const char* method, const char* what, PyObject* self, PyObje
 
 inline PyObject* closenessCentrality(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
     return someOrAll(
-        "closenessCentrality", "nodes", self, args, nargs, kwnames,
+        table::closenessCentrality, self, args, nargs, kwnames,
         [](const auto& g, const auto& options) {
             return byName(g, released([&] { return tarvel::closenessCentrality(g.view(), options); }));
         },
@@ -203,7 +207,7 @@ inline PyObject* closenessCentrality(PyObject* self, PyObject* const* args, Py_s
 
 inline PyObject* betweennessCentrality(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
     return someOrAll(
-        "betweennessCentrality", "sources", self, args, nargs, kwnames,
+        table::betweennessCentrality, self, args, nargs, kwnames,
         [](const auto& g, const auto& options) {
             return byName(g, released([&] { return tarvel::betweennessCentrality(g.view(), options); }));
         },
@@ -213,7 +217,7 @@ inline PyObject* betweennessCentrality(PyObject* self, PyObject* const* args, Py
 }
 
 inline PyObject* reachSums(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-    const Signature signature{"reachSums", {"threads", "progress"}, 0, 0, 0};
+    const Method& signature = table::reachSums;
     PyObject* given[2];
     tarvel::RunOptions options;
     if (!parseArguments(signature, args, nargs, kwnames, given) ||
@@ -259,10 +263,7 @@ bool perNodeArgument(const Read<W>& g, const char* what, PyObject* object, std::
 }
 
 inline PyObject* incomingKatzCentrality(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-    static const Signature signature{"incomingKatzCentrality",
-                                     {"alpha", "beta", "max_iterations", "tolerance", "start", "weighted",
-                                      "normalized", "threads", "progress"},
-                                     0, 4, 0};
+    const Method& signature = table::incomingKatzCentrality;
     PyObject* given[9];
     if (!parseArguments(signature, args, nargs, kwnames, given)) return nullptr;
     const char* method = "incomingKatzCentrality";
@@ -298,7 +299,7 @@ inline PyObject* incomingKatzCentrality(PyObject* self, PyObject* const* args, P
 }
 
 inline PyObject* minimumSpanningTree(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-    static const Signature signature{"minimumSpanningTree", {"method"}, 0, 1, 0};
+    const Method& signature = table::minimumSpanningTree;
     PyObject* given[1];
     tarvel::MSTAlgo method = tarvel::MSTAlgo::KRUSKAL;
     if (!parseArguments(signature, args, nargs, kwnames, given) ||
@@ -313,7 +314,7 @@ inline PyObject* minimumSpanningTree(PyObject* self, PyObject* const* args, Py_s
 
 inline PyObject* stronglyConnectedComponents(PyObject* self, PyObject* const* args, Py_ssize_t nargs,
                                              PyObject* kwnames) {
-    static const Signature signature{"stronglyConnectedComponents", {"method"}, 0, 1, 0};
+    const Method& signature = table::stronglyConnectedComponents;
     PyObject* given[1];
     tarvel::SCCAlgo method = tarvel::SCCAlgo::TARJAN;
     if (!parseArguments(signature, args, nargs, kwnames, given) ||
@@ -327,7 +328,7 @@ inline PyObject* stronglyConnectedComponents(PyObject* self, PyObject* const* ar
 }
 
 inline PyObject* iterativeDFS(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-    static const Signature signature{"iterativeDFS", {"start"}, 1, 1, 1};
+    const Method& signature = table::iterativeDFS;
     PyObject* given[1];
     std::string_view start;
     if (!parseArguments(signature, args, nargs, kwnames, given) ||
@@ -344,66 +345,17 @@ inline PyObject* iterativeDFS(PyObject* self, PyObject* const* args, Py_ssize_t 
 inline const char* const ShortestPathAlgoExpected =
     "a ShortestPathAlgo (BFS, DIJKSTRA, A_STAR, UNIFORM_COST_SEARCH or BELLMAN_FORD)";
 
-// Takes the keyword argument `name` out of a vectorcall's keywords: `value`
-// is its object (borrowed), or nullptr when it is not there; `args` and
-// `kwnames` then describe the rest, held by `keptArgs` and `keptNames`.
-// False with MemoryError set when no room could be made.
-inline bool takeKeyword(const char* name, PyObject* const*& args, Py_ssize_t nargs, PyObject*& kwnames,
-                        std::vector<PyObject*>& keptArgs, py::object& keptNames, PyObject*& value) {
-    value = nullptr;
-    const Py_ssize_t keywords = kwnames == nullptr ? 0 : PyTuple_GET_SIZE(kwnames);
-    Py_ssize_t at = 0;
-    while (at < keywords && PyUnicode_CompareWithASCIIString(PyTuple_GET_ITEM(kwnames, at), name) != 0) ++at;
-    if (at == keywords) return true;
-    try {
-        keptArgs.assign(args, args + nargs + keywords);
-    } catch (const std::bad_alloc&) {
-        PyErr_NoMemory();
-        return false;
-    }
-    keptArgs.erase(keptArgs.begin() + nargs + at);
-    if (keywords > 1) {
-        PyObject* names = PyTuple_New(keywords - 1);
-        if (names == nullptr) return false;
-        keptNames = py::reinterpret_steal<py::object>(names);
-        for (Py_ssize_t j = 0, k = 0; j < keywords; ++j) {
-            if (j == at) continue;
-            PyObject* key = PyTuple_GET_ITEM(kwnames, j);
-            Py_INCREF(key);
-            PyTuple_SET_ITEM(names, k++, key);
-        }
-    }
-    value = args[nargs + at];
-    args = keptArgs.data();
-    kwnames = keywords > 1 ? keptNames.ptr() : nullptr;
-    return true;
-}
-
 inline PyObject* shortestPath(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-    static const Signature signature{"shortestPath", {"start", "goal", "method", "heuristic"}, 0, 4, 2};
-    // `consistent` is keyword-only and taken out first, so that every call
-    // without it is parsed, and refused, as before it existed.
-    std::vector<PyObject*> keptArgs;
-    py::object keptNames;
-    PyObject* consistentArgument = nullptr;
-    PyObject* given[4];
-    if (!takeKeyword("consistent", args, nargs, kwnames, keptArgs, keptNames, consistentArgument) ||
-        !parseArguments(signature, args, nargs, kwnames, given)) {
+    const Method& signature = table::shortestPath;
+    PyObject* given[5];
+    if (!parseArguments(signature, args, nargs, kwnames, given)) return nullptr;
+    if (given[4] != nullptr && !PyBool_Check(given[4])) {
+        wrongType("shortestPath", "consistent", "a bool", given[4]);
         return nullptr;
     }
-    if (consistentArgument != nullptr && !PyBool_Check(consistentArgument)) {
-        wrongType("shortestPath", "consistent", "a bool", consistentArgument);
-        return nullptr;
-    }
-    const bool consistent = consistentArgument == Py_True;
+    const bool consistent = given[4] == Py_True;
     tarvel::ShortestPathAlgo method = tarvel::ShortestPathAlgo::A_STAR;
     std::string_view start, goal;
-    if (given[3] == nullptr) {
-        PyErr_SetString(PyExc_TypeError,
-                        "shortestPath() needs its heuristic argument: a callable for A_STAR, or None for the "
-                        "searches that need none (BFS, DIJKSTRA, UNIFORM_COST_SEARCH, BELLMAN_FORD)");
-        return nullptr;
-    }
     if ((given[2] != nullptr && !selectorArgument("shortestPath", given[2], ShortestPathAlgoExpected, method)) ||
         !callableArgument("shortestPath", "heuristic", given[3]) ||
         !nameArgument("shortestPath", "start", given[0], start) || !nameArgument("shortestPath", "goal", given[1], goal)) {
@@ -434,9 +386,9 @@ inline PyObject* shortestPath(PyObject* self, PyObject* const* args, Py_ssize_t 
 // distances, shortestPaths and predecessors: (source, method=DIJKSTRA), one
 // search from the source; make(read, tree, method) makes the dict.
 template <class Make>
-PyObject* fromSource(const char* name, PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames,
-                     Make&& make) {
-    const Signature signature{name, {"source", "method"}, 0, 2, 1};
+PyObject* fromSource(const Method& signature, PyObject* self, PyObject* const* args, Py_ssize_t nargs,
+                     PyObject* kwnames, Make&& make) {
+    const char* name = signature.name;
     PyObject* given[2];
     tarvel::ShortestPathAlgo method = tarvel::ShortestPathAlgo::DIJKSTRA;
     std::string_view source;
@@ -455,18 +407,18 @@ PyObject* fromSource(const char* name, PyObject* self, PyObject* const* args, Py
 }
 
 inline PyObject* distances(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-    return fromSource("distances", self, args, nargs, kwnames, [](const auto& g, const auto& tree, auto method) {
+    return fromSource(table::distances, self, args, nargs, kwnames, [](const auto& g, const auto& tree, auto method) {
         return distanceDict(g, tree, method == tarvel::ShortestPathAlgo::BFS);
     });
 }
 
 inline PyObject* shortestPaths(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-    return fromSource("shortestPaths", self, args, nargs, kwnames,
+    return fromSource(table::shortestPaths, self, args, nargs, kwnames,
                       [](const auto& g, const auto& tree, auto) { return pathDict(g, tree); });
 }
 
 inline PyObject* predecessors(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-    return fromSource("predecessors", self, args, nargs, kwnames,
+    return fromSource(table::predecessors, self, args, nargs, kwnames,
                       [](const auto& g, const auto& tree, auto) { return predecessorDict(g, tree); });
 }
 

@@ -73,7 +73,7 @@ private:
 };
 
 inline PyObject* addNode(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-    static const Signature signature{"addNode", {"name"}, 1, 1, 1};
+    const Method& signature = table::addNode;
     PyObject* given[1];
     if (!parseArguments(signature, args, nargs, kwnames, given)) return nullptr;
     std::string_view name;
@@ -89,7 +89,7 @@ inline PyObject* addNode(PyObject* self, PyObject* const* args, Py_ssize_t nargs
 }
 
 inline PyObject* hasNode(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-    static const Signature signature{"hasNode", {"name"}, 1, 1, 1};
+    const Method& signature = table::hasNode;
     PyObject* given[1];
     if (!parseArguments(signature, args, nargs, kwnames, given)) return nullptr;
     std::string_view name;
@@ -99,7 +99,7 @@ inline PyObject* hasNode(PyObject* self, PyObject* const* args, Py_ssize_t nargs
 }
 
 inline PyObject* addEdge(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-    static const Signature signature{"addEdge", {"src", "dest", "weight"}, 0, 3, 2};
+    const Method& signature = table::addEdge;
     PyObject* given[3];
     if (!parseArguments(signature, args, nargs, kwnames, given)) return nullptr;
     return onGraph(self, [&](auto& g) {
@@ -205,7 +205,7 @@ private:
 };
 
 inline PyObject* addNodes(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-    static const Signature signature{"addNodes", {"names"}, 1, 1, 1};
+    const Method& signature = table::addNodes;
     PyObject* given[1];
     if (!parseArguments(signature, args, nargs, kwnames, given)) return nullptr;
     return onGraph(self, [&](auto& g) {
@@ -233,7 +233,7 @@ inline PyObject* addNodes(PyObject* self, PyObject* const* args, Py_ssize_t narg
 }
 
 inline PyObject* addEdges(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-    static const Signature signature{"addEdges", {"edges"}, 1, 1, 1};
+    const Method& signature = table::addEdges;
     PyObject* given[1];
     if (!parseArguments(signature, args, nargs, kwnames, given)) return nullptr;
     return onGraph(self, [&](auto& g) {

@@ -15,9 +15,12 @@
 #include <cstdint>
 #include <cstring>
 #include <functional>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "arguments.hpp"
+#include "signatures.hpp"
 #include "type_object.hpp"
 #include "weight_arguments.hpp"
 
@@ -266,14 +269,22 @@ inline PyObject* reduce(PyObject* self, PyObject*) {
     return out;
 }
 
-inline PyMethodDef methods[] = {
-    {"getSource", getSource, METH_NOARGS, "getSource($self, /)\n--\n\nThe source node's name. O(1)."},
-    {"getDestination", getDestination, METH_NOARGS, "getDestination($self, /)\n--\n\nThe destination node's name. O(1)."},
-    {"getWeight", getWeight, METH_NOARGS,
-     "getWeight($self, /)\n--\n\nThe weight: an int (32 bits) or a float, as the edge was made. O(1)."},
+// Every declared method (method_table.hpp) and its function.
+inline const Binding bindings[] = {
+    {table::getSource, getSource},
+    {table::getDestination, getDestination},
+    {table::getWeight, getWeight},
+};
+
+// The protocol's methods, with docstrings of their own.
+inline const PyMethodDef others[] = {
     {"__reduce__", reduce, METH_NOARGS, "__reduce__($self, /)\n--\n\nPickling support."},
     {nullptr, nullptr, 0, nullptr},
 };
+
+inline std::vector<std::string> docs;
+inline std::vector<PyMethodDef> definitions;
+inline std::string classDoc;
 
 inline PyGetSetDef attributes[] = {
     {"source", attributeSource, nullptr, "The source node's name (read-only), as getSource(). O(1).", nullptr},
@@ -290,11 +301,8 @@ inline bool addEdgeType(PyObject* module) {
     EdgeType.tp_name = "tarvel.Edge";
     EdgeType.tp_basicsize = sizeof(EdgeObject);
     EdgeType.tp_flags = Py_TPFLAGS_DEFAULT | Py_TPFLAGS_BASETYPE;
-    EdgeType.tp_doc =
-        "Edge(source, destination, weight, /)\n--\n\n"
-        "An edge record: source name, destination name and weight (an int of 32 bits or a finite float).\n\n"
-        "Edges are values: equal when their names and weights are (2 == 2.0), hashable, unpacked as "
-        "(source, destination, weight), picklable. O(1).";
+    edge_detail::classDoc = signatures::docstring(table::edge, false);
+    EdgeType.tp_doc = edge_detail::classDoc.c_str();
     EdgeType.tp_new = PyType_GenericNew;
     EdgeType.tp_init = edge_detail::init;
     EdgeType.tp_dealloc = edge_detail::dealloc;
@@ -302,10 +310,13 @@ inline bool addEdgeType(PyObject* module) {
     EdgeType.tp_richcompare = edge_detail::compare;
     EdgeType.tp_hash = edge_detail::hash;
     EdgeType.tp_iter = edge_detail::iterate;
-    EdgeType.tp_methods = edge_detail::methods;
+    EdgeType.tp_methods =
+        methodDefinitions(edge_detail::bindings, edge_detail::others, edge_detail::docs, edge_detail::definitions);
     EdgeType.tp_getset = edge_detail::attributes;
     EdgeType.tp_weaklistoffset = offsetof(EdgeObject, weakrefs);
-    if (PyType_Ready(&EdgeType) < 0) return false;
+    if (PyType_Ready(&EdgeType) < 0 || !signMethods(&EdgeType, module, table::edge, edge_detail::bindings)) {
+        return false;
+    }
     Py_INCREF(&EdgeType);
     return PyModule_AddObject(module, "Edge", reinterpret_cast<PyObject*>(&EdgeType)) == 0;
 }

@@ -1,6 +1,6 @@
 // tarvel.Graph, written against the C API: making a graph (of integer or of
 // floating-point weights), its file, networkx, copying and pickling, and
-// the table of every method with its docstring.
+// the binding of every declared method to its function.
 #pragma once
 
 #include <Python.h>
@@ -40,7 +40,7 @@ inline bool weightTypeArgument(const char* method, PyObject* object, bool& float
 }
 
 // Calls a vectorcall-style parser with the arguments of a tp_init.
-inline bool parseTupleArguments(const Signature& s, PyObject* args, PyObject* kwargs, PyObject** out) {
+inline bool parseTupleArguments(const Method& s, PyObject* args, PyObject* kwargs, PyObject** out) {
     std::vector<PyObject*> all(&PyTuple_GET_ITEM(args, 0), &PyTuple_GET_ITEM(args, 0) + PyTuple_GET_SIZE(args));
     py::object names;
     if (kwargs != nullptr && PyDict_GET_SIZE(kwargs) > 0) {
@@ -63,7 +63,7 @@ inline int init(PyObject* self, PyObject* args, PyObject* kwargs) {
         PyErr_SetString(PyExc_TypeError, "Graph.__init__() was called on a graph that already exists");
         return -1;
     }
-    static const Signature signature{"Graph", {"directed", "weightType"}, 0, 1, 1};
+    const Method& signature = table::graph;
     PyObject* given[2];
     bool directed = false, floating = false;
     if (!parseTupleArguments(signature, args, kwargs, given)) return -1;
@@ -105,7 +105,7 @@ inline bool fileNameArgument(PyObject* object, std::string& name) {
 }
 
 inline PyObject* save(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-    static const Signature signature{"save", {"filename"}, 1, 1, 1};
+    const Method& signature = table::save;
     PyObject* given[1];
     std::string filename;
     if (!parseArguments(signature, args, nargs, kwnames, given) || !fileNameArgument(given[0], filename)) {
@@ -121,7 +121,7 @@ inline PyObject* save(PyObject* self, PyObject* const* args, Py_ssize_t nargs, P
 }
 
 inline PyObject* load(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-    static const Signature signature{"load", {"filename", "weightType"}, 1, 1, 1};
+    const Method& signature = table::load;
     PyObject* given[2];
     std::string filename;
     bool floating = false;
@@ -140,7 +140,7 @@ inline PyObject* load(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObje
 }
 
 inline PyObject* fromNetworkx(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-    static const Signature signature{"fromNetworkx", {"g", "weight", "default", "name", "weightType"}, 0, 4, 1};
+    const Method& signature = table::fromNetworkx;
     PyObject* given[5];
     bool floating = false;
     if (!parseArguments(signature, args, nargs, kwnames, given) ||
@@ -263,207 +263,47 @@ constexpr PyCFunction method(F f) {
 
 inline constexpr int Fast = METH_FASTCALL | METH_KEYWORDS;
 
-inline PyMethodDef methods[] = {
-    {"addNode", method(building::addNode), Fast,
-     "addNode($self, name, /)\n--\n\n"
-     "Add a node.\n\nRaises RuntimeError 'duplicate nodes are not allowed' for a name already present. "
-     "Amortised O(1)."},
-    {"hasNode", method(building::hasNode), Fast, "hasNode($self, name, /)\n--\n\nTrue when the name is a node. O(1)."},
-    {"addEdge", method(building::addEdge), Fast,
-     "addEdge($self, /, src, dest, weight=0)\n--\n\n"
-     "Add an edge from src to dest (both ways in an undirected graph).\n\n"
-     "Parallel edges and self-loops are kept. weight: an int of 32 bits, or for a graph of weightType=float a "
-     "float or an int a double holds exactly. Raises IndexError naming a name that is not a node, TypeError, "
-     "OverflowError or ValueError for a weight the graph cannot hold; the graph is then unchanged. Amortised "
-     "O(1)."},
-    {"hasCycle", method(algorithms::hasCycle), METH_NOARGS,
-     "hasCycle($self, /)\n--\n\nTrue when a depth-first search meets an edge back to a node on its path.\n\n"
-     "An undirected edge counts as a cycle of two. O(V + E)."},
-    {"nodeColoring", method(algorithms::nodeColoring), METH_NOARGS,
-     "nodeColoring($self, /)\n--\n\n"
-     "Greedy first-fit colors 0, 1, ... in node order, each node avoiding its colored neighbors.\n\n"
-     "Returns a dict in node order. O(V + E)."},
-    {"edgeColoring", method(algorithms::edgeColoring), METH_NOARGS,
-     "edgeColoring($self, /)\n--\n\n"
-     "Greedy first-fit edge colors 1, 2, ..., keyed by (name, name) in node-index order for undirected "
-     "edges.\n\nReturns a dict in the order the edges were first colored. O(E × largest degree)."},
-    {"isBipartite", method(algorithms::isBipartite), METH_NOARGS,
-     "isBipartite($self, /)\n--\n\n"
-     "True when the graph, taken as undirected, has no cycle of odd length (a self-loop is one). O(V + E)."},
-    {"connectedComponents", method(algorithms::connectedComponents), METH_NOARGS,
-     "connectedComponents($self, /)\n--\n\n"
-     "Groups found by breadth-first searches from the lowest-numbered unplaced node, following edge "
-     "direction.\n\nReturns a list of lists in that order. O(V + E)."},
-    {"katzCentrality", method(algorithms::katzCentrality), Fast,
-     "katzCentrality($self, /, alpha=0.1, beta=1.0, max_iterations=1000, tolerance=1e-06, *, threads=None, "
-     "progress=None)\n--\n\n"
-     "Katz scores: iterate x = alpha * (sum over the nodes each node points to) + beta, rescaled to unit "
-     "length, until the L1 change is below tolerance or max_iterations steps.\n\n"
-     "Returns a dict in node order. threads: how many threads make each step's sums (None: every usable core; "
-     "at most one per core of the process's affinity mask; the numbers are the same for any count). "
-     "progress(done, total): called a few times a second with the steps done and max_iterations; what it "
-     "raises stops the computation. O(steps × (V + E))."},
-    {"degreeCentrality", method(algorithms::degreeCentrality), METH_NOARGS,
-     "degreeCentrality($self, /)\n--\n\n"
-     "Number of adjacency entries per node (out-degree; edge ends when undirected).\n\n"
-     "Returns a dict in node order. O(V)."},
-    {"closenessCentrality", method(algorithms::closenessCentrality), Fast,
-     "closenessCentrality($self, /, *, nodes=None, threads=None, progress=None)\n--\n\n"
-     "1 / (sum of hop distances to the nodes a node reaches), 0.0 when it reaches none.\n\n"
-     "Returns a dict in node order: every node's score, or with nodes (an iterable of names) those nodes' "
-     "only, each the same to the bit as in the whole call; a name given twice raises ValueError, an unknown "
-     "one IndexError. threads: how many threads search (None: every usable core; at most one per core of the "
-     "process's affinity mask; the numbers are the same for any count). progress(done, total): called a few "
-     "times a second with the nodes done and the nodes asked for; what it raises stops the computation. "
-     "O(V × (V + E)), O(K × (V + E)) for K nodes."},
-    {"betweennessCentrality", method(algorithms::betweennessCentrality), Fast,
-     "betweennessCentrality($self, /, *, sources=None, threads=None, progress=None)\n--\n\n"
-     "Unnormalised betweenness over hop-count shortest paths; parallel edges are distinct paths and "
-     "undirected pairs count from both ends.\n\nReturns a dict in node order. sources (an iterable of names, "
-     "None for every node): only the paths from those sources count, summed in node order whatever order "
-     "they are given in; the parts of a partition of the nodes sum to the whole but for rounding (within "
-     "about 2(V - 1) x 2**-53 relatively); a name given twice raises ValueError, an unknown one IndexError. "
-     "threads: how many threads search (None: every usable core; at most one per core of the process's "
-     "affinity mask; the numbers are the same for any count). progress(done, total): called a few times a "
-     "second with the sources done and the sources asked for; what it raises stops the computation. "
-     "O(V × (V + E)), O(K × (V + E)) for K sources."},
-    {"reachSums", method(algorithms::reachSums), Fast,
-     "reachSums($self, /, *, threads=None, progress=None)\n--\n\n"
-     "For each node, (the number of other nodes it reaches, the sum of their hop distances), both exact "
-     "ints: the raw quantities of closeness in any normalisation.\n\n"
-     "Returns a dict in node order. Follows edge direction; on the reversed graph it gives incoming "
-     "distances. threads: how many threads search (None: every usable core; at most one per core of the "
-     "process's affinity mask; the numbers are the same for any count). progress(done, total): called a few "
-     "times a second with the nodes done and the node count; what it raises stops the computation. "
-     "O(V × (V + E))."},
-    {"incomingKatzCentrality", method(algorithms::incomingKatzCentrality), Fast,
-     "incomingKatzCentrality($self, /, alpha=0.1, beta=1.0, max_iterations=1000, tolerance=1e-06, *, "
-     "start=None, weighted=False, normalized=True, threads=None, progress=None)\n--\n\n"
-     "Katz scores over incoming edges: from start (0 everywhere when None), iterate x[v] = alpha * (sum of "
-     "x[u] over the edges u -> v, each times its weight when weighted) + beta[v], the terms in node order, "
-     "until the L1 change is below V * tolerance; then, when normalized, scale to unit Euclidean length.\n\n"
-     "Returns a dict in node order. An undirected edge comes in at both ends, a self-loop once. beta and "
-     "start: a number for every node, or a dict with a number for each node's name and nothing else "
-     "(ValueError otherwise). Raises RuntimeError 'Katz centrality did not converge in N iterations' when "
-     "max_iterations steps do not converge. threads: how many threads make each step's sums (None: every "
-     "usable core; the numbers are the same for any count). progress(done, total): called a few times a "
-     "second with the steps done and max_iterations; what it raises stops the computation. "
-     "O(steps × (V + E))."},
-    {"minimumSpanningTree", method(algorithms::minimumSpanningTree), Fast,
-     "minimumSpanningTree($self, /, method=tarvel.KRUSKAL)\n--\n\n"
-     "A minimum spanning forest as a list of new Edge objects.\n\n"
-     "The graph is taken as undirected; each edge comes back in the direction it is stored. KRUSKAL: "
-     "ascending (weight, source, target), every component. PRIM: the tree of the first node's component, in "
-     "joining order. BORUVKA: every component, phase by phase. O(E log E)."},
-    {"iterativeDFS", method(algorithms::iterativeDFS), Fast,
-     "iterativeDFS($self, start, /)\n--\n\n"
-     "Nodes reachable from start, in the order an explicit stack releases them (neighbors pushed in "
-     "insertion order).\n\nRaises IndexError when start is not a node. O(V + E)."},
-    {"shortestPath", method(algorithms::shortestPath), Fast,
-     "shortestPath(start, goal, method=A_STAR, heuristic, *, consistent=False)\n\n"
-     "A path from start to goal as a list of names, [] when goal is unreachable, [start] when both names "
-     "are equal.\n\n"
-     "heuristic(name, neighbor) -> float is called by A_STAR once per improved neighbor; it must always be "
-     "given: None for the other methods. Distances are exact. consistent=True (A_STAR) promises that the "
-     "estimate depends on neighbor only and never exceeds an edge's weight plus the estimate at its far end: "
-     "the search then stops when goal leaves the queue and calls the heuristic at most once per node, and returns the same "
-     "path when weights and estimates are whole numbers below 2**53 (else the weight may exceed the least by "
-     "rounding; a broken promise gives a path that may not be shortest). Raises IndexError for a name that is not a "
-     "node, RuntimeError 'Negative cycle detected' for a reachable cycle of negative weight and ValueError "
-     "when the heuristic returns NaN. BFS O(V + E); DIJKSTRA, A_STAR, UNIFORM_COST_SEARCH O(E log V) without "
-     "negative edges; BELLMAN_FORD O(V × E)."},
-    {"stronglyConnectedComponents", method(algorithms::stronglyConnectedComponents), Fast,
-     "stronglyConnectedComponents($self, /, method=tarvel.TARJAN)\n--\n\n"
-     "Strongly connected components of a directed graph: TARJAN in reverse topological order, KOSARAJU in "
-     "topological order.\n\nRaises RuntimeError 'implemented only for directed graph' for an undirected "
-     "graph. O(V + E)."},
-    {"save", method(save), Fast,
-     "save($self, filename, /)\n--\n\n"
-     "Write the graph to a JSON file, replacing it atomically (through symbolic links, which stay links; a "
-     "device or FIFO is written into, waiting for its reader).\n\nfilename: str, bytes or os.PathLike. "
-     "Raises an OSError that is also a RuntimeError (GraphFileNotFoundError, ...) when the file cannot be "
-     "written, RuntimeError when a name is not valid UTF-8; the old file is then untouched. ValueError for a "
-     "name holding a NUL character. O(V + E)."},
-    {"load", method(load), Fast | METH_STATIC,
-     "load(filename, /, *, weightType=int)\n--\n\n"
-     "Read a graph written by save and return it as a new Graph of the given weight type (the file records "
-     "none).\n\nA regular file is read whole; anything else (a FIFO, a device) is read as it arrives, up to "
-     "the end of the first JSON value. Raises an OSError that is also a RuntimeError for a file that cannot "
-     "be opened or read (GraphFileNotFoundError, GraphFileIsADirectoryError, GraphFilePermissionError, "
-     "GraphFileError), RuntimeError with the JSON error for malformed files and for a fractional weight in "
-     "a graph of integer weights, IndexError for an edge naming an unknown node, ValueError for a name "
-     "holding a NUL character, MemoryError when memory runs out. O(V + E)."},
-    {"addNodes", method(building::addNodes), Fast,
-     "addNodes($self, names, /)\n--\n\n"
-     "Add every name of an iterable, in order, all or nothing.\n\n"
-     "An item that addNode would refuse (a duplicate, also within the batch, or a name of the wrong type) "
-     "raises what addNode raises, its message starting 'item K: ' (K counting from 0); the graph is then "
-     "unchanged. Amortised O(1) per name."},
-    {"addEdges", method(building::addEdges), Fast,
-     "addEdges($self, edges, /)\n--\n\n"
-     "Add every edge of an iterable of (src, dest) or (src, dest, weight), in order, all or nothing.\n\n"
-     "An item that addEdge would refuse (an unknown name, a weight of the wrong type or range) raises what "
-     "addEdge raises, its message starting 'item K: ' (K counting from 0); the graph is then unchanged. "
-     "O(B log B) for B edges."},
-    {"nodes", method(inspection::nodes), METH_NOARGS,
-     "nodes($self, /)\n--\n\nThe names of the nodes in node order (the order they were added). O(V)."},
-    {"edges", method(inspection::edges), METH_NOARGS,
-     "edges($self, /)\n--\n\n"
-     "One Edge per successful addEdge call, in call order and in the direction of the call: parallel edges "
-     "and self-loops included, an undirected edge once.\n\nO(E)."},
-    {"neighbors", method(inspection::neighbors), Fast,
-     "neighbors($self, name, /)\n--\n\n"
-     "The adjacency list of a node as (name, weight) pairs in insertion order: its out-edges in a directed "
-     "graph; in an undirected one every edge at the node, a self-loop twice.\n\n"
-     "Raises IndexError when the name is not a node. O(degree)."},
-    {"nodeCount", method(inspection::nodeCount), METH_NOARGS, "nodeCount($self, /)\n--\n\nThe number of nodes. O(1)."},
-    {"edgeCount", method(inspection::edgeCount), METH_NOARGS,
-     "edgeCount($self, /)\n--\n\nThe number of successful addEdge calls, parallel edges and self-loops "
-     "included. O(1)."},
-    {"pathWeight", method(inspection::pathWeight), Fast,
-     "pathWeight($self, path, /)\n--\n\n"
-     "The total weight along a path given as a list of L names: for each pair of consecutive names the least "
-     "weight of the edges joining them (in a directed graph, leading the path's way); 0 for fewer than two "
-     "names.\n\n"
-     "Raises IndexError for a name that is not a node (every name is looked up first), ValueError 'item K: no "
-     "edge from A to B' ('between A and B' when undirected) for the first pair that no edge joins. O(L + the "
-     "degrees of the path's nodes)."},
-    {"fromNetworkx", method(fromNetworkx), Fast | METH_STATIC,
-     "fromNetworkx(g, weight='weight', default=1, name=None, *, weightType=int)\n--\n\n"
-     "A new Graph from a networkx graph: its nodes in networkx's order, one edge per edge of g.edges() in "
-     "that order, directed when g is.\n\n"
-     "An edge's weight is its attribute `weight`, else `default` (for every edge when weight is None): for "
-     "weightType=int an integer in the 32-bit range or a float of integral value, for weightType=float a "
-     "finite float or an integer a double holds exactly; else TypeError, OverflowError or ValueError naming "
-     "the edge. A node that is not str or bytes raises TypeError unless name(node) makes it one; two nodes "
-     "of one name raise RuntimeError 'duplicate nodes are not allowed'. O(V + E)."},
-    {"toNetworkx", method(toNetworkx), METH_NOARGS,
-     "toNetworkx($self, /)\n--\n\n"
-     "A new networkx MultiGraph (MultiDiGraph when directed): the nodes in node order, then one edge per "
-     "addEdge call in call order with its 'weight'. Imports networkx. O(V + E)."},
-    {"distances", method(algorithms::distances), Fast,
-     "distances($self, /, source, method=tarvel.DIJKSTRA)\n--\n\n"
-     "The distance from source to every node it reaches (itself at 0), as a dict in node order.\n\n"
-     "method: BFS (hop counts), DIJKSTRA or BELLMAN_FORD; ints for a graph of integer weights and for BFS, "
-     "floats for a graph of weightType=float. For every reached node t but the source, distances(s)[t] is "
-     "pathWeight(shortestPath(s, t, method, None)). Raises IndexError for an unknown source, ValueError for "
-     "UNIFORM_COST_SEARCH and A_STAR, RuntimeError 'Negative cycle detected' when one is reachable. One "
-     "search: BFS O(V + E), DIJKSTRA O(E log V) without negative weights, BELLMAN_FORD O(V × E)."},
-    {"shortestPaths", method(algorithms::shortestPaths), Fast,
-     "shortestPaths($self, /, source, method=tarvel.DIJKSTRA)\n--\n\n"
-     "The path from source to every node it reaches, as a dict in node order ([source] for the source).\n\n"
-     "Each path is shortestPath(source, t, method, None). Errors as distances. One search: BFS O(V + E), "
-     "DIJKSTRA O(E log V) without negative weights, BELLMAN_FORD O(V × E); the dict holds O(sum of the path "
-     "lengths) names, up to O(V²): predecessors is the compact form."},
-    {"predecessors", method(algorithms::predecessors), Fast,
-     "predecessors($self, /, source, method=tarvel.DIJKSTRA)\n--\n\n"
-     "The node before each node on its path from source, for every reached node but the source, as a dict "
-     "in node order.\n\nErrors as distances. One search: BFS O(V + E), DIJKSTRA O(E log V) without negative "
-     "weights, BELLMAN_FORD O(V × E)."},
-    {"hasEdge", method(inspection::hasEdge), Fast,
-     "hasEdge($self, /, source, destination)\n--\n\n"
-     "True when an edge joins source to destination (in either direction in an undirected graph); False "
-     "when either name is not a node. O(degree)."},
+// Every declared method (method_table.hpp) and its function.
+inline const Binding bindings[] = {
+    {table::addNode, method(building::addNode)},
+    {table::hasNode, method(building::hasNode)},
+    {table::addEdge, method(building::addEdge)},
+    {table::hasCycle, method(algorithms::hasCycle)},
+    {table::nodeColoring, method(algorithms::nodeColoring)},
+    {table::edgeColoring, method(algorithms::edgeColoring)},
+    {table::isBipartite, method(algorithms::isBipartite)},
+    {table::connectedComponents, method(algorithms::connectedComponents)},
+    {table::weaklyConnectedComponents, method(algorithms::weaklyConnectedComponents)},
+    {table::katzCentrality, method(algorithms::katzCentrality)},
+    {table::degreeCentrality, method(algorithms::degreeCentrality)},
+    {table::closenessCentrality, method(algorithms::closenessCentrality)},
+    {table::betweennessCentrality, method(algorithms::betweennessCentrality)},
+    {table::reachSums, method(algorithms::reachSums)},
+    {table::incomingKatzCentrality, method(algorithms::incomingKatzCentrality)},
+    {table::minimumSpanningTree, method(algorithms::minimumSpanningTree)},
+    {table::iterativeDFS, method(algorithms::iterativeDFS)},
+    {table::shortestPath, method(algorithms::shortestPath)},
+    {table::stronglyConnectedComponents, method(algorithms::stronglyConnectedComponents)},
+    {table::save, method(save)},
+    {table::load, method(load)},
+    {table::addNodes, method(building::addNodes)},
+    {table::addEdges, method(building::addEdges)},
+    {table::nodes, method(inspection::nodes)},
+    {table::edges, method(inspection::edges)},
+    {table::neighbors, method(inspection::neighbors)},
+    {table::nodeCount, method(inspection::nodeCount)},
+    {table::edgeCount, method(inspection::edgeCount)},
+    {table::pathWeight, method(inspection::pathWeight)},
+    {table::fromNetworkx, method(fromNetworkx)},
+    {table::toNetworkx, method(toNetworkx)},
+    {table::distances, method(algorithms::distances)},
+    {table::shortestPaths, method(algorithms::shortestPaths)},
+    {table::predecessors, method(algorithms::predecessors)},
+    {table::hasEdge, method(inspection::hasEdge)},
+};
+
+// The protocol's methods, with docstrings of their own.
+inline const PyMethodDef others[] = {
     {"__contains__", method(containsMethod), METH_O | METH_COEXIST,
      "__contains__($self, name, /)\n--\n\n"
      "name in graph: True when the name is a node, as hasNode; False for an object that cannot be a name. "
@@ -480,6 +320,10 @@ inline PyMethodDef methods[] = {
     {nullptr, nullptr, 0, nullptr},
 };
 
+inline std::vector<std::string> docs;
+inline std::vector<PyMethodDef> definitions;
+inline std::string classDoc;
+
 inline PySequenceMethods sequence = {};
 
 }  // namespace graph_type
@@ -489,27 +333,19 @@ inline bool addGraphType(PyObject* module) {
     GraphType.tp_name = "tarvel.Graph";
     GraphType.tp_basicsize = sizeof(GraphObject);
     GraphType.tp_flags = Py_TPFLAGS_DEFAULT | Py_TPFLAGS_BASETYPE;
-    GraphType.tp_doc =
-        "Graph(directed, *, weightType=int)\n--\n\n"
-        "A directed or undirected graph of named nodes joined by weighted edges.\n\n"
-        "weightType: int for 32-bit integer weights (exact sums), float for double weights. Nodes keep the "
-        "order in which they were added; every result follows that order. O(1).";
+    graph_type::classDoc = signatures::docstring(table::graph, false);
+    GraphType.tp_doc = graph_type::classDoc.c_str();
     GraphType.tp_new = PyType_GenericNew;
     GraphType.tp_init = graph_type::init;
     GraphType.tp_dealloc = graph_type::dealloc;
     GraphType.tp_repr = inspection::repr;
     graph_type::sequence.sq_contains = inspection::contains;
     GraphType.tp_as_sequence = &graph_type::sequence;
-    GraphType.tp_methods = graph_type::methods;
+    GraphType.tp_methods = methodDefinitions(graph_type::bindings, graph_type::others, graph_type::docs,
+                                             graph_type::definitions);
     GraphType.tp_weaklistoffset = offsetof(GraphObject, weakrefs);
     if (PyType_Ready(&GraphType) < 0) return false;
-    // The callables whose defaults are objects, which inspect cannot read
-    // from a text signature.
-    if (!addSignatures(&GraphType, module,
-                       {"minimumSpanningTree", "shortestPath", "stronglyConnectedComponents", "distances",
-                        "shortestPaths", "predecessors", "load", "fromNetworkx"})) {
-        return false;
-    }
+    if (!signMethods(&GraphType, module, table::graph, graph_type::bindings)) return false;
     Py_INCREF(&GraphType);
     return PyModule_AddObject(module, "Graph", reinterpret_cast<PyObject*>(&GraphType)) == 0;
 }

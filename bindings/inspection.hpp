@@ -42,7 +42,7 @@ inline PyObject* edges(PyObject* self, PyObject*) {
 // The pairs are made while the read holds the list: making them may run a
 // garbage collection, whose finalizers may let other threads write.
 inline PyObject* neighbors(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-    static const Signature signature{"neighbors", {"name"}, 1, 1, 1};
+    const Method& signature = table::neighbors;
     PyObject* given[1];
     std::string_view name;
     if (!parseArguments(signature, args, nargs, kwnames, given) || !nameArgument("neighbors", "name", given[0], name)) {
@@ -78,7 +78,7 @@ inline PyObject* edgeCount(PyObject* self, PyObject*) {
 }
 
 inline PyObject* pathWeight(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-    static const Signature signature{"pathWeight", {"path"}, 1, 1, 1};
+    const Method& signature = table::pathWeight;
     PyObject* given[1];
     if (!parseArguments(signature, args, nargs, kwnames, given)) return nullptr;
     PyObject* path = given[0];
@@ -108,7 +108,7 @@ inline PyObject* pathWeight(PyObject* self, PyObject* const* args, Py_ssize_t na
 }
 
 inline PyObject* hasEdge(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-    static const Signature signature{"hasEdge", {"source", "destination"}, 0, 2, 2};
+    const Method& signature = table::hasEdge;
     PyObject* given[2];
     std::string_view source, destination;
     if (!parseArguments(signature, args, nargs, kwnames, given) ||

@@ -1,25 +1,31 @@
-// Signatures that inspect can read for the callables whose defaults are
-// objects (a method selector, the type int): inspect reads a built-in's
-// text signature only when every default is a literal, so help(), IDEs and
-// documentation generators would see no parameters. Such a callable is
-// replaced in Graph's dictionary by a SignedMethod: it forwards every call
-// to the built-in it wraps and answers __signature__ from the wrapped
-// callable's first documentation line, its defaults evaluated in the
-// module. The class gets a __signature__ of its own the same way.
+// The faces of a method that its declaration (method_table.hpp) makes: the
+// docstring, whose first lines are its text signature and its summary, and
+// the signature inspect reads. inspect reads a built-in's text signature
+// only when every default is a literal, and never one with a required
+// parameter after a defaulted one; a declared method whose list is such
+// (Method::textSignatureReadable() false) becomes a SignedMethod in its
+// class's dictionary: it calls the method's function as the built-in
+// method descriptor would (checking self the same way, leaving every
+// refused call to the descriptor it wraps, for the same error), and
+// answers __signature__ from the declaration, its defaults evaluated in
+// the module. A class whose constructor is such gets a __signature__ of its
+// own the same way. Every other method stays CPython's built-in
+// descriptor, whose calls the interpreter specialises (3.11 and later):
+// inspect reads it from the text signature made of the same declaration.
 //
-// Calls cost what they cost before: the type is a method descriptor with
-// vectorcall, so `g.name(...)` passes `g` as the first argument without
-// making a bound method, and the wrapped built-in checks it as before.
-// The Signature objects are made on first use (importing inspect then).
+// A SignedMethod's calls cost what the built-in's cost: the type is a
+// method descriptor with vectorcall, so `g.name(...)` passes `g` as the
+// first argument without making a bound method. The Signature objects are
+// made on first use (importing inspect then).
 #pragma once
 
 #include <Python.h>
 
 #include <cstddef>
-#include <cstring>
-#include <initializer_list>
 #include <string>
+#include <vector>
 
+#include "method_table.hpp"
 #include "type_object.hpp"
 
 namespace tarvel_python {
@@ -34,20 +40,36 @@ namespace tarvel_python {
 
 namespace signatures {
 
-// The parameter list of the documentation's first line, "name(...)", and
-// whether it names the bound object ($self); empty when there is none.
-inline std::string parameterText(const char* doc, bool& hasSelf) {  // or of the text signature "(...)"
-    hasSelf = false;
-    if (doc == nullptr) return {};
-    const std::string line(doc, std::strcspn(doc, "\n"));
-    const std::size_t open = line.find('('), close = line.rfind(')');
-    if (open == std::string::npos || close == std::string::npos || close < open) return {};
-    std::string text = line.substr(open + 1, close - open - 1);
-    if (text.rfind("$self", 0) == 0) {
-        hasSelf = true;
-        text.erase(0, 1);
+// The docstring: "name($self, a, /, b=0, *, c=None)\n--\n\n" (the
+// text signature CPython shows), the summary, then the details. A list that
+// inspect.Signature would refuse (requiredAfterDefault) is written as the
+// first line of the documentation, "name(a, b=0, c)\n\n", with no text
+// signature.
+inline std::string docstring(const Method& m, bool method) {
+    const bool plain = m.requiredAfterDefault();
+    std::string out = std::string(m.name) + "(";
+    const auto add = [&](const char* item) {
+        if (out.back() != '(') out += ", ";
+        out += item;
+    };
+    const std::size_t positionalOnly = m.positionalOnly();
+    if (method && !plain) add("$self");
+    if (method && !plain && positionalOnly == 0) add("/");
+    bool keywordOnly = false;
+    for (std::size_t k = 0; k < m.size(); ++k) {
+        const Parameter& p = m.at(k);
+        if (p.kind == Kind::Keyword && !keywordOnly) {
+            keywordOnly = true;
+            add("*");
+        }
+        add(p.name);
+        if (p.fallback != nullptr) out += std::string("=") + p.fallback;
+        if (!plain && k + 1 == positionalOnly) add("/");
     }
-    return text;
+    out += plain ? ")\n\n" : ")\n--\n\n";
+    out += m.summary;
+    if (*m.details != '\0') out += std::string("\n\n") + m.details;
+    return out;
 }
 
 // A subclass of inspect.Signature that leaves out Signature's check that
@@ -80,14 +102,11 @@ inline PyObject* orderFreeSignatureType(PyObject* signatureType) {
     return made;
 }
 
-// inspect.Signature for "a, /, b=expr, *, c=expr" (with `self` first for
-// a method whose text leaves it out); defaults evaluated with the module's
-// names (and the module as `tarvel`) before the built-ins. A list with a
-// required parameter after a defaulted one gets the class above.
-inline PyObject* build(const char* doc, bool method, PyObject* module) {
-    bool hasSelf = false;
-    std::string text = parameterText(doc, hasSelf);
-    if (method && !hasSelf) text = text.empty() ? "self, /" : "self, /, " + text;
+// inspect.Signature of a declaration (with `self` first for a method);
+// defaults evaluated with the module's names (and the module as `tarvel`)
+// before the built-ins. A list with a required parameter after a defaulted
+// one gets the class above.
+inline PyObject* build(const Method& m, bool method, PyObject* module) {
     PyObject* inspect = PyImport_ImportModule("inspect");
     if (inspect == nullptr) return nullptr;
     PyObject *parameterType = PyObject_GetAttrString(inspect, "Parameter"),
@@ -98,41 +117,8 @@ inline PyObject* build(const char* doc, bool method, PyObject* module) {
     PyObject* parameters = PyList_New(0);
     bool ok = parameterType != nullptr && signatureType != nullptr && names != nullptr && globals != nullptr &&
               parameters != nullptr && PyDict_SetItemString(names, "tarvel", module) == 0;
-    // Kinds in the order the markers move them along.
-    long kind = 0;  // POSITIONAL_ONLY until "/" or "*" says otherwise
-    const bool positionalOnly = text.find('/') != std::string::npos;
-    if (!positionalOnly) kind = 1;  // POSITIONAL_OR_KEYWORD
-    bool defaulted = false, requiredAfterDefault = false;
-    std::size_t at = 0;
-    while (ok && at <= text.size() && !text.empty()) {
-        std::size_t end = text.find(',', at);
-        if (end == std::string::npos) end = text.size();
-        std::string item = text.substr(at, end - at);
-        item.erase(0, item.find_first_not_of(' '));
-        item.erase(item.find_last_not_of(' ') + 1);
-        at = end + 1;
-        if (item == "/") {
-            kind = 1;
-            continue;
-        }
-        if (item == "*") {
-            kind = 3;  // KEYWORD_ONLY
-            continue;
-        }
-        const std::size_t equals = item.find('=');
-        const std::string name = item.substr(0, equals);
-        PyObject* value = nullptr;
-        if (equals != std::string::npos) {
-            value = PyRun_String(item.c_str() + equals + 1, Py_eval_input, globals, names);
-            if (value == nullptr) {
-                ok = false;
-                break;
-            }
-        }
-        if (value != nullptr) defaulted = true;
-        else if (defaulted && kind != 3) requiredAfterDefault = true;
-        PyObject* kindValue = PyLong_FromLong(kind);
-        PyObject* args = Py_BuildValue("(sN)", name.c_str(), kindValue);
+    const auto append = [&](const char* name, long kind, PyObject* value) {  // steals value
+        PyObject* args = Py_BuildValue("(sl)", name, kind);
         PyObject* kwargs = value != nullptr ? Py_BuildValue("{sN}", "default", value) : PyDict_New();
         PyObject* parameter =
             args != nullptr && kwargs != nullptr ? PyObject_Call(parameterType, args, kwargs) : nullptr;
@@ -140,12 +126,27 @@ inline PyObject* build(const char* doc, bool method, PyObject* module) {
         Py_XDECREF(kwargs);
         ok = parameter != nullptr && PyList_Append(parameters, parameter) == 0;
         Py_XDECREF(parameter);
+    };
+    // inspect.Parameter's kinds: POSITIONAL_ONLY 0, POSITIONAL_OR_KEYWORD 1, KEYWORD_ONLY 3.
+    if (ok && method) append("self", 0, nullptr);
+    for (const Parameter& p : m.parameters) {
+        if (!ok) break;
+        PyObject* value = nullptr;
+        if (p.fallback != nullptr) {
+            value = PyRun_String(p.fallback, Py_eval_input, globals, names);
+            if (value == nullptr) {
+                ok = false;
+                break;
+            }
+        }
+        append(p.name, p.kind == Kind::Positional ? 0 : p.kind == Kind::Either ? 1 : 3, value);
     }
     PyObject* result = nullptr;
+    const bool orderFree = m.requiredAfterDefault();
     if (ok) {
-        PyObject* type = requiredAfterDefault ? orderFreeSignatureType(signatureType) : signatureType;
+        PyObject* type = orderFree ? orderFreeSignatureType(signatureType) : signatureType;
         if (type != nullptr) result = PyObject_CallFunctionObjArgs(type, parameters, nullptr);
-        if (requiredAfterDefault) Py_XDECREF(type);
+        if (orderFree) Py_XDECREF(type);
     }
     Py_XDECREF(parameters);
     Py_XDECREF(globals);
@@ -166,7 +167,7 @@ inline PyObject* keepFirst(PyObject*& slot, PyObject* made) {
     return slot;
 }
 
-// A callable of Graph with a signature inspect can read.
+// A declared method of Graph or Edge.
 struct SignedMethod {
     PyObject_HEAD
     vectorcallfunc vectorcall;
@@ -174,11 +175,33 @@ struct SignedMethod {
     PyObject* owner;      // the class, for pickling by name
     PyObject* module;
     PyObject* signature;  // made on first use
-    bool method;          // called with the instance first
+    const Method* spec;
+    const PyMethodDef* def;
+    bool method;  // called with the instance first
 };
 
 inline PyObject* forward(PyObject* self, PyObject* const* args, std::size_t nargsf, PyObject* kwnames) {
     return TARVEL_VECTORCALL(reinterpret_cast<SignedMethod*>(self)->wrapped, args, nargsf, kwnames);
+}
+
+using FastFunction = PyObject* (*)(PyObject*, PyObject* const*, Py_ssize_t, PyObject*);
+
+// A method's call: its function with the instance as self, when the first
+// argument is an instance of the class (what the method descriptor
+// checks); anything else goes to the descriptor, which refuses it.
+inline PyObject* call(PyObject* self, PyObject* const* args, std::size_t nargsf, PyObject* kwnames) {
+    const auto* s = reinterpret_cast<SignedMethod*>(self);
+    const Py_ssize_t nargs = PyVectorcall_NARGS(nargsf);
+    if (nargs >= 1 && PyObject_TypeCheck(args[0], reinterpret_cast<PyTypeObject*>(s->owner))) {
+        const auto function = reinterpret_cast<void (*)()>(s->def->ml_meth);
+        if ((s->def->ml_flags & METH_FASTCALL) != 0) {
+            return reinterpret_cast<FastFunction>(function)(args[0], args + 1, nargs - 1, kwnames);
+        }
+        if (nargs == 1 && (kwnames == nullptr || PyTuple_GET_SIZE(kwnames) == 0)) {  // METH_NOARGS
+            return s->def->ml_meth(args[0], nullptr);
+        }
+    }
+    return forward(self, args, nargsf, kwnames);
 }
 
 inline void dealloc(PyObject* self) {
@@ -206,20 +229,7 @@ inline PyObject* forwardAttribute(PyObject* self, void* name) {
 
 inline PyObject* signatureOf(PyObject* self, void*) {
     auto* s = reinterpret_cast<SignedMethod*>(self);
-    if (s->signature == nullptr) {
-        // The text signature, "(...)", when the documentation has one;
-        // else the documentation's first line, "name(...)".
-        PyObject* doc = PyObject_GetAttrString(s->wrapped, "__text_signature__");
-        if (doc == Py_None) {
-            Py_DECREF(doc);
-            doc = PyObject_GetAttrString(s->wrapped, "__doc__");
-        }
-        if (doc == nullptr) return nullptr;
-        const char* text = PyUnicode_Check(doc) ? PyUnicode_AsUTF8(doc) : nullptr;
-        PyObject* made = text != nullptr ? build(text, s->method, s->module) : nullptr;
-        Py_DECREF(doc);
-        return keepFirst(s->signature, made);
-    }
+    if (s->signature == nullptr) return keepFirst(s->signature, build(*s->spec, s->method, s->module));
     Py_INCREF(s->signature);
     return s->signature;
 }
@@ -261,7 +271,7 @@ inline PyTypeObject SignedMethodType = [] {
     t.tp_repr = repr;
     t.tp_getset = getset;
     t.tp_methods = methods;
-    t.tp_doc = "A method of tarvel.Graph with a signature inspect can read.";
+    t.tp_doc = "A method of tarvel.Graph or tarvel.Edge with a signature inspect can read.";
     return t;
 }();
 
@@ -272,6 +282,7 @@ struct ClassSignature {
     PyObject* owner;
     PyObject* module;
     PyObject* signature;
+    const Method* spec;
 };
 
 inline void deallocClassSignature(PyObject* self) {
@@ -290,7 +301,7 @@ inline PyObject* getClassSignature(PyObject* self, PyObject* instance, PyObject*
         return nullptr;
     }
     if (s->signature == nullptr) {
-        return keepFirst(s->signature, build(reinterpret_cast<PyTypeObject*>(s->owner)->tp_doc, false, s->module));
+        return keepFirst(s->signature, build(*s->spec, false, s->module));
     }
     Py_INCREF(s->signature);
     return s->signature;
@@ -308,21 +319,54 @@ inline PyTypeObject ClassSignatureType = [] {
 
 }  // namespace signatures
 
-// Gives `type` (ready, from `module`) a readable signature, and each of the
-// named methods (static ones included) one too. False with a Python error
-// set when that fails.
-inline bool addSignatures(PyTypeObject* type, PyObject* module, std::initializer_list<const char*> names) {
+// A declared method and the function that answers it: a METH_FASTCALL |
+// METH_KEYWORDS function, or a METH_NOARGS one for a method without
+// parameters.
+struct Binding {
+    const Method& spec;
+    PyCFunction function;
+};
+
+// The method table of a class, made once into `defs` (with the docstrings
+// in `docs`, both kept for as long as the module lives): one entry per
+// binding, its docstring made from the declaration, then `others` (ending
+// with the null entry), whose docstrings are their own.
+template <std::size_t N, std::size_t M>
+PyMethodDef* methodDefinitions(const Binding (&bindings)[N], const PyMethodDef (&others)[M],
+                               std::vector<std::string>& docs, std::vector<PyMethodDef>& defs) {
+    if (!defs.empty()) return defs.data();
+    docs.reserve(N);
+    for (const Binding& b : bindings) {
+        docs.push_back(signatures::docstring(b.spec, !b.spec.isStatic()));
+        const int flags = b.spec.size() == 0 ? METH_NOARGS : METH_FASTCALL | METH_KEYWORDS;
+        defs.push_back({b.spec.name, b.function, flags | (b.spec.isStatic() ? METH_STATIC : 0), docs.back().c_str()});
+    }
+    defs.insert(defs.end(), others, others + M);
+    return defs.data();
+}
+
+// Makes every declared method of `type` (ready, from `module`, its
+// definitions from methodDefinitions) whose text signature inspect cannot
+// read a SignedMethod, and gives the class the signature of `constructor`
+// when inspect cannot read its text signature either. False with a Python error set when that
+// fails.
+template <std::size_t N>
+bool signMethods(PyTypeObject* type, PyObject* module, const Method& constructor, const Binding (&bindings)[N]) {
     using namespace signatures;
     if (PyType_Ready(&SignedMethodType) < 0 || PyType_Ready(&ClassSignatureType) < 0) return false;
     PyObject* dict = type->tp_dict;
-    for (const char* name : names) {
-        PyObject* entry = PyDict_GetItemString(dict, name);  // borrowed
+    for (std::size_t k = 0; k < N; ++k) {
+        const Method& spec = bindings[k].spec;
+        // CPython's own descriptor, whose calls the interpreter makes
+        // fastest, when inspect reads its text signature.
+        if (spec.textSignatureReadable()) continue;
+        PyObject* entry = PyDict_GetItemString(dict, spec.name);  // borrowed
         if (entry == nullptr) {
-            PyErr_Format(PyExc_AttributeError, "no method %s", name);
+            PyErr_Format(PyExc_AttributeError, "no method %s", spec.name);
             return false;
         }
-        const bool isStatic = PyObject_TypeCheck(entry, &PyStaticMethod_Type);
-        PyObject* wrapped = isStatic ? PyObject_GetAttrString(reinterpret_cast<PyObject*>(type), name) : entry;
+        const bool isStatic = spec.isStatic();
+        PyObject* wrapped = isStatic ? PyObject_GetAttrString(reinterpret_cast<PyObject*>(type), spec.name) : entry;
         if (wrapped == nullptr) return false;
         if (!isStatic) Py_INCREF(wrapped);
         auto* signed_ = PyObject_New(SignedMethod, &SignedMethodType);
@@ -330,13 +374,15 @@ inline bool addSignatures(PyTypeObject* type, PyObject* module, std::initializer
             Py_DECREF(wrapped);
             return false;
         }
-        signed_->vectorcall = forward;
+        signed_->vectorcall = isStatic ? forward : call;
         signed_->wrapped = wrapped;
         signed_->owner = reinterpret_cast<PyObject*>(type);
         Py_INCREF(type);
         signed_->module = module;
         Py_INCREF(module);
         signed_->signature = nullptr;
+        signed_->spec = &spec;
+        signed_->def = type->tp_methods + k;
         signed_->method = !isStatic;
         PyObject* stored = reinterpret_cast<PyObject*>(signed_);
         if (isStatic) {
@@ -344,9 +390,13 @@ inline bool addSignatures(PyTypeObject* type, PyObject* module, std::initializer
             Py_DECREF(signed_);
             if (stored == nullptr) return false;
         }
-        const int failed = PyDict_SetItemString(dict, name, stored);
+        const int failed = PyDict_SetItemString(dict, spec.name, stored);
         Py_DECREF(stored);
         if (failed != 0) return false;
+    }
+    if (constructor.textSignatureReadable()) {
+        PyType_Modified(type);
+        return true;
     }
     auto* classSignature = PyObject_New(ClassSignature, &ClassSignatureType);
     if (classSignature == nullptr) return false;
@@ -355,6 +405,7 @@ inline bool addSignatures(PyTypeObject* type, PyObject* module, std::initializer
     classSignature->module = module;
     Py_INCREF(module);
     classSignature->signature = nullptr;
+    classSignature->spec = &constructor;
     const int failed = PyDict_SetItemString(dict, "__signature__", reinterpret_cast<PyObject*>(classSignature));
     Py_DECREF(classSignature);
     if (failed != 0) return false;

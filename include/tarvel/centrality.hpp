@@ -191,10 +191,7 @@ inline std::vector<NodeIndex> allNodes(std::size_t n) {
 inline void checkNodeList(const std::vector<NodeIndex>& nodes, std::size_t n) {
     std::vector<bool> seen(n, false);
     for (const NodeIndex node : nodes) {
-        if (node >= n) {
-            throw std::out_of_range("node index " + std::to_string(node) + " is out of range for a graph of " +
-                                    std::to_string(n) + " nodes");
-        }
+        checkNodeIndex(node, n);
         if (seen[node]) throw std::invalid_argument("node index " + std::to_string(node) + " is given twice");
         seen[node] = true;
     }

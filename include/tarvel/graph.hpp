@@ -49,6 +49,15 @@ public:
         return out;
     }
 
+    // See weaklyConnectedComponents (traversal.hpp).
+    std::vector<NameList> weaklyConnectedComponents() const {
+        const Groups found = tarvel::weaklyConnectedComponents(view());
+        std::vector<NameList> out(found.size());
+        for (std::size_t k = 0; k < found.size(); ++k)
+            for (const NodeIndex node : found[k]) out[k].push_back(name(node));
+        return out;
+    }
+
     // See hasEdge (edge_lookup.hpp); false when either name is not a node.
     // Cost: O(degree of u), plus the look-ups.
     bool hasEdge(Key u, Key v) const {

@@ -62,10 +62,10 @@ inline IndexPath reconstruct(const std::vector<NodeIndex>& prev, NodeIndex goal)
     return path;
 }
 
+// The start, then the goal: checkNodeIndex's std::out_of_range.
 inline void checkSearch(std::size_t nodeCount, NodeIndex start, NodeIndex goal) {
-    if (start >= nodeCount || goal >= nodeCount) {
-        throw std::out_of_range("node index out of range for a graph of " + std::to_string(nodeCount) + " nodes");
-    }
+    checkNodeIndex(start, nodeCount);
+    checkNodeIndex(goal, nodeCount);
 }
 
 // Whether a heuristic can be told which node it will be called for soon,

@@ -54,6 +54,18 @@ private:
 template <class T, class W>
 class GraphView;
 
+// Returns when `node` is an index of a graph of `count` nodes: the one check
+// of a node index, with the one message, behind GraphView::checkNode and
+// every algorithm that takes indices.
+// Errors: std::out_of_range "node index K is out of range for a graph of N
+// nodes". Cost: O(1).
+inline void checkNodeIndex(NodeIndex node, std::size_t count) {
+    if (node >= count) {
+        throw std::out_of_range("node index " + std::to_string(node) + " is out of range for a graph of " +
+                                std::to_string(count) + " nodes");
+    }
+}
+
 template <class T, class W>
 class GraphStore {
 public:
@@ -301,12 +313,7 @@ public:
     std::uint64_t revision() const noexcept { return store->revision; }
 
     // Errors: std::out_of_range when `node` is past the end.
-    void checkNode(NodeIndex node) const {
-        if (node >= nodeCount()) {
-            throw std::out_of_range("node index " + std::to_string(node) + " is out of range for a graph of " +
-                                    std::to_string(nodeCount()) + " nodes");
-        }
-    }
+    void checkNode(NodeIndex node) const { checkNodeIndex(node, nodeCount()); }
 
 private:
     const GraphStore<T, W>* store;

@@ -1,4 +1,5 @@
-// Traversals: depth-first order, connected components and the cycle test.
+// Traversals: depth-first order, connected and weakly connected components
+// and the cycle test.
 // Each follows adjacency lists exactly as stored (out-edges in a directed
 // graph, both directions of an undirected edge) and keeps its own stack or
 // queue, so a path-shaped graph of any length needs no deep recursion.
@@ -7,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "detail/undirected_lists.hpp"
 #include "interrupt.hpp"
 #include "store.hpp"
 
@@ -71,6 +73,43 @@ Groups connectedComponents(const GraphView<T, W>& g) {
                     groups.nodes[tail++] = entry.target;
                 }
             }
+        }
+        groups.offsets.push_back(tail);
+    }
+    return groups;
+}
+
+// The weakly connected components: the groups connectedComponents finds in
+// the graph taken as undirected, in its order (each group led by its
+// lowest-indexed node, groups in order of their first node), the rest of a
+// group in breadth-first order, where a node's neighbors are its stored
+// entries and then, in a directed graph, the sources of the edges into it
+// in the order those edges were added (detail/undirected_lists.hpp). On an
+// undirected graph the result is connectedComponents' own.
+// Errors: none. Cost: O(V + E) time; O(V) memory, O(V + E) when directed.
+template <class T, class W>
+Groups weaklyConnectedComponents(const GraphView<T, W>& g) {
+    if (!g.isDirected()) return connectedComponents(g);
+    const std::size_t n = g.nodeCount();
+    const detail::UndirectedNeighbors<T, W> lists(g);
+    std::vector<bool> visited(n, false);
+    Groups groups;
+    groups.nodes.resize(n);
+    groups.offsets.reserve(n + 1);
+    std::size_t tail = 0;
+    detail::Checkpoint checkpoint;
+    for (NodeIndex i = 0; i < n; ++i) {
+        if (visited[i]) continue;
+        visited[i] = true;
+        groups.nodes[tail++] = i;
+        for (std::size_t head = tail - 1; head < tail; ++head) {
+            checkpoint(g.neighbors(groups.nodes[head]).size() + 1);
+            lists.forEach(groups.nodes[head], [&](NodeIndex v, const W&, bool) {
+                if (!visited[v]) {
+                    visited[v] = true;
+                    groups.nodes[tail++] = v;
+                }
+            });
         }
         groups.offsets.push_back(tail);
     }

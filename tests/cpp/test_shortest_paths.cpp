@@ -116,6 +116,26 @@ TEST(ShortestPaths, SelectorChecksListTheMembers) {
     EXPECT_THROW(tarvel::checkMethod(static_cast<tarvel::SCCAlgo>(2)), std::runtime_error);  // text: test_traversal
 }
 
+TEST(ShortestPaths, EveryIndexPastTheEndHasOneMessage) {
+    G g(true);
+    for (const char* n : {"a", "b", "c"}) g.addNode(n);
+    g.addEdge("a", "b", 1);
+    const tarvel::GraphView<std::string, int> v = g.view();
+    const std::string start = "node index 7 is out of range for a graph of 3 nodes";
+    const std::string goal = "node index 4 is out of range for a graph of 3 nodes";
+    // The searches check the start, then the goal.
+    for (auto m : {ShortestPathAlgo::BFS, ShortestPathAlgo::DIJKSTRA, ShortestPathAlgo::UNIFORM_COST_SEARCH,
+                   ShortestPathAlgo::BELLMAN_FORD, ShortestPathAlgo::A_STAR}) {
+        EXPECT_EQ(messageOf([&] { tarvel::shortestPath(v, 7, 4, m, nullptr); }), start);
+        EXPECT_EQ(messageOf([&] { tarvel::shortestPath(v, 0, 4, m, nullptr); }), goal);
+    }
+    EXPECT_EQ(messageOf([&] { tarvel::bfs(v, 1, 4); }), goal);
+    EXPECT_EQ(messageOf([&] { tarvel::shortestPathTree(v, 7, ShortestPathAlgo::DIJKSTRA); }), start);
+    EXPECT_EQ(messageOf([&] { tarvel::closenessCentrality(v, std::vector<tarvel::NodeIndex>{1, 7}); }), start);
+    EXPECT_EQ(messageOf([&] { tarvel::depthFirstOrder(v, 4); }), goal);
+    EXPECT_EQ(messageOf([&] { tarvel::pathWeight(v, {0, 7}); }), start);
+}
+
 TEST(ShortestPaths, LongPathAndLargeWeights) {
     constexpr int n = 100000;
     G g(true);

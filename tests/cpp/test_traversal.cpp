@@ -152,6 +152,13 @@ TEST(Traversal, LongPathsDoNotExhaustTheStack) {
         const View v = g.view();
         EXPECT_EQ(tarvel::depthFirstOrder(v, 0).size(), static_cast<std::size_t>(n));
         EXPECT_EQ(tarvel::connectedComponents(v).size(), 1u);
+        // Entered from the far end, the path is one weak component either way.
+        G reversed(directed);
+        for (int i = 0; i < n; ++i) reversed.addNode(std::to_string(i));
+        for (int i = 0; i + 1 < n; ++i) reversed.addEdge(std::to_string(i + 1), std::to_string(i), 1);
+        const auto weak = tarvel::weaklyConnectedComponents(reversed.view());
+        ASSERT_EQ(weak.size(), 1u);
+        EXPECT_EQ(weak[0].size(), static_cast<std::size_t>(n));
         EXPECT_EQ(tarvel::hasCycle(v), !directed);
         EXPECT_TRUE(tarvel::isBipartite(v));
         EXPECT_EQ(tarvel::edgeColors(v).size(), static_cast<std::size_t>(n - 1));

@@ -11,7 +11,7 @@ import tarvel
 # ---- objects that were never initialised -------------------------------------
 GRAPH_CALLS = {
     "addNode": ("a",), "hasNode": ("a",), "addEdge": ("a", "b"), "addNodes": (["a"],), "addEdges": ([],),
-    "hasCycle": (), "nodeColoring": (), "edgeColoring": (), "isBipartite": (), "connectedComponents": (),
+    "hasCycle": (), "nodeColoring": (), "edgeColoring": (), "isBipartite": (), "connectedComponents": (), "weaklyConnectedComponents": (),
     "katzCentrality": (), "degreeCentrality": (), "closenessCentrality": (), "betweennessCentrality": (),
     "minimumSpanningTree": (), "iterativeDFS": ("a",), "shortestPath": ("a", "b", tarvel.BFS, None),
     "stronglyConnectedComponents": (), "save": ("never-written.json",), "nodes": (), "edges": (),

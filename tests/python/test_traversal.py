@@ -16,6 +16,51 @@ def test_depth_first_order_is_the_stack_order(make):
     assert make(True, "ab", [("a", "b")]).iterativeDFS("b") == ["b"]
 
 
+def weak_reference(names, edges):
+    """The weak components by the documented rule: a breadth-first search from each unplaced node in
+    node order, a node's neighbors being its out-edges, then the sources of its in-edges, each in the
+    order the edges were added."""
+    around = {n: [] for n in names}
+    into = {n: [] for n in names}
+    for a, b in edges:
+        around[a].append(b)
+        into[b].append(a)
+    placed, groups = set(), []
+    for start in names:
+        if start in placed:
+            continue
+        placed.add(start)
+        group = [start]
+        for node in group:
+            for other in around[node] + into[node]:
+                if other not in placed:
+                    placed.add(other)
+                    group.append(other)
+        groups.append(group)
+    return groups
+
+
+def test_weak_components_follow_edges_both_ways_in_the_order_of_connected_components(make):
+    g = make(True, "abcde", [("b", "a"), ("c", "b"), ("a", "d"), ("e", "a")])
+    assert g.weaklyConnectedComponents() == [["a", "d", "b", "e", "c"]]
+    assert g.connectedComponents() == [["a", "d"], ["b"], ["c"], ["e"]]
+    assert make(True, "", []).weaklyConnectedComponents() == []
+    assert make(True, "abc", [("c", "a")]).weaklyConnectedComponents() == [["a", "c"], ["b"]]
+    rng = random.Random(31)
+    for _ in range(150):
+        names = ["n%d" % i for i in range(rng.randrange(1, 14))]
+        edges = [(rng.choice(names), rng.choice(names)) for _ in range(rng.randrange(0, 2 * len(names)))]
+        directed, undirected = make(True, names, edges), make(False, names, edges)
+        weak = directed.weaklyConnectedComponents()
+        assert weak == weak_reference(names, edges), edges
+        # The same groups as networkx finds, and on an undirected graph connectedComponents' own.
+        reference = nx.MultiDiGraph()
+        reference.add_nodes_from(names)
+        reference.add_edges_from(edges)
+        assert sorted(map(sorted, weak)) == sorted(map(sorted, nx.weakly_connected_components(reference)))
+        assert undirected.weaklyConnectedComponents() == undirected.connectedComponents()
+
+
 def test_depth_first_from_unknown_node_raises_and_changes_nothing(make):
     g = make(True, "a")
     with pytest.raises(IndexError, match="zz"):

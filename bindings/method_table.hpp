@@ -1,0 +1,444 @@
+// Every public Python method of Graph and Edge, declared once: its name,
+// its parameters (kind, default, the type the stubs show), the type it
+// returns in the stubs, and its docstring. The declaration drives the
+// argument parser (arguments.hpp), the text signature and docstring, and
+// the signature inspect reads (signatures.hpp);
+// tests/python/test_method_table.py checks the stubs against it, parameter
+// by parameter. A new method adds one entry here and one line binding it
+// to its function in graph_type.hpp.
+#pragma once
+
+#include <cstddef>
+#include <initializer_list>
+
+namespace tarvel_python {
+
+// How a parameter may be given: by position only, by position or keyword,
+// by keyword only. Within a method the kinds come in this order.
+enum class Kind { Positional, Either, Keyword };
+
+struct Parameter {
+    const char* name;
+    Kind kind;
+    const char* fallback;     // the default, a Python expression read in the module; nullptr: required
+    const char* type;         // the annotation in the stubs
+    const char* whenMissing;  // the TypeError's text when it is required and missing; nullptr: the usual one
+
+    constexpr Parameter(const char* name_, Kind kind_, const char* fallback_, const char* type_,
+                        const char* whenMissing_ = nullptr)
+        : name(name_), kind(kind_), fallback(fallback_), type(type_), whenMissing(whenMissing_) {}
+};
+
+// Flags of a method.
+inline constexpr int Static = 1;      // a static method: no self
+inline constexpr int PlainCount = 2;  // too many positional arguments reads "takes at most N arguments", as
+                                      // before its keyword-only parameters existed
+
+struct Method {
+    const char* name;
+    std::initializer_list<Parameter> parameters;
+    const char* returns;  // the return type in the stubs
+    const char* summary;  // the docstring's first line
+    const char* details;  // the docstring's paragraphs after it ("" for none)
+    int flags;
+
+    constexpr std::size_t size() const { return parameters.size(); }
+    constexpr const Parameter& at(std::size_t k) const { return parameters.begin()[k]; }
+    constexpr bool isStatic() const { return (flags & Static) != 0; }
+    // The parameters before the first that may be given by keyword.
+    constexpr std::size_t positionalOnly() const {
+        std::size_t k = 0;
+        while (k < size() && at(k).kind == Kind::Positional) ++k;
+        return k;
+    }
+    // The parameters before the first keyword-only one.
+    constexpr std::size_t beforeKeywordOnly() const {
+        std::size_t k = 0;
+        while (k < size() && at(k).kind != Kind::Keyword) ++k;
+        return k;
+    }
+    // Whether inspect can read the text signature CPython makes of the
+    // docstring: every default a literal, no required parameter after a
+    // defaulted one. Otherwise the method is a SignedMethod (signatures.hpp).
+    constexpr bool textSignatureReadable() const {
+        for (const Parameter& p : parameters) {
+            if (p.fallback != nullptr && !isLiteral(p.fallback)) return false;
+        }
+        return !requiredAfterDefault();
+    }
+    static constexpr bool isLiteral(const char* text) {
+        const char c = text[0];
+        return (c >= '0' && c <= '9') || c == '-' || c == '\'' || c == '"' || same(text, "None") ||
+               same(text, "True") || same(text, "False");
+    }
+    static constexpr bool same(const char* a, const char* b) {
+        while (*a != '\0' && *a == *b) ++a, ++b;
+        return *a == *b;
+    }
+    // A required parameter after a defaulted one that is not keyword-only
+    // (shortestPath's heuristic): inspect.Signature refuses such a list.
+    constexpr bool requiredAfterDefault() const {
+        bool defaulted = false;
+        for (const Parameter& p : parameters) {
+            if (p.fallback != nullptr) defaulted = true;
+            else if (defaulted && p.kind != Kind::Keyword) return true;
+        }
+        return false;
+    }
+};
+
+namespace table {
+
+inline constexpr Kind Positional = Kind::Positional, Either = Kind::Either, Keyword = Kind::Keyword;
+
+// ---- Graph -------------------------------------------------------------------
+
+inline constexpr Method graph{"Graph",
+    {{"directed", Either, nullptr, "bool"},
+     {"weightType", Keyword, "int", "Type[int]"}},
+    "None",
+    "A directed or undirected graph of named nodes joined by weighted edges.",
+    "weightType: int for 32-bit integer weights (exact sums), float for double weights. Nodes keep the order "
+     "in which they were added; every result follows that order. O(1).", 0};
+
+inline constexpr Method addNode{"addNode",
+    {{"name", Positional, nullptr, "_Name"}},
+    "None",
+    "Add a node.",
+    "Raises RuntimeError 'duplicate nodes are not allowed' for a name already present. Amortised O(1).", 0};
+
+inline constexpr Method hasNode{"hasNode",
+    {{"name", Positional, nullptr, "_Name"}},
+    "bool",
+    "True when the name is a node. O(1).",
+    "", 0};
+
+inline constexpr Method addEdge{"addEdge",
+    {{"src", Either, nullptr, "_Name"},
+     {"dest", Either, nullptr, "_Name"},
+     {"weight", Either, "0", "_W"}},
+    "None",
+    "Add an edge from src to dest (both ways in an undirected graph).",
+    "Parallel edges and self-loops are kept. weight: an int of 32 bits, or for a graph of weightType=float a "
+     "float or an int a double holds exactly. Raises IndexError naming a name that is not a node, TypeError, "
+     "OverflowError or ValueError for a weight the graph cannot hold; the graph is then unchanged. Amortised "
+     "O(1).", 0};
+
+inline constexpr Method hasCycle{"hasCycle",
+    {},
+    "bool",
+    "True when a depth-first search meets an edge back to a node on its path.",
+    "An undirected edge counts as a cycle of two. O(V + E).", 0};
+
+inline constexpr Method nodeColoring{"nodeColoring",
+    {},
+    "Dict[str, int]",
+    "Greedy first-fit colors 0, 1, ... in node order, each node avoiding its colored neighbors.",
+    "Returns a dict in node order. O(V + E).", 0};
+
+inline constexpr Method edgeColoring{"edgeColoring",
+    {},
+    "Dict[Tuple[str, str], int]",
+    "Greedy first-fit edge colors 1, 2, ..., keyed by (name, name) in node-index order for undirected edges.",
+    "Returns a dict in the order the edges were first colored. O(E × largest degree).", 0};
+
+inline constexpr Method isBipartite{"isBipartite",
+    {},
+    "bool",
+    "True when the graph, taken as undirected, has no cycle of odd length (a self-loop is one). O(V + E).",
+    "", 0};
+
+inline constexpr Method connectedComponents{"connectedComponents",
+    {},
+    "List[List[str]]",
+    "Groups found by breadth-first searches from the lowest-numbered unplaced node, following edge direction.",
+    "Returns a list of lists in that order. O(V + E).", 0};
+
+inline constexpr Method weaklyConnectedComponents{"weaklyConnectedComponents", {}, "List[List[str]]",
+    "The groups connectedComponents finds in the graph taken as undirected, in its order.",
+    "A node's neighbors are its out-edges, then the sources of its in-edges in the order they were added; on "
+     "an undirected graph the result is connectedComponents(). Returns a list of lists. O(V + E).", 0};
+
+inline constexpr Method katzCentrality{"katzCentrality",
+    {{"alpha", Either, "0.1", "float"},
+     {"beta", Either, "1.0", "float"},
+     {"max_iterations", Either, "1000", "int"},
+     {"tolerance", Either, "1e-06", "float"},
+     {"threads", Keyword, "None", "Optional[int]"},
+     {"progress", Keyword, "None", "_Progress"}},
+    "Dict[str, float]",
+    "Katz scores: iterate x = alpha * (sum over the nodes each node points to) + beta, rescaled to unit "
+     "length, until the L1 change is below tolerance or max_iterations steps.",
+    "Returns a dict in node order. threads: how many threads make each step's sums (None: every usable core; "
+     "at most one per core of the process's affinity mask; the numbers are the same for any count). "
+     "progress(done, total): called a few times a second with the steps done and max_iterations; what it "
+     "raises stops the computation. O(steps × (V + E)).", 0};
+
+inline constexpr Method degreeCentrality{"degreeCentrality",
+    {},
+    "Dict[str, float]",
+    "Number of adjacency entries per node (out-degree; edge ends when undirected).",
+    "Returns a dict in node order. O(V).", 0};
+
+inline constexpr Method closenessCentrality{"closenessCentrality",
+    {{"nodes", Keyword, "None", "Optional[Iterable[_Name]]"},
+     {"threads", Keyword, "None", "Optional[int]"},
+     {"progress", Keyword, "None", "_Progress"}},
+    "Dict[str, float]",
+    "1 / (sum of hop distances to the nodes a node reaches), 0.0 when it reaches none.",
+    "Returns a dict in node order: every node's score, or with nodes (an iterable of names) those nodes' only, "
+     "each the same to the bit as in the whole call; a name given twice raises ValueError, an unknown one "
+     "IndexError. threads: how many threads search (None: every usable core; at most one per core of the "
+     "process's affinity mask; the numbers are the same for any count). progress(done, total): called a few "
+     "times a second with the nodes done and the nodes asked for; what it raises stops the computation. O(V × "
+     "(V + E)), O(K × (V + E)) for K nodes.", 0};
+
+inline constexpr Method betweennessCentrality{"betweennessCentrality",
+    {{"sources", Keyword, "None", "Optional[Iterable[_Name]]"},
+     {"threads", Keyword, "None", "Optional[int]"},
+     {"progress", Keyword, "None", "_Progress"}},
+    "Dict[str, float]",
+    "Unnormalised betweenness over hop-count shortest paths; parallel edges are distinct paths and undirected "
+     "pairs count from both ends.",
+    "Returns a dict in node order. sources (an iterable of names, None for every node): only the paths from "
+     "those sources count, summed in node order whatever order they are given in; the parts of a partition of "
+     "the nodes sum to the whole but for rounding (within about 2(V - 1) x 2**-53 relatively); a name given "
+     "twice raises ValueError, an unknown one IndexError. threads: how many threads search (None: every usable "
+     "core; at most one per core of the process's affinity mask; the numbers are the same for any count). "
+     "progress(done, total): called a few times a second with the sources done and the sources asked for; what "
+     "it raises stops the computation. O(V × (V + E)), O(K × (V + E)) for K sources.", 0};
+
+inline constexpr Method reachSums{"reachSums",
+    {{"threads", Keyword, "None", "Optional[int]"},
+     {"progress", Keyword, "None", "_Progress"}},
+    "Dict[str, Tuple[int, int]]",
+    "For each node, (the number of other nodes it reaches, the sum of their hop distances), both exact ints: "
+     "the raw quantities of closeness in any normalisation.",
+    "Returns a dict in node order. Follows edge direction; on the reversed graph it gives incoming distances. "
+     "threads: how many threads search (None: every usable core; at most one per core of the process's "
+     "affinity mask; the numbers are the same for any count). progress(done, total): called a few times a "
+     "second with the nodes done and the node count; what it raises stops the computation. O(V × (V + E)).", 0};
+
+inline constexpr Method incomingKatzCentrality{"incomingKatzCentrality",
+    {{"alpha", Either, "0.1", "float"},
+     {"beta", Either, "1.0", "Union[float, Dict[str, float]]"},
+     {"max_iterations", Either, "1000", "int"},
+     {"tolerance", Either, "1e-06", "float"},
+     {"start", Keyword, "None", "Optional[Dict[str, float]]"},
+     {"weighted", Keyword, "False", "bool"},
+     {"normalized", Keyword, "True", "bool"},
+     {"threads", Keyword, "None", "Optional[int]"},
+     {"progress", Keyword, "None", "_Progress"}},
+    "Dict[str, float]",
+    "Katz scores over incoming edges: from start (0 everywhere when None), iterate x[v] = alpha * (sum of x[u] "
+     "over the edges u -> v, each times its weight when weighted) + beta[v], the terms in node order, until "
+     "the L1 change is below V * tolerance; then, when normalized, scale to unit Euclidean length.",
+    "Returns a dict in node order. An undirected edge comes in at both ends, a self-loop once. beta and start: "
+     "a number for every node, or a dict with a number for each node's name and nothing else (ValueError "
+     "otherwise). Raises RuntimeError 'Katz centrality did not converge in N iterations' when max_iterations "
+     "steps do not converge. threads: how many threads make each step's sums (None: every usable core; the "
+     "numbers are the same for any count). progress(done, total): called a few times a second with the steps "
+     "done and max_iterations; what it raises stops the computation. O(steps × (V + E)).", 0};
+
+inline constexpr Method minimumSpanningTree{"minimumSpanningTree",
+    {{"method", Either, "tarvel.KRUSKAL", "MSTAlgo"}},
+    "List[Edge[_W]]",
+    "A minimum spanning forest as a list of new Edge objects.",
+    "The graph is taken as undirected; each edge comes back in the direction it is stored. KRUSKAL: ascending "
+     "(weight, source, target), every component. PRIM: the tree of the first node's component, in joining "
+     "order. BORUVKA: every component, phase by phase. O(E log E).", 0};
+
+inline constexpr Method iterativeDFS{"iterativeDFS",
+    {{"start", Positional, nullptr, "_Name"}},
+    "List[str]",
+    "Nodes reachable from start, in the order an explicit stack releases them (neighbors pushed in insertion "
+     "order).",
+    "Raises IndexError when start is not a node. O(V + E).", 0};
+
+inline constexpr Method shortestPath{"shortestPath",
+    {{"start", Either, nullptr, "_Name"},
+     {"goal", Either, nullptr, "_Name"},
+     {"method", Either, "A_STAR", "ShortestPathAlgo"},
+     {"heuristic", Either, nullptr, "Optional[Callable[[str, str], float]]",
+      "shortestPath() needs its heuristic argument: a callable for A_STAR, or None for the searches that need "
+       "none (BFS, DIJKSTRA, UNIFORM_COST_SEARCH, BELLMAN_FORD)"},
+     {"consistent", Keyword, "False", "bool"}},
+    "List[str]",
+    "A path from start to goal as a list of names, [] when goal is unreachable, [start] when both names are "
+     "equal.",
+    "heuristic(name, neighbor) -> float is called by A_STAR once per improved neighbor; it must always be "
+     "given: None for the other methods. Distances are exact. consistent=True (A_STAR) promises that the "
+     "estimate depends on neighbor only and never exceeds an edge's weight plus the estimate at its far end: "
+     "the search then stops when goal leaves the queue and calls the heuristic at most once per node, and "
+     "returns the same path when weights and estimates are whole numbers below 2**53 (else the weight may "
+     "exceed the least by rounding; a broken promise gives a path that may not be shortest). Raises IndexError "
+     "for a name that is not a node, RuntimeError 'Negative cycle detected' for a reachable cycle of negative "
+     "weight and ValueError when the heuristic returns NaN. BFS O(V + E); DIJKSTRA, A_STAR, "
+     "UNIFORM_COST_SEARCH O(E log V) without negative edges; BELLMAN_FORD O(V × E).", PlainCount};
+
+inline constexpr Method stronglyConnectedComponents{"stronglyConnectedComponents",
+    {{"method", Either, "tarvel.TARJAN", "SCCAlgo"}},
+    "List[List[str]]",
+    "Strongly connected components of a directed graph: TARJAN in reverse topological order, KOSARAJU in "
+     "topological order.",
+    "Raises RuntimeError 'implemented only for directed graph' for an undirected graph. O(V + E).", 0};
+
+inline constexpr Method save{"save",
+    {{"filename", Positional, nullptr, "_Path"}},
+    "None",
+    "Write the graph to a JSON file, replacing it atomically (through symbolic links, which stay links; a "
+     "device or FIFO is written into, waiting for its reader).",
+    "filename: str, bytes or os.PathLike. Raises an OSError that is also a RuntimeError "
+     "(GraphFileNotFoundError, ...) when the file cannot be written, RuntimeError when a name is not valid "
+     "UTF-8; the old file is then untouched. ValueError for a name holding a NUL character. O(V + E).", 0};
+
+inline constexpr Method load{"load",
+    {{"filename", Positional, nullptr, "_Path"},
+     {"weightType", Keyword, "int", "Type[int]"}},
+    "Graph[int]",
+    "Read a graph written by save and return it as a new Graph of the given weight type (the file records "
+     "none).",
+    "A regular file is read whole; anything else (a FIFO, a device) is read as it arrives, up to the end of "
+     "the first JSON value. Raises an OSError that is also a RuntimeError for a file that cannot be opened or "
+     "read (GraphFileNotFoundError, GraphFileIsADirectoryError, GraphFilePermissionError, GraphFileError), "
+     "RuntimeError with the JSON error for malformed files and for a fractional weight in a graph of integer "
+     "weights, IndexError for an edge naming an unknown node, ValueError for a name holding a NUL character, "
+     "MemoryError when memory runs out. O(V + E).", Static};
+
+inline constexpr Method addNodes{"addNodes",
+    {{"names", Positional, nullptr, "Iterable[_Name]"}},
+    "None",
+    "Add every name of an iterable, in order, all or nothing.",
+    "An item that addNode would refuse (a duplicate, also within the batch, or a name of the wrong type) "
+     "raises what addNode raises, its message starting 'item K: ' (K counting from 0); the graph is then "
+     "unchanged. Amortised O(1) per name.", 0};
+
+inline constexpr Method addEdges{"addEdges",
+    {{"edges", Positional, nullptr, "Iterable[Union[Tuple[_Name, _Name], Tuple[_Name, _Name, _W]]]"}},
+    "None",
+    "Add every edge of an iterable of (src, dest) or (src, dest, weight), in order, all or nothing.",
+    "An item that addEdge would refuse (an unknown name, a weight of the wrong type or range) raises what "
+     "addEdge raises, its message starting 'item K: ' (K counting from 0); the graph is then unchanged. O(B "
+     "log B) for B edges.", 0};
+
+inline constexpr Method nodes{"nodes",
+    {},
+    "List[str]",
+    "The names of the nodes in node order (the order they were added). O(V).",
+    "", 0};
+
+inline constexpr Method edges{"edges",
+    {},
+    "List[Edge[_W]]",
+    "One Edge per successful addEdge call, in call order and in the direction of the call: parallel edges and "
+     "self-loops included, an undirected edge once.",
+    "O(E).", 0};
+
+inline constexpr Method neighbors{"neighbors",
+    {{"name", Positional, nullptr, "_Name"}},
+    "List[Tuple[str, _W]]",
+    "The adjacency list of a node as (name, weight) pairs in insertion order: its out-edges in a directed "
+     "graph; in an undirected one every edge at the node, a self-loop twice.",
+    "Raises IndexError when the name is not a node. O(degree).", 0};
+
+inline constexpr Method nodeCount{"nodeCount",
+    {},
+    "int",
+    "The number of nodes. O(1).",
+    "", 0};
+
+inline constexpr Method edgeCount{"edgeCount",
+    {},
+    "int",
+    "The number of successful addEdge calls, parallel edges and self-loops included. O(1).",
+    "", 0};
+
+inline constexpr Method pathWeight{"pathWeight",
+    {{"path", Positional, nullptr, "Sequence[_Name]"}},
+    "_W",
+    "The total weight along a path given as a list of L names: for each pair of consecutive names the least "
+     "weight of the edges joining them (in a directed graph, leading the path's way); 0 for fewer than two "
+     "names.",
+    "Raises IndexError for a name that is not a node (every name is looked up first), ValueError 'item K: no "
+     "edge from A to B' ('between A and B' when undirected) for the first pair that no edge joins. O(L + the "
+     "degrees of the path's nodes).", 0};
+
+inline constexpr Method fromNetworkx{"fromNetworkx",
+    {{"g", Either, nullptr, "Any"},
+     {"weight", Either, "'weight'", "Optional[Hashable]"},
+     {"default", Either, "1", "int"},
+     {"name", Either, "None", "Optional[Callable[[Any], Union[str, bytes]]]"},
+     {"weightType", Keyword, "int", "Type[int]"}},
+    "Graph[int]",
+    "A new Graph from a networkx graph: its nodes in networkx's order, one edge per edge of g.edges() in that "
+     "order, directed when g is.",
+    "An edge's weight is its attribute `weight`, else `default` (for every edge when weight is None): for "
+     "weightType=int an integer in the 32-bit range or a float of integral value, for weightType=float a "
+     "finite float or an integer a double holds exactly; else TypeError, OverflowError or ValueError naming "
+     "the edge. A node that is not str or bytes raises TypeError unless name(node) makes it one; two nodes of "
+     "one name raise RuntimeError 'duplicate nodes are not allowed'. O(V + E).", Static};
+
+inline constexpr Method toNetworkx{"toNetworkx",
+    {},
+    "Any",
+    "A new networkx MultiGraph (MultiDiGraph when directed): the nodes in node order, then one edge per "
+     "addEdge call in call order with its 'weight'. Imports networkx. O(V + E).",
+    "", 0};
+
+inline constexpr Method distances{"distances",
+    {{"source", Either, nullptr, "_Name"},
+     {"method", Either, "tarvel.DIJKSTRA", "ShortestPathAlgo"}},
+    "Dict[str, _W]",
+    "The distance from source to every node it reaches (itself at 0), as a dict in node order.",
+    "method: BFS (hop counts), DIJKSTRA or BELLMAN_FORD; ints for a graph of integer weights and for BFS, "
+     "floats for a graph of weightType=float. For every reached node t but the source, distances(s)[t] is "
+     "pathWeight(shortestPath(s, t, method, None)). Raises IndexError for an unknown source, ValueError for "
+     "UNIFORM_COST_SEARCH and A_STAR, RuntimeError 'Negative cycle detected' when one is reachable. One "
+     "search: BFS O(V + E), DIJKSTRA O(E log V) without negative weights, BELLMAN_FORD O(V × E).", 0};
+
+inline constexpr Method shortestPaths{"shortestPaths",
+    {{"source", Either, nullptr, "_Name"},
+     {"method", Either, "tarvel.DIJKSTRA", "ShortestPathAlgo"}},
+    "Dict[str, List[str]]",
+    "The path from source to every node it reaches, as a dict in node order ([source] for the source).",
+    "Each path is shortestPath(source, t, method, None). Errors as distances. One search: BFS O(V + E), "
+     "DIJKSTRA O(E log V) without negative weights, BELLMAN_FORD O(V × E); the dict holds O(sum of the path "
+     "lengths) names, up to O(V²): predecessors is the compact form.", 0};
+
+inline constexpr Method predecessors{"predecessors",
+    {{"source", Either, nullptr, "_Name"},
+     {"method", Either, "tarvel.DIJKSTRA", "ShortestPathAlgo"}},
+    "Dict[str, str]",
+    "The node before each node on its path from source, for every reached node but the source, as a dict in "
+     "node order.",
+    "Errors as distances. One search: BFS O(V + E), DIJKSTRA O(E log V) without negative weights, BELLMAN_FORD "
+     "O(V × E).", 0};
+
+inline constexpr Method hasEdge{"hasEdge",
+    {{"source", Either, nullptr, "_Name"},
+     {"destination", Either, nullptr, "_Name"}},
+    "bool",
+    "True when an edge joins source to destination (in either direction in an undirected graph); False when "
+     "either name is not a node. O(degree).",
+    "", 0};
+
+// ---- Edge --------------------------------------------------------------------
+
+inline constexpr Method edge{"Edge",
+    {{"source", Positional, nullptr, "_Name"},
+     {"destination", Positional, nullptr, "_Name"},
+     {"weight", Positional, nullptr, "int"}},
+    "None",
+    "An edge record: source name, destination name and weight (an int of 32 bits or a finite float).",
+    "Edges are values: equal when their names and weights are (2 == 2.0), hashable, unpacked as (source, "
+     "destination, weight), picklable. O(1).", 0};
+
+inline constexpr Method getSource{"getSource", {}, "str", "The source node's name. O(1).", "", 0};
+
+inline constexpr Method getDestination{"getDestination", {}, "str", "The destination node's name. O(1).", "", 0};
+
+inline constexpr Method getWeight{"getWeight", {}, "_W",
+    "The weight: an int (32 bits) or a float, as the edge was made. O(1).", "", 0};
+
+}  // namespace table
+}  // namespace tarvel_python
