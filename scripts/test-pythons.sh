@@ -88,7 +88,7 @@ for version in "${VERSIONS[@]}"; do
     log="$OUT/install-$version.log"
     "$(interpreter "$version")" -m venv "$venv"
     echo "== $("$venv/bin/python" -V): a wheel of $(basename "$sdist") installed in a fresh environment"
-    without_system_json "$venv/bin/python" -m pip wheel -v --no-deps -C cmake.define.TARVEL_WARNINGS_AS_ERRORS=ON -w "$OUT/wheel-$version" "$sdist" >"$log" 2>&1 ||
+    without_system_json "$venv/bin/python" -m pip wheel -v --no-deps --config-settings=cmake.define.TARVEL_WARNINGS_AS_ERRORS=ON -w "$OUT/wheel-$version" "$sdist" >"$log" 2>&1 ||
         { tail -n 40 "$log"; exit 1; }
     if ! grep -q "nlohmann_json 3.11.2: headers of the Python package" "$log"; then
         echo "the build did not take the JSON headers from the Python package nlohmann-json (see $log)" >&2
