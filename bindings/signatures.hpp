@@ -175,7 +175,7 @@ struct SignedMethod {
     PyObject* owner;      // the class, for pickling by name
     PyObject* module;
     PyObject* signature;  // made on first use
-    const Method* spec;
+    const Method* declaration;
     const PyMethodDef* def;
     bool method;  // called with the instance first
 };
@@ -229,7 +229,7 @@ inline PyObject* forwardAttribute(PyObject* self, void* name) {
 
 inline PyObject* signatureOf(PyObject* self, void*) {
     auto* s = reinterpret_cast<SignedMethod*>(self);
-    if (s->signature == nullptr) return keepFirst(s->signature, build(*s->spec, s->method, s->module));
+    if (s->signature == nullptr) return keepFirst(s->signature, build(*s->declaration, s->method, s->module));
     Py_INCREF(s->signature);
     return s->signature;
 }
@@ -282,7 +282,7 @@ struct ClassSignature {
     PyObject* owner;
     PyObject* module;
     PyObject* signature;
-    const Method* spec;
+    const Method* declaration;
 };
 
 inline void deallocClassSignature(PyObject* self) {
@@ -301,7 +301,7 @@ inline PyObject* getClassSignature(PyObject* self, PyObject* instance, PyObject*
         return nullptr;
     }
     if (s->signature == nullptr) {
-        return keepFirst(s->signature, build(*s->spec, false, s->module));
+        return keepFirst(s->signature, build(*s->declaration, false, s->module));
     }
     Py_INCREF(s->signature);
     return s->signature;
@@ -323,7 +323,7 @@ inline PyTypeObject ClassSignatureType = [] {
 // METH_KEYWORDS function, or a METH_NOARGS one for a method without
 // parameters.
 struct Binding {
-    const Method& spec;
+    const Method& declaration;
     PyCFunction function;
 };
 
@@ -337,9 +337,9 @@ PyMethodDef* methodDefinitions(const Binding (&bindings)[N], const PyMethodDef (
     if (!defs.empty()) return defs.data();
     docs.reserve(N);
     for (const Binding& b : bindings) {
-        docs.push_back(signatures::docstring(b.spec, !b.spec.isStatic()));
-        const int flags = b.spec.size() == 0 ? METH_NOARGS : METH_FASTCALL | METH_KEYWORDS;
-        defs.push_back({b.spec.name, b.function, flags | (b.spec.isStatic() ? METH_STATIC : 0), docs.back().c_str()});
+        docs.push_back(signatures::docstring(b.declaration, !b.declaration.isStatic()));
+        const int flags = b.declaration.size() == 0 ? METH_NOARGS : METH_FASTCALL | METH_KEYWORDS;
+        defs.push_back({b.declaration.name, b.function, flags | (b.declaration.isStatic() ? METH_STATIC : 0), docs.back().c_str()});
     }
     defs.insert(defs.end(), others, others + M);
     return defs.data();
@@ -356,17 +356,17 @@ bool signMethods(PyTypeObject* type, PyObject* module, const Method& constructor
     if (PyType_Ready(&SignedMethodType) < 0 || PyType_Ready(&ClassSignatureType) < 0) return false;
     PyObject* dict = type->tp_dict;
     for (std::size_t k = 0; k < N; ++k) {
-        const Method& spec = bindings[k].spec;
+        const Method& declaration = bindings[k].declaration;
         // CPython's own descriptor, whose calls the interpreter makes
         // fastest, when inspect reads its text signature.
-        if (spec.textSignatureReadable()) continue;
-        PyObject* entry = PyDict_GetItemString(dict, spec.name);  // borrowed
+        if (declaration.textSignatureReadable()) continue;
+        PyObject* entry = PyDict_GetItemString(dict, declaration.name);  // borrowed
         if (entry == nullptr) {
-            PyErr_Format(PyExc_AttributeError, "no method %s", spec.name);
+            PyErr_Format(PyExc_AttributeError, "no method %s", declaration.name);
             return false;
         }
-        const bool isStatic = spec.isStatic();
-        PyObject* wrapped = isStatic ? PyObject_GetAttrString(reinterpret_cast<PyObject*>(type), spec.name) : entry;
+        const bool isStatic = declaration.isStatic();
+        PyObject* wrapped = isStatic ? PyObject_GetAttrString(reinterpret_cast<PyObject*>(type), declaration.name) : entry;
         if (wrapped == nullptr) return false;
         if (!isStatic) Py_INCREF(wrapped);
         auto* signed_ = PyObject_New(SignedMethod, &SignedMethodType);
@@ -381,7 +381,7 @@ bool signMethods(PyTypeObject* type, PyObject* module, const Method& constructor
         signed_->module = module;
         Py_INCREF(module);
         signed_->signature = nullptr;
-        signed_->spec = &spec;
+        signed_->declaration = &declaration;
         signed_->def = type->tp_methods + k;
         signed_->method = !isStatic;
         PyObject* stored = reinterpret_cast<PyObject*>(signed_);
@@ -390,7 +390,7 @@ bool signMethods(PyTypeObject* type, PyObject* module, const Method& constructor
             Py_DECREF(signed_);
             if (stored == nullptr) return false;
         }
-        const int failed = PyDict_SetItemString(dict, spec.name, stored);
+        const int failed = PyDict_SetItemString(dict, declaration.name, stored);
         Py_DECREF(stored);
         if (failed != 0) return false;
     }
@@ -405,7 +405,7 @@ bool signMethods(PyTypeObject* type, PyObject* module, const Method& constructor
     classSignature->module = module;
     Py_INCREF(module);
     classSignature->signature = nullptr;
-    classSignature->spec = &constructor;
+    classSignature->declaration = &constructor;
     const int failed = PyDict_SetItemString(dict, "__signature__", reinterpret_cast<PyObject*>(classSignature));
     Py_DECREF(classSignature);
     if (failed != 0) return false;
