@@ -42,6 +42,43 @@ IndexPath depthFirstOrder(const GraphView<T, W>& g, NodeIndex start) {
     return order;
 }
 
+namespace detail {
+
+// The groups of one breadth-first search from each node not yet placed, in
+// index order: `visit(u, add)` calls add(v) for each neighbor v of u, in the
+// order the search takes them. The breadth-first queues of all groups, one
+// after the other, are the groups themselves.
+template <class T, class W, class Visit>
+Groups breadthFirstGroups(const GraphView<T, W>& g, Visit&& visit) {
+    const std::size_t n = g.nodeCount();
+    std::vector<bool> visited(n, false);
+    Groups groups;
+    groups.nodes.resize(n);
+    groups.offsets.reserve(n + 1);
+    std::size_t tail = 0;
+    detail::Checkpoint checkpoint;
+    const auto add = [&](NodeIndex v) {
+        if (!visited[v]) {
+            visited[v] = true;
+            groups.nodes[tail++] = v;
+        }
+    };
+    for (NodeIndex i = 0; i < n; ++i) {
+        if (visited[i]) continue;
+        add(i);
+        for (std::size_t head = tail - 1; head < tail; ++head) {
+            if (head + 8 < tail) g.prefetch(groups.nodes[head + 8], 0);
+            if (head + 4 < tail) g.prefetch(groups.nodes[head + 4], 1);
+            checkpoint(g.neighbors(groups.nodes[head]).size() + 1);
+            visit(groups.nodes[head], add);
+        }
+        groups.offsets.push_back(tail);
+    }
+    return groups;
+}
+
+}  // namespace detail
+
 // Groups of nodes, each found by a breadth-first search (following stored
 // entries, so out-edges in a directed graph) from the lowest-indexed node
 // not yet placed. Groups are in order of their first node, which leads its
@@ -50,33 +87,9 @@ IndexPath depthFirstOrder(const GraphView<T, W>& g, NodeIndex start) {
 // Errors: none. Cost: O(V + E) time, O(V) memory.
 template <class T, class W>
 Groups connectedComponents(const GraphView<T, W>& g) {
-    const std::size_t n = g.nodeCount();
-    std::vector<bool> visited(n, false);
-    Groups groups;
-    // The breadth-first queues of all groups, one after the other, are the
-    // groups themselves.
-    groups.nodes.resize(n);
-    groups.offsets.reserve(n + 1);
-    std::size_t tail = 0;
-    detail::Checkpoint checkpoint;
-    for (NodeIndex i = 0; i < n; ++i) {
-        if (visited[i]) continue;
-        visited[i] = true;
-        groups.nodes[tail++] = i;
-        for (std::size_t head = tail - 1; head < tail; ++head) {
-            if (head + 8 < tail) g.prefetch(groups.nodes[head + 8], 0);
-            if (head + 4 < tail) g.prefetch(groups.nodes[head + 4], 1);
-            checkpoint(g.neighbors(groups.nodes[head]).size() + 1);
-            for (const auto& entry : g.neighbors(groups.nodes[head])) {
-                if (!visited[entry.target]) {
-                    visited[entry.target] = true;
-                    groups.nodes[tail++] = entry.target;
-                }
-            }
-        }
-        groups.offsets.push_back(tail);
-    }
-    return groups;
+    return detail::breadthFirstGroups(g, [&](NodeIndex u, const auto& add) {
+        for (const auto& entry : g.neighbors(u)) add(entry.target);
+    });
 }
 
 // The weakly connected components: the groups connectedComponents finds in
@@ -90,30 +103,10 @@ Groups connectedComponents(const GraphView<T, W>& g) {
 template <class T, class W>
 Groups weaklyConnectedComponents(const GraphView<T, W>& g) {
     if (!g.isDirected()) return connectedComponents(g);
-    const std::size_t n = g.nodeCount();
     const detail::UndirectedNeighbors<T, W> lists(g);
-    std::vector<bool> visited(n, false);
-    Groups groups;
-    groups.nodes.resize(n);
-    groups.offsets.reserve(n + 1);
-    std::size_t tail = 0;
-    detail::Checkpoint checkpoint;
-    for (NodeIndex i = 0; i < n; ++i) {
-        if (visited[i]) continue;
-        visited[i] = true;
-        groups.nodes[tail++] = i;
-        for (std::size_t head = tail - 1; head < tail; ++head) {
-            checkpoint(g.neighbors(groups.nodes[head]).size() + 1);
-            lists.forEach(groups.nodes[head], [&](NodeIndex v, const W&, bool) {
-                if (!visited[v]) {
-                    visited[v] = true;
-                    groups.nodes[tail++] = v;
-                }
-            });
-        }
-        groups.offsets.push_back(tail);
-    }
-    return groups;
+    return detail::breadthFirstGroups(g, [&](NodeIndex u, const auto& add) {
+        lists.forEach(u, [&](NodeIndex v, const W&, bool) { add(v); });
+    });
 }
 
 // The number of groups connectedComponents returns. Errors: none.
