@@ -62,11 +62,12 @@ def convert_from_nx(graph, *, edge_attrs=None, node_attrs=None, preserve_edge_at
                     preserve_graph_attrs=False, name=None, graph_name=None):
     """A TarvelGraph of the networkx graph: weighted by the one edge
     attribute asked for (hop counts when none), keeping every attribute when
-    networkx asks for them all (a returned graph carries them)."""
+    networkx asks for them all (a returned graph carries them). A
+    multigraph's parallel edges are merged as networkx's searches read them."""
     if isinstance(graph, TarvelGraph):
         return graph
-    if not isinstance(graph, nx.Graph) or graph.is_multigraph():
-        raise TypeError("tarvel converts networkx graphs that are not multigraphs, not %s" % type(graph).__name__)
+    if not isinstance(graph, nx.Graph):
+        raise TypeError("tarvel converts networkx graphs, not %s" % type(graph).__name__)
     attr, default = None, 1
     if edge_attrs:
         if len(edge_attrs) != 1:
@@ -76,12 +77,16 @@ def convert_from_nx(graph, *, edge_attrs=None, node_attrs=None, preserve_edge_at
 
 
 def convert_to_nx(obj, *, name=None):
-    """A networkx Graph or DiGraph for a TarvelGraph: its nodes, and its
-    edges with every attribute when the conversion kept them, else with the
-    converted weight attribute (none for hop counts); any other result as
-    it is."""
+    """A networkx graph of the TarvelGraph's class (Graph, DiGraph,
+    MultiGraph or MultiDiGraph): its nodes, and its edges with every
+    attribute (and a multigraph's keys) when the conversion kept them, else
+    with the converted weight attribute (none for hop counts; a multigraph
+    then gets one edge per pair of neighbours, the merged one); any other
+    result as it is."""
     if not isinstance(obj, TarvelGraph):
         return obj
+    if obj.multigraph:
+        return _multigraph_to_nx(obj)
     out = nx.DiGraph() if obj.is_directed() else nx.Graph()
     nodes = obj.nodes
     if obj.node_data is not None:
@@ -99,4 +104,29 @@ def convert_to_nx(obj, *, name=None):
     else:
         node = obj.by_name.__getitem__
         out.add_edges_from((node(e.source), node(e.destination)) for e in obj.graph.edges())
+    return out
+
+
+def _multigraph_to_nx(obj):
+    out = nx.MultiDiGraph() if obj.is_directed() else nx.MultiGraph()
+    nodes = obj.nodes
+    if obj.node_data is not None:
+        out.graph.update(obj.graph_data)
+        out.add_nodes_from(zip(nodes, obj.node_data))
+    else:
+        out.add_nodes_from(nodes)
+    if obj.edge_data is not None:
+        # An undirected edge comes twice, under the same key: the second adds nothing.
+        out.add_edges_from((nodes[u], nodes[v], key, d) for u, v, keys in obj.edge_data for key, d in keys.items())
+        return out
+    node = obj.by_name.__getitem__
+    edges = obj.graph.edges()
+    if not obj.is_directed():
+        edges = [e for e in edges if int(e.source) <= int(e.destination)]
+    if obj.attribute is not None and obj.weights.kind is not None:
+        attr = obj.attribute[0]
+        value = int if obj.weights.kind == WIDE else (lambda w: w)
+        out.add_edges_from((node(e.source), node(e.destination), {attr: value(e.weight)}) for e in edges)
+    else:
+        out.add_edges_from((node(e.source), node(e.destination)) for e in edges)
     return out

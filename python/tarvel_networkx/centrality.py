@@ -66,7 +66,7 @@ def out_degree_centrality(G):
 
 def _check_closeness(G, u=None, distance=None, wf_improved=True, *, sp=None, threads=None, progress=None):
     return every(
-        graph_ok(G),
+        graph_ok(G, multigraph=True),
         distance is None or "distances by an edge attribute are answered by networkx",
         sp is None or "given shortest path lengths are answered by networkx",
     )
@@ -103,7 +103,7 @@ def closeness_centrality(G, u=None, distance=None, wf_improved=True, *, sp=None,
 def _check_betweenness(G, k=None, normalized=True, weight=None, endpoints=False, seed=None, *, threads=None,
                        progress=None):
     return every(
-        graph_ok(G),
+        graph_ok(G, multigraph=True),
         k is None or k == len(G) or "sampled sources are answered by networkx",
         weight is None or "weighted shortest paths are answered by networkx",
     )

@@ -9,7 +9,7 @@ import functools
 
 import networkx as nx
 
-from .graph import MIXED, WIDE, TarvelGraph, Weights, weight_values
+from .graph import MIXED, WIDE, TarvelGraph, Weights, presented_adjacency, weight_values
 
 implementations = {}  # name -> function networkx calls
 checks = {}  # name -> check(*args, **kwargs): True, or why tarvel declines
@@ -56,14 +56,20 @@ def implements(check, *, worth_converting=False):
 # ---- what the checks share --------------------------------------------------
 
 
-def graph_ok(G):
-    """True for a graph tarvel takes; else why not."""
+MULTIGRAPH = "multigraphs are answered by networkx (its answer sees parallel edges, which tarvel's graph merges)"
+
+
+def graph_ok(G, *, multigraph=False):
+    """True for a graph tarvel takes; else why not. `multigraph`: the
+    function reads a multigraph as networkx's searches do, through G[u]
+    (each neighbour once, the least weight among parallel edges), which is
+    how a multigraph is converted; the others decline multigraphs."""
     if isinstance(G, TarvelGraph):
-        return True
+        return multigraph or not G.multigraph or MULTIGRAPH
     if not isinstance(G, nx.Graph):
         return "not a networkx graph"
-    if G.is_multigraph():
-        return "multigraphs are answered by networkx (parallel edges count as one there)"
+    if G.is_multigraph() and not multigraph:
+        return MULTIGRAPH
     return True
 
 
@@ -82,7 +88,7 @@ def weights_of(G, attr, default=1):
         cache = known = None
     if known is not None:
         return known
-    weights = Weights(weight_values(G._adj, attr, default), len(G))
+    weights = Weights(weight_values(presented_adjacency(G, attr, default), attr, default), len(G))
     weights.values = None
     if cache is not None:
         cache.setdefault("tarvel", {})[key] = weights

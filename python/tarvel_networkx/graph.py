@@ -7,6 +7,10 @@ An undirected networkx graph becomes a directed tarvel graph holding both
 directions of every edge, each node's list in networkx's adjacency order
 (a self-loop once, as networkx lists it): every search then meets neighbours
 in the order networkx's own searches do.
+
+A multigraph is converted as networkx's searches read it, through G[u]:
+each neighbour once, weighing the least of its parallel edges' weights
+(presented_adjacency below).
 """
 import math
 
@@ -69,6 +73,27 @@ class Weights:
         return int if self.kind == INT else float
 
 
+def merged_weight(keydict, attr, default):
+    """The weight networkx's searches give a multigraph's parallel edges
+    (key -> data): the least of their `attr` values, `default` where one
+    lacks it. Python's min over the keys in order, as networkx takes it
+    (the first of equal values, TypeError for values min cannot order)."""
+    return min(d.get(attr, default) for d in keydict.values())
+
+
+def presented_adjacency(G, attr, default):
+    """The adjacency a search sees in G (node -> neighbour -> data), in G's
+    order. A multigraph's is made here: each neighbour once, its data
+    {attr: merged_weight} ({} for hop counts, attr None); any other
+    graph's is its own."""
+    if not G.is_multigraph():
+        return G._adj
+    if attr is None:
+        return {u: dict.fromkeys(nbrs, {}) for u, nbrs in G._adj.items()}
+    return {u: {v: {attr: merged_weight(keys, attr, default)} for v, keys in nbrs.items()}
+            for u, nbrs in G._adj.items()}
+
+
 def weight_values(adj, attr, default):
     """The attribute of every adjacency entry, in adjacency order."""
     return [d.get(attr, default) for nbrs in adj.values() for d in nbrs.values()]
@@ -82,18 +107,19 @@ class TarvelGraph:
 
     __networkx_backend__ = "tarvel"
 
-    def __init__(self, nodes, directed, self_loops):
+    def __init__(self, nodes, directed, self_loops, multigraph=False):
         self.nodes = nodes
         self.index = {node: k for k, node in enumerate(nodes)}
         self.names = names_for(len(nodes))
         self.by_name = dict(zip(self.names, nodes))
         self.directed = directed
+        self.multigraph = multigraph  # its tarvel graphs hold parallel edges merged
         self.self_loops = self_loops  # nodes with a self-loop, by index
         self.__networkx_cache__ = {}
         self.graph = None
         self.weights = None  # Weights of `attribute`; `graph` holds them unless their kind is None
         self.attribute = None  # (attribute, default) of `graph`, None for hop counts
-        self.edge_data = None  # [(u index, v index, data)], when every attribute was kept
+        self.edge_data = None  # [(u index, v index, data)], when every attribute was kept (key -> data for a multigraph)
         self.node_data = None
         self.graph_data = None
         self.graph_class = None
@@ -104,7 +130,7 @@ class TarvelGraph:
         return self.directed
 
     def is_multigraph(self):
-        return False
+        return self.multigraph
 
     def __len__(self):
         return len(self.nodes)
@@ -130,7 +156,11 @@ class TarvelGraph:
         if key not in self._weighted:
             if self.edge_data is None:
                 return None
-            weights = Weights([d.get(attr, default) for _, _, d in self.edge_data], len(self.nodes))
+            if self.multigraph:
+                values = [merged_weight(keys, attr, default) for _, _, keys in self.edge_data]
+            else:
+                values = [d.get(attr, default) for _, _, d in self.edge_data]
+            weights = Weights(values, len(self.nodes))
             graph = None
             if weights.kind is not None:
                 graph = build(self.names, [(u, v) for u, v, _ in self.edge_data], weights)
@@ -159,12 +189,12 @@ def build(names, ends, weights):
 
 
 def convert(G, attr=None, default=1, keep_all=False):
-    """A TarvelGraph of the networkx graph G (not a multigraph), its tarvel
-    graph weighted by `attr` (hop counts for None); with keep_all, also the
-    node, edge and graph attributes (references to G's dicts)."""
-    adj = G._adj
+    """A TarvelGraph of the networkx graph G, its tarvel graph weighted by
+    `attr` (hop counts for None); with keep_all, also the node, edge and
+    graph attributes (references to G's dicts)."""
+    adj = presented_adjacency(G, attr, default)  # a multigraph's parallel edges merged
     nodes = list(adj)
-    converted = TarvelGraph(nodes, G.is_directed(), [])
+    converted = TarvelGraph(nodes, G.is_directed(), [], G.is_multigraph())
     index = converted.index
     converted.self_loops.extend(k for k, (u, nbrs) in enumerate(adj.items()) if u in nbrs)
     name = dict(zip(nodes, converted.names)).__getitem__
@@ -184,7 +214,7 @@ def convert(G, attr=None, default=1, keep_all=False):
     weights.values = None
     converted.weights = weights
     if keep_all:
-        converted.edge_data = [(index[u], index[v], d) for u, nbrs in adj.items() for v, d in nbrs.items()]
+        converted.edge_data = [(index[u], index[v], d) for u, nbrs in G._adj.items() for v, d in nbrs.items()]
         converted.node_data = [G._node[n] for n in nodes]
         converted.graph_data = G.graph
         converted.graph_class = G.__class__

@@ -98,7 +98,7 @@ def _reach_before_missing_target(G, graph, source, method):
 
 def _check_generic(G, source=None, target=None, weight=None, method="dijkstra"):
     return every(
-        graph_ok(G),
+        graph_ok(G, multigraph=True),
         method in METHODS or "method %r (networkx raises ValueError)" % (method,),
         source is not None or target is not None or "all pairs are answered by networkx",
         weight_ok(G, weight, negative=method == "bellman-ford", lengths=True),
@@ -107,7 +107,7 @@ def _check_generic(G, source=None, target=None, weight=None, method="dijkstra"):
 
 def _check_generic_paths(G, source=None, target=None, weight=None, method="dijkstra"):
     return every(
-        graph_ok(G),
+        graph_ok(G, multigraph=True),
         method in METHODS or "method %r (networkx raises ValueError)" % (method,),
         source is not None or target is not None or "all pairs are answered by networkx",
         weight_ok(G, weight, negative=method == "bellman-ford", lengths=False),
@@ -115,47 +115,47 @@ def _check_generic_paths(G, source=None, target=None, weight=None, method="dijks
 
 
 def _check_dijkstra_pair(G, source, target, weight="weight"):
-    return every(graph_ok(G), weight_ok(G, weight, negative=False, lengths=True))
+    return every(graph_ok(G, multigraph=True), weight_ok(G, weight, negative=False, lengths=True))
 
 
 def _check_dijkstra_pair_path(G, source, target, weight="weight"):
-    return every(graph_ok(G), weight_ok(G, weight, negative=False, lengths=False))
+    return every(graph_ok(G, multigraph=True), weight_ok(G, weight, negative=False, lengths=False))
 
 
 def _check_bellman_ford_pair(G, source, target, weight="weight"):
-    return every(graph_ok(G), weight_ok(G, weight, negative=True, lengths=True))
+    return every(graph_ok(G, multigraph=True), weight_ok(G, weight, negative=True, lengths=True))
 
 
 def _check_bellman_ford_pair_path(G, source, target, weight="weight"):
-    return every(graph_ok(G), weight_ok(G, weight, negative=True, lengths=False))
+    return every(graph_ok(G, multigraph=True), weight_ok(G, weight, negative=True, lengths=False))
 
 
 def _check_unweighted_source(G, source, cutoff=None):
-    return every(graph_ok(G), _cutoff_ok(cutoff))
+    return every(graph_ok(G, multigraph=True), _cutoff_ok(cutoff))
 
 
 def _check_dijkstra_source(G, source, cutoff=None, weight="weight"):
-    return every(graph_ok(G), _cutoff_ok(cutoff), weight_ok(G, weight, negative=False, lengths=True))
+    return every(graph_ok(G, multigraph=True), _cutoff_ok(cutoff), weight_ok(G, weight, negative=False, lengths=True))
 
 
 def _check_dijkstra_source_path(G, source, cutoff=None, weight="weight"):
-    return every(graph_ok(G), _cutoff_ok(cutoff), weight_ok(G, weight, negative=False, lengths=False))
+    return every(graph_ok(G, multigraph=True), _cutoff_ok(cutoff), weight_ok(G, weight, negative=False, lengths=False))
 
 
 def _check_bellman_ford_source(G, source, weight="weight"):
-    return every(graph_ok(G), weight_ok(G, weight, negative=True, lengths=True))
+    return every(graph_ok(G, multigraph=True), weight_ok(G, weight, negative=True, lengths=True))
 
 
 def _check_bellman_ford_source_path(G, source, weight="weight"):
-    return every(graph_ok(G), weight_ok(G, weight, negative=True, lengths=False))
+    return every(graph_ok(G, multigraph=True), weight_ok(G, weight, negative=True, lengths=False))
 
 
 def _check_dijkstra_both(G, source, target=None, cutoff=None, weight="weight"):
-    return every(graph_ok(G), _cutoff_ok(cutoff), weight_ok(G, weight, negative=False, lengths=True))
+    return every(graph_ok(G, multigraph=True), _cutoff_ok(cutoff), weight_ok(G, weight, negative=False, lengths=True))
 
 
 def _check_bellman_ford_both(G, source, target=None, weight="weight"):
-    return every(graph_ok(G), weight_ok(G, weight, negative=True, lengths=True))
+    return every(graph_ok(G, multigraph=True), weight_ok(G, weight, negative=True, lengths=True))
 
 
 # ---- lengths ----------------------------------------------------------------

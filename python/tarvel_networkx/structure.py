@@ -12,15 +12,15 @@ def _sets(G, groups):
 
 
 def _check_graph(G, *args, **kwargs):
-    return graph_ok(G)
+    return graph_ok(G, multigraph=True)
 
 
 def _check_path(G, source, target):
-    return graph_ok(G)
+    return graph_ok(G, multigraph=True)
 
 
 def _check_node(G, n):
-    return graph_ok(G)
+    return graph_ok(G, multigraph=True)
 
 
 @implements(_check_path)
