@@ -2,6 +2,10 @@
 itself: each row times networkx, then tarvel with the conversion of the
 graph included (the cache emptied before each call), then tarvel with the
 converted graph cached on the networkx graph (every call after the first).
+The street-like rows run on a MultiGraph (a grid of float lengths, some
+streets doubled by a parallel edge of another length), as street-network
+code builds them; a row whose call tarvel declines says so. The backend's
+answers are checked against networkx's before the timings.
 Needs networkx 3.4 or later (the 3.13 test environment has it).
     python benchmarks/backend.py [--small]
 """
@@ -30,18 +34,69 @@ def gnm(n, m, seed, weighted):
     return G
 
 
+def streets(side, seed):
+    """A side x side grid as a MultiGraph: each street a float length of 50
+    to 150, one in ten doubled by a parallel edge of another length."""
+    rng = random.Random(seed)
+    G = nx.MultiGraph()
+    G.add_nodes_from(range(side * side))
+    for u in range(side * side):
+        for v in (u + 1 if (u + 1) % side else None, u + side if u + side < side * side else None):
+            if v is None:
+                continue
+            G.add_edge(u, v, length=rng.uniform(50.0, 150.0))
+            if rng.random() < 0.1:
+                G.add_edge(u, v, length=rng.uniform(50.0, 150.0))
+    return G
+
+
+def same_numbers(want, got):
+    """Equal keys and values within 1e-9 relative (betweenness: sums in another order)."""
+    assert list(want) == list(got) or sorted(want) == sorted(got)
+    for k, w in want.items():
+        assert abs(got[k] - w) <= 1e-9 * abs(w), k
+
+
 def rows(small):
     scale = 4 if small else 1
     all_pairs = gnm(1000 // scale, 5000 // scale, 1, False)
     big = gnm(200000 // scale, 1000000 // scale, 2, True)
     source = next(iter(big))
+    grid = streets(150 // (2 if small else 1), 3)
+    sources = random.Random(4).sample(list(grid), 20)
+    little_grid = streets(30 // (2 if small else 1), 5)
     return [
         ("betweenness_centrality", all_pairs, lambda G, **kw: nx.betweenness_centrality(G, **kw), 2),
         ("closeness_centrality", all_pairs, lambda G, **kw: nx.closeness_centrality(G, **kw), 2),
         ("single_source_dijkstra_path_length", big,
          lambda G, **kw: nx.single_source_dijkstra_path_length(G, source, **kw), 3),
         ("connected_components", big, lambda G, **kw: list(nx.connected_components(G, **kw)), 3),
+        ("single_source_dijkstra_path_length, 20 sources, weight='length'", grid,
+         lambda G, **kw: [nx.single_source_dijkstra_path_length(G, s, weight="length", **kw) for s in sources], 2),
+        ("betweenness_centrality, weight='length'", little_grid,
+         lambda G, **kw: nx.betweenness_centrality(G, weight="length", **kw), 2),
     ]
+
+
+def check(name, G, call):
+    """The backend's answer is networkx's (or the call is declined: False)."""
+    try:
+        got = call(G, backend="tarvel")
+    except NotImplementedError:
+        return False
+    want = call(G)
+    if name.startswith(("betweenness", "closeness")):
+        same_numbers(want, got)
+    else:
+        assert canonical(got) == canonical(want), name
+    return True
+
+
+def canonical(answer):
+    """A dict, or a list of dicts or sets, in an order of its own."""
+    if isinstance(answer, dict):
+        return sorted(answer.items())
+    return sorted(sorted(part) if isinstance(part, set) else canonical(part) for part in answer)
 
 
 def main():
@@ -54,8 +109,12 @@ def main():
           "speed-up converting | speed-up cached |")
     print("|---|---|---|---|---|---|---|")
     for name, G, call, repeats in rows(args.small):
-        graph = "%d nodes, %d edges" % (G.number_of_nodes(), G.number_of_edges())
+        graph = "%s%d nodes, %d edges" % ("street-like MultiGraph, " if G.is_multigraph() else "",
+                                          G.number_of_nodes(), G.number_of_edges())
         reference = best(lambda: call(G), repeats)
+        if not check(name, G, call):
+            print("| %s | %s | %.4f | declined | declined | – | – |" % (name, graph, reference))
+            continue
 
         def converting():
             G.__networkx_cache__.clear()
