@@ -7,7 +7,7 @@ streets doubled by a parallel edge of another length), as street-network
 code builds them; a row whose call tarvel declines says so. The backend's
 answers are checked against networkx's before the timings.
 Needs networkx 3.4 or later (the 3.13 test environment has it).
-    python benchmarks/backend.py [--small]
+    python benchmarks/backend.py [--small] [-k TEXT]
 """
 import argparse
 import random
@@ -102,6 +102,7 @@ def canonical(answer):
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--small", action="store_true", help="a quarter of the sizes")
+    parser.add_argument("-k", default="", metavar="TEXT", help="only the rows whose function or graph holds TEXT")
     args = parser.parse_args()
     nx.config.warnings_to_ignore.add("cache")
     nx.betweenness_centrality(nx.path_graph(3), backend="tarvel")  # loads the backend outside the timings
@@ -111,6 +112,8 @@ def main():
     for name, G, call, repeats in rows(args.small):
         graph = "%s%d nodes, %d edges" % ("street-like MultiGraph, " if G.is_multigraph() else "",
                                           G.number_of_nodes(), G.number_of_edges())
+        if args.k not in name + " " + graph:
+            continue
         reference = best(lambda: call(G), repeats)
         if not check(name, G, call):
             print("| %s | %s | %.4f | declined | declined | – | – |" % (name, graph, reference))
