@@ -119,7 +119,7 @@ class TarvelGraph:
         self.graph = None
         self.weights = None  # Weights of `attribute`; `graph` holds them unless their kind is None
         self.attribute = None  # (attribute, default) of `graph`, None for hop counts
-        self.edge_data = None  # [(u index, v index, data)], when every attribute was kept (key -> data for a multigraph)
+        self.edge_data = None  # [(u index, v index, data)] when every attribute was kept (multigraph: key -> data)
         self.node_data = None
         self.graph_data = None
         self.graph_class = None
