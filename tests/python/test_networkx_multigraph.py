@@ -189,6 +189,32 @@ def test_betweenness_and_closeness_count_a_neighbour_once(directed):
     assert nx.betweenness_centrality(G, normalized=False, backend="tarvel") == {0: 0.5, 1: 0.5, 2: 0.5, 3: 0.5}
 
 
+@pytest.mark.parametrize("directed", [False, True])
+def test_weighted_centralities_are_networkx_s_where_answered(directed):
+    """Weighted betweenness and closeness read the least parallel weight as
+    the searches do: whenever the backend accepts them, networkx's numbers;
+    else a reason, and NotImplementedError for backend="tarvel"."""
+    from tarvel_networkx import backend
+
+    rng = random.Random(41 + directed)
+    for round_ in range(30):
+        n = rng.randint(2, 12)
+        G = random_multigraph(rng, directed, n, rng.randint(0, 2 * n), ints(1))
+        for name, kwargs in (("betweenness_centrality", {"weight": "weight"}),
+                             ("closeness_centrality", {"distance": "weight"})):
+            answer = backend.can_run(name, (G,), kwargs)
+            if answer is not True:
+                assert isinstance(answer, str) and answer
+                with pytest.raises(NotImplementedError):
+                    getattr(nx, name)(G, **kwargs, backend="tarvel")
+                continue
+            want = getattr(nx, name)(G, **kwargs)
+            got = getattr(nx, name)(G, **kwargs, backend="tarvel")
+            assert list(got) == list(want)
+            for k in want:
+                assert abs(got[k] - want[k]) <= bound(n) * abs(want[k]), (round_, name, k)
+
+
 def test_what_reads_parallel_edges_is_declined():
     from tarvel_networkx import backend
 
