@@ -50,6 +50,9 @@ PATHS = ["bfs", "dijkstra", "astar", "astar_manhattan"]
 # also makes the name objects it then keeps, so it is timed on its own.
 NAMED = ["dfs", "components", "scc_tarjan", "node_coloring", "bfs", "dijkstra", "mst_kruskal", "degree"]
 QUADRATIC = ["bellman_ford", "closeness", "betweenness"]
+# The orders and reach of a directed acyclic graph (descendants of the
+# query pair's start, ancestors of its end) and its weak components.
+DAG = ["topological_order", "topological_generations", "descendants", "ancestors", "weak_components"]
 # The rows read against the floor, each with the native library that is its
 # floor: the forward search, and for the breadth-first rows also the search
 # from both ends.
@@ -68,6 +71,14 @@ def gnm(rng, n, m, directed):
             seen.add(key)
             edges.append((a, b))
     return n, edges
+
+
+def gnm_dag(rng, n, m):
+    """G(n, m) with every edge forward in a hidden random order of the nodes."""
+    rank = list(range(n))
+    rng.shuffle(rank)
+    _, edges = gnm(rng, n, m, False)
+    return n, [(a, b) if rank[a] < rank[b] else (b, a) for a, b in edges]
 
 
 def barabasi_albert(rng, n, k):
@@ -128,7 +139,9 @@ def make_graphs(tiny, folder):
     ]
     worm = None if tiny else wormnet(rng)
     graphs = []
-    for name, directed, ops, (nodes, edges), cols in specs + ([("wormnet", False, LINEAR, worm, None)] if worm else []):
+    # Made after the others, so that their edges and weights stay as they were.
+    dag = [("gnm-dag", True, DAG, gnm_dag(random.Random(20261208), big, 5 * big), None)]
+    for name, directed, ops, (nodes, edges), cols in specs + ([("wormnet", False, LINEAR, worm, None)] if worm else []) + dag:
         names = nodes if isinstance(nodes, list) else ["n%d" % i for i in range(nodes)]
         weighted = [(names[a], names[b], rng.randint(1, 100)) for a, b in edges]
         coords = None if cols is None else {node: divmod(i, cols) for i, node in enumerate(names)}
