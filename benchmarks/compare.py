@@ -74,11 +74,15 @@ def gnm(rng, n, m, directed):
 
 
 def gnm_dag(rng, n, m):
-    """G(n, m) with every edge forward in a hidden random order of the nodes."""
+    """G(n, m) with every edge forward in a hidden random order of the nodes,
+    and the first and last node of that order (the source that reaches the
+    most, the sink reached from the most): the queries of descendants and
+    ancestors."""
     rank = list(range(n))
     rng.shuffle(rank)
     _, edges = gnm(rng, n, m, False)
-    return n, [(a, b) if rank[a] < rank[b] else (b, a) for a, b in edges]
+    ends = (rank.index(0), rank.index(n - 1))
+    return n, [(a, b) if rank[a] < rank[b] else (b, a) for a, b in edges], ends
 
 
 def barabasi_albert(rng, n, k):
@@ -140,7 +144,8 @@ def make_graphs(tiny, folder):
     worm = None if tiny else wormnet(rng)
     graphs = []
     # Made after the others, so that their edges and weights stay as they were.
-    dag = [("gnm-dag", True, DAG, gnm_dag(random.Random(20261208), big, 5 * big), None)]
+    n, edges, ends = gnm_dag(random.Random(20261208), big, 5 * big)
+    dag = [("gnm-dag", True, DAG, (n, edges), None)]
     for name, directed, ops, (nodes, edges), cols in specs + ([("wormnet", False, LINEAR, worm, None)] if worm else []) + dag:
         names = nodes if isinstance(nodes, list) else ["n%d" % i for i in range(nodes)]
         weighted = [(names[a], names[b], rng.randint(1, 100)) for a, b in edges]
@@ -157,6 +162,8 @@ def make_graphs(tiny, folder):
         with open(paths[2], "w") as f:
             f.writelines(node + "\n" for node in names)
         graphs.append((Prepared(name, directed, names, weighted, *paths, coords=coords), ops))
+        if ops is DAG:
+            graphs[-1][0].ends = tuple(names[k] for k in ends)
     return graphs
 
 
@@ -301,6 +308,8 @@ def run(tiny, only, ops_only=None, floor=None):
                     rows += [record(p, kind, name, times.get(name), ok) for name, ok in checked]
             tg = built["tarvel"]
             s, t, t_random = query_pair(tg, p)
+            if getattr(p, "ends", None):
+                s, t = p.ends
             tarvel_alpha, peer_alpha = katz_alpha(tg, p)
             ops = {}
             for lib in libraries:

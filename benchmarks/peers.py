@@ -495,7 +495,7 @@ class NetworKit:
         if p.directed:
             ops["scc_tarjan"] = ops["scc_kosaraju"] = (
                 lambda: groups(nk.components.StronglyConnectedComponents(g).run().getComponents()), partition)
-            ops["topological_order"] = (lambda: named(nk.graph.TopologicalSort(g).run().getResult()), p.topological)
+            ops["topological_order"] = (lambda: named(nk.graphtools.topologicalSort(g)), p.topological)
             ops["weak_components"] = (
                 lambda: groups(nk.components.WeaklyConnectedComponents(g).run().getComponents()), partition)
         else:
