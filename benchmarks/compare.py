@@ -146,7 +146,8 @@ def make_graphs(tiny, folder):
     # Made after the others, so that their edges and weights stay as they were.
     n, edges, ends = gnm_dag(random.Random(20261208), big, 5 * big)
     dag = [("gnm-dag", True, DAG, (n, edges), None)]
-    for name, directed, ops, (nodes, edges), cols in specs + ([("wormnet", False, LINEAR, worm, None)] if worm else []) + dag:
+    specs += ([("wormnet", False, LINEAR, worm, None)] if worm else []) + dag
+    for name, directed, ops, (nodes, edges), cols in specs:
         names = nodes if isinstance(nodes, list) else ["n%d" % i for i in range(nodes)]
         weighted = [(names[a], names[b], rng.randint(1, 100)) for a, b in edges]
         coords = None if cols is None else {node: divmod(i, cols) for i, node in enumerate(names)}
