@@ -50,6 +50,9 @@ PATHS = ["bfs", "dijkstra", "astar", "astar_manhattan"]
 # also makes the name objects it then keeps, so it is timed on its own.
 NAMED = ["dfs", "components", "scc_tarjan", "node_coloring", "bfs", "dijkstra", "mst_kruskal", "degree"]
 QUADRATIC = ["bellman_ford", "closeness", "betweenness"]
+# The orders and reach of a directed acyclic graph (descendants of the
+# query pair's start, ancestors of its end) and its weak components.
+DAG = ["topological_order", "topological_generations", "descendants", "ancestors", "weak_components"]
 # The rows read against the floor, each with the native library that is its
 # floor: the forward search, and for the breadth-first rows also the search
 # from both ends.
@@ -68,6 +71,18 @@ def gnm(rng, n, m, directed):
             seen.add(key)
             edges.append((a, b))
     return n, edges
+
+
+def gnm_dag(rng, n, m):
+    """G(n, m) with every edge forward in a hidden random order of the nodes,
+    and the first and last node of that order (the source that reaches the
+    most, the sink reached from the most): the queries of descendants and
+    ancestors."""
+    rank = list(range(n))
+    rng.shuffle(rank)
+    _, edges = gnm(rng, n, m, False)
+    ends = (rank.index(0), rank.index(n - 1))
+    return n, [(a, b) if rank[a] < rank[b] else (b, a) for a, b in edges], ends
 
 
 def barabasi_albert(rng, n, k):
@@ -128,7 +143,11 @@ def make_graphs(tiny, folder):
     ]
     worm = None if tiny else wormnet(rng)
     graphs = []
-    for name, directed, ops, (nodes, edges), cols in specs + ([("wormnet", False, LINEAR, worm, None)] if worm else []):
+    # Made after the others, so that their edges and weights stay as they were.
+    n, edges, ends = gnm_dag(random.Random(20261208), big, 5 * big)
+    dag = [("gnm-dag", True, DAG, (n, edges), None)]
+    specs += ([("wormnet", False, LINEAR, worm, None)] if worm else []) + dag
+    for name, directed, ops, (nodes, edges), cols in specs:
         names = nodes if isinstance(nodes, list) else ["n%d" % i for i in range(nodes)]
         weighted = [(names[a], names[b], rng.randint(1, 100)) for a, b in edges]
         coords = None if cols is None else {node: divmod(i, cols) for i, node in enumerate(names)}
@@ -144,6 +163,8 @@ def make_graphs(tiny, folder):
         with open(paths[2], "w") as f:
             f.writelines(node + "\n" for node in names)
         graphs.append((Prepared(name, directed, names, weighted, *paths, coords=coords), ops))
+        if ops is DAG:
+            graphs[-1][0].ends = tuple(names[k] for k in ends)
     return graphs
 
 
@@ -288,6 +309,8 @@ def run(tiny, only, ops_only=None, floor=None):
                     rows += [record(p, kind, name, times.get(name), ok) for name, ok in checked]
             tg = built["tarvel"]
             s, t, t_random = query_pair(tg, p)
+            if getattr(p, "ends", None):
+                s, t = p.ends
             tarvel_alpha, peer_alpha = katz_alpha(tg, p)
             ops = {}
             for lib in libraries:

@@ -53,6 +53,10 @@ def tree_weight(edges):
     return sum(w for _, _, w in edges)
 
 
+def generations(groups):
+    return tuple(frozenset(group) for group in groups)
+
+
 class Prepared:
     """A benchmark graph with what every adapter needs to know about it:
     its names and weighted edges, its files, and for a grid each node's
@@ -73,6 +77,14 @@ class Prepared:
         """The weight of a path of names; None when a step is no edge."""
         steps = [self.weight.get(step) for step in zip(path, path[1:])]
         return None if None in steps else sum(steps)
+
+    def topological(self, order):
+        """("topological", n) when the names are every node once, each edge
+        leading forward; else None."""
+        at = {node: k for k, node in enumerate(order)}
+        if len(order) != len(self.nodes) or len(at) != len(order) or set(at) != set(self.nodes):
+            return None
+        return ("topological", len(order)) if all(at[a] < at[b] for a, b, _ in self.edges) else None
 
     def hops(self, path):
         """The number of edges of a path of names; None when a step is no edge."""
@@ -185,6 +197,12 @@ class Tarvel:
             ops["astar" + CONSISTENT] = path(tarvel.A_STAR, zero, consistent=True)
             if p.coords is not None:
                 ops["astar_manhattan" + CONSISTENT] = path(tarvel.A_STAR, manhattan, consistent=True)
+        if p.directed and hasattr(g, "topologicalOrder"):
+            ops["topological_order"] = (g.topologicalOrder, p.topological)
+            ops["topological_generations"] = (g.topologicalGenerations, generations)
+            ops["descendants"] = (lambda: g.descendants(s), frozenset)
+            ops["ancestors"] = (lambda: g.ancestors(t), frozenset)
+            ops["weak_components"] = (g.weaklyConnectedComponents, partition)
         return ops
 
 
@@ -252,6 +270,11 @@ class NetworkX:
             reversed_graph = g.reverse(copy=True)
             ops["katz"] = (lambda: nx.katz_centrality(reversed_graph, alpha=alpha, beta=1.0, max_iter=10000,
                                                       tol=1e-12), scores)
+            ops["topological_order"] = (lambda: list(nx.topological_sort(g)), p.topological)
+            ops["topological_generations"] = (lambda: list(nx.topological_generations(g)), generations)
+            ops["descendants"] = (lambda: nx.descendants(g, s), frozenset)
+            ops["ancestors"] = (lambda: nx.ancestors(g, t), frozenset)
+            ops["weak_components"] = (lambda: list(nx.weakly_connected_components(g)), partition)
         else:
             ops["components"] = (lambda: list(nx.connected_components(g)), partition)
             ops["node_coloring"] = (lambda: nx.greedy_color(g, strategy=in_order), scores)
@@ -324,6 +347,11 @@ class IGraph:
             ops["scc_tarjan"] = ops["scc_kosaraju"] = (
                 lambda: groups(fresh["g"].connected_components(mode="strong")), partition, prepare)
             ops["has_cycle"] = (lambda: not fresh["g"].is_dag(), same, prepare)
+            ops["topological_order"] = (lambda: named(g.topological_sorting(mode="out")), p.topological)
+            ops["descendants"] = (lambda: [names[v] for v in g.subcomponent(si, mode="out") if v != si], frozenset)
+            ops["ancestors"] = (lambda: [names[v] for v in g.subcomponent(ti, mode="in") if v != ti], frozenset)
+            ops["weak_components"] = (lambda: groups(fresh["g"].connected_components(mode="weak")), partition,
+                                      prepare)
         else:
             ops["components"] = (lambda: groups(fresh["g"].connected_components()), partition, prepare)
             ops["mst_kruskal"] = ops["mst_prim"] = ops["mst_boruvka"] = (
@@ -379,6 +407,13 @@ class RustworkX:
         if p.directed:
             ops["scc_tarjan"] = ops["scc_kosaraju"] = (lambda: groups(rx.strongly_connected_components(g)), partition)
             ops["has_cycle"] = (lambda: not rx.is_directed_acyclic_graph(g), same)
+            ops["topological_order"] = (lambda: named(rx.topological_sort(g)), p.topological)
+            if hasattr(rx, "topological_generations"):
+                ops["topological_generations"] = (lambda: [named(x) for x in rx.topological_generations(g)],
+                                                  generations)
+            ops["descendants"] = (lambda: named(rx.descendants(g, si)), frozenset)
+            ops["ancestors"] = (lambda: named(rx.ancestors(g, ti)), frozenset)
+            ops["weak_components"] = (lambda: groups(rx.weakly_connected_components(g)), partition)
         else:
             ops["components"] = (lambda: groups(rx.connected_components(g)), partition)
             ops["mst_kruskal"] = ops["mst_prim"] = ops["mst_boruvka"] = (
@@ -460,6 +495,9 @@ class NetworKit:
         if p.directed:
             ops["scc_tarjan"] = ops["scc_kosaraju"] = (
                 lambda: groups(nk.components.StronglyConnectedComponents(g).run().getComponents()), partition)
+            ops["topological_order"] = (lambda: named(nk.graphtools.topologicalSort(g)), p.topological)
+            ops["weak_components"] = (
+                lambda: groups(nk.components.WeaklyConnectedComponents(g).run().getComponents()), partition)
         else:
             ops["components"] = (lambda: groups(nk.components.ConnectedComponents(g).run().getComponents()),
                                  partition)

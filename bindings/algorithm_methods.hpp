@@ -9,6 +9,8 @@
 #include <pybind11/pybind11.h>
 
 #include <algorithm>
+#include <climits>
+#include <cstdint>
 #include <new>
 #include <optional>
 #include <string>
@@ -340,6 +342,72 @@ inline PyObject* iterativeDFS(PyObject* self, PyObject* const* args, Py_ssize_t 
         const tarvel::NodeIndex first = g.graph().indexOf(start);
         return nameList(g, released([&] { return tarvel::depthFirstOrder(g.view(), first); }));
     });
+}
+
+// The rank of each node, copied out of an iterable of ints (None: none).
+inline bool rankArgument(const char* method, PyObject* object, std::optional<std::vector<std::int64_t>>& rank) {
+    if (object == nullptr || object == Py_None) return true;
+    const py::object items = py::reinterpret_steal<py::object>(PySequence_Fast(object, ""));
+    if (!items) {
+        PyErr_Clear();
+        wrongType(method, "rank", "an iterable of ints or None", object);
+        return false;
+    }
+    const Py_ssize_t count = PySequence_Fast_GET_SIZE(items.ptr());
+    rank.emplace();
+    rank->reserve(static_cast<std::size_t>(count));
+    for (Py_ssize_t k = 0; k < count; ++k) {
+        const py::object item = py::reinterpret_borrow<py::object>(PySequence_Fast_GET_ITEM(items.ptr(), k));
+        long long value = 0;
+        if (!longArgument(method, "rank", item.ptr(), LLONG_MIN, LLONG_MAX, value)) return false;
+        rank->push_back(static_cast<std::int64_t>(value));
+    }
+    return true;
+}
+
+inline PyObject* topologicalOrder(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    PyObject* given[1];
+    std::optional<std::vector<std::int64_t>> rank;
+    if (!parseArguments(table::topologicalOrder, args, nargs, kwnames, given) ||
+        !rankArgument("topologicalOrder", given[0], rank)) {
+        return nullptr;
+    }
+    return onGraph(self, [&](auto& shared) {
+        const Read g(shared);
+        return nameList(g, released([&] {
+            return rank ? tarvel::topologicalOrderByRank(g.view(), *rank) : tarvel::topologicalOrder(g.view());
+        }));
+    });
+}
+
+inline PyObject* topologicalGenerations(PyObject* self, PyObject*) {
+    return simple(self, [](const auto& v) { return tarvel::topologicalGenerations(v); },
+                  [](const auto& g, const auto& groups) { return nameLists(g, groups); });
+}
+
+// descendants and ancestors: `reach` run from the named source.
+template <class Reach>
+PyObject* reachFrom(const char* method, const Method& signature, PyObject* self, PyObject* const* args,
+                    Py_ssize_t nargs, PyObject* kwnames, Reach&& reach) {
+    PyObject* given[1];
+    std::string_view source;
+    if (!parseArguments(signature, args, nargs, kwnames, given) || !nameArgument(method, "source", given[0], source))
+        return nullptr;
+    return onGraph(self, [&](auto& shared) {
+        const Read g(shared);
+        const tarvel::NodeIndex from = g.graph().indexOf(source);
+        return nameList(g, released([&] { return reach(g.view(), from); }));
+    });
+}
+
+inline PyObject* descendants(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    return reachFrom("descendants", table::descendants, self, args, nargs, kwnames,
+                     [](const auto& v, tarvel::NodeIndex from) { return tarvel::descendants(v, from); });
+}
+
+inline PyObject* ancestors(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    return reachFrom("ancestors", table::ancestors, self, args, nargs, kwnames,
+                     [](const auto& v, tarvel::NodeIndex from) { return tarvel::ancestors(v, from); });
 }
 
 inline const char* const ShortestPathAlgoExpected =

@@ -255,6 +255,43 @@ inline constexpr Method iterativeDFS{"iterativeDFS",
      "order).",
     "Raises IndexError when start is not a node. O(V + E).", 0};
 
+inline constexpr Method topologicalOrder{"topologicalOrder",
+    {{"rank", Keyword, "None", "Optional[Sequence[int]]"}},
+    "List[str]",
+    "Every node, each edge leading from an earlier node to a later one, by Kahn's method with a first-in-first-out "
+     "queue.",
+    "The nodes without incoming edges first, in node order, then each node as its last incoming edge is taken "
+     "(parallel edges each count): topologicalGenerations() one after another. rank: one int per node in node "
+     "order; then among the nodes ready the least rank comes first (equal ranks in node order). Raises "
+     "RuntimeError 'a topological order is defined for directed graphs only' for an undirected graph, "
+     "RuntimeError 'the graph has a cycle through NAME' naming the first node in node order that lies on a "
+     "cycle (a self-loop is one), ValueError when rank does not hold one int per node. O(V + E), with rank "
+     "O(V log V + E).", 0};
+
+inline constexpr Method topologicalGenerations{"topologicalGenerations",
+    {},
+    "List[List[str]]",
+    "The generations of topologicalOrder(): first the nodes without incoming edges, in node order, then the "
+     "nodes each generation makes ready, in the order they become ready.",
+    "Each node sits in the earliest generation it can: one past its latest predecessor's. Raises RuntimeError "
+     "as topologicalOrder() does. Returns a list of lists. O(V + E).", 0};
+
+inline constexpr Method descendants{"descendants",
+    {{"source", Positional, nullptr, "_Name"}},
+    "List[str]",
+    "The nodes reachable from source by one edge or more, in breadth-first order (out-edges in insertion "
+     "order).",
+    "source itself is left out, also when a cycle leads back to it; on an undirected graph the other nodes of "
+     "its component. Raises IndexError when source is not a node. O(V + E).", 0};
+
+inline constexpr Method ancestors{"ancestors",
+    {{"source", Positional, nullptr, "_Name"}},
+    "List[str]",
+    "The nodes from which source is reachable by one edge or more, in breadth-first order over incoming edges "
+     "(a node's predecessors in node order).",
+    "source itself is left out, also when a cycle leads back to it; on an undirected graph descendants(source). "
+     "Raises IndexError when source is not a node. O(V + E).", 0};
+
 inline constexpr Method shortestPath{"shortestPath",
     {{"start", Either, nullptr, "_Name"},
      {"goal", Either, nullptr, "_Name"},

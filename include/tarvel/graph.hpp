@@ -12,6 +12,7 @@
 
 #include "centrality.hpp"
 #include "coloring.hpp"
+#include "dag.hpp"
 #include "edge_lookup.hpp"
 #include "json_file.hpp"
 #include "method_checks.hpp"
@@ -57,6 +58,24 @@ public:
             for (const NodeIndex node : found[k]) out[k].push_back(name(node));
         return out;
     }
+
+    // See topologicalOrder (dag.hpp).
+    NameList topologicalOrder() const { return names(tarvel::topologicalOrder(view())); }
+
+    // See topologicalGenerations (dag.hpp).
+    std::vector<NameList> topologicalGenerations() const {
+        const Groups found = tarvel::topologicalGenerations(view());
+        std::vector<NameList> out(found.size());
+        for (std::size_t k = 0; k < found.size(); ++k)
+            for (const NodeIndex node : found[k]) out[k].push_back(name(node));
+        return out;
+    }
+
+    // See descendants (dag.hpp). Errors: std::out_of_range naming an unknown source.
+    NameList descendants(Key source) const { return names(tarvel::descendants(view(), this->indexOf(source))); }
+
+    // See ancestors (dag.hpp). Errors: std::out_of_range naming an unknown source.
+    NameList ancestors(Key source) const { return names(tarvel::ancestors(view(), this->indexOf(source))); }
 
     // See hasEdge (edge_lookup.hpp); false when either name is not a node.
     // Cost: O(degree of u), plus the look-ups.

@@ -11,6 +11,9 @@ FUNCTIONS = (
     "has_path", "connected_components", "number_connected_components", "is_connected", "node_connected_component",
     "strongly_connected_components", "number_strongly_connected_components", "is_strongly_connected",
     "is_directed_acyclic_graph", "is_bipartite",
+    # order and reach
+    "topological_sort", "lexicographical_topological_sort", "topological_generations", "ancestors", "descendants",
+    "weakly_connected_components", "number_weakly_connected_components", "is_weakly_connected",
     # lengths
     "shortest_path_length", "dijkstra_path_length", "bellman_ford_path_length", "single_source_shortest_path_length",
     "single_source_dijkstra_path_length", "single_source_bellman_ford_path_length",

@@ -14,6 +14,8 @@ from . import dispatch
 
 PATH_CHOICE = "the test expects networkx's choice among equally short paths"
 TREE_CHOICE = "the test expects networkx's choice among equally light spanning trees"
+CHANGED_WHILE_ITERATED = ("the test changes the graph while iterating over its topological order, which tarvel "
+                          "computed from the graph as it was converted")
 
 # Tests by their module's path inside networkx and their name -> reason.
 EXPECTED_FAILURES = {
@@ -21,6 +23,7 @@ EXPECTED_FAILURES = {
     "algorithms/tests/test_cycles.py::TestMinimumCycleBasis::test_unweighted_diamond": PATH_CHOICE,
     "algorithms/tests/test_cycles.py::TestMinimumCycleBasis::test_weighted_diamond": PATH_CHOICE,
     "algorithms/tests/test_cycles.py::TestMinimumCycleBasis::test_gh6787_and_edge_attribute_names": PATH_CHOICE,
+    "algorithms/tests/test_dag.py::TestDAG::test_topological_sort6": CHANGED_WHILE_ITERATED,
 }
 
 

@@ -19,6 +19,7 @@ GRAPH_CALLS = {
     "distances": ("a",), "shortestPaths": ("a",), "predecessors": ("a",), "hasEdge": ("a", "b"),
     "reachSums": (), "incomingKatzCentrality": (),
 }
+GRAPH_CALLS.update({"topologicalOrder": (), "topologicalGenerations": (), "descendants": ("a",), "ancestors": ("a",)})
 
 
 def test_methods_of_uninitialised_objects_raise_type_error():
