@@ -150,11 +150,12 @@ def test_components_and_structure(directed):
     for _ in range(40):
         n = rng.randint(1, 12)
         G = random_multigraph(rng, directed, n, rng.randint(0, n + 2), lambda r: None)
-        for name in (["strongly_connected_components"] if directed else
+        for name in (["strongly_connected_components", "weakly_connected_components"] if directed else
                      ["connected_components"]):
             got = list(getattr(nx, name)(G, backend="tarvel"))
             assert sorted(map(sorted, got)) == sorted(map(sorted, getattr(nx, name)(G)))
-        names = (["number_strongly_connected_components", "is_strongly_connected", "is_directed_acyclic_graph"]
+        names = (["number_strongly_connected_components", "is_strongly_connected", "is_directed_acyclic_graph",
+                  "number_weakly_connected_components", "is_weakly_connected"]
                  if directed else ["number_connected_components", "is_connected"])
         for name in names + ["is_bipartite"]:
             same_call(name, G)
