@@ -5,7 +5,9 @@ function tarvel answers was never reached, or when one raised
 NotImplementedError (networkx would silently have answered in its place).
 Prints the versions, pytest's summary and the completed calls per function
 (the test command keeps them in build/pythons/networkx-suite.log).
-    python tests/networkx_suite.py [pytest arguments]
+    python tests/networkx_suite.py [TEST PATHS OR MODULES] [pytest options]
+Leading arguments that are not options name the tests to run instead of the
+whole suite (e.g. networkx.algorithms.tests.test_dag).
 """
 import os
 import sys
@@ -25,7 +27,10 @@ def main(arguments):
     # The log this output is kept in (build/pythons/networkx-suite.log) says which run it was.
     print("networkx %s through tarvel %s on %s %s" % (networkx.__version__, tarvel.__version__,
                                                       platform.python_implementation(), platform.python_version()))
-    status = pytest.main(["--pyargs", "networkx", "-q", "-p", "no:cacheprovider", *arguments])
+    targets = []
+    while arguments and not arguments[0].startswith("-"):
+        targets.append(arguments.pop(0))
+    status = pytest.main(["--pyargs", *(targets or ["networkx"]), "-q", "-p", "no:cacheprovider", *arguments])
     from tarvel_networkx import testing
 
     lines, problems = testing.report()
@@ -33,7 +38,7 @@ def main(arguments):
     print("\n".join("  " + line for line in lines))
     for problem in problems:
         print("PROBLEM: " + problem)
-    partial = bool(arguments)  # a selection of tests need not reach every function
+    partial = bool(targets or arguments)  # a selection of tests need not reach every function
     if partial:
         problems = [p for p in problems if not p.endswith("was never reached")]
     return int(status) or (1 if problems else 0)
