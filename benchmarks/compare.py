@@ -44,6 +44,9 @@ WORMNET = "/usr/share/doc/networkx-2.8.8/examples/algorithms/WormNet.v3.benchmar
 LINEAR = ["dfs", "components", "scc_tarjan", "scc_kosaraju", "has_cycle", "node_coloring", "bfs", "dijkstra",
           "astar", "astar_manhattan", "bfs_random", "dijkstra_random", "astar_random", "astar_manhattan_random",
           "mst_kruskal", "mst_prim", "mst_boruvka", "degree", "degree_named", "katz"]
+# Undirected graphs only.
+TRIANGLES = ["triangles", "clustering", "average_clustering", "transitivity"]
+LINEAR += TRIANGLES
 # The searches between two nodes, each also to a node drawn at random.
 PATHS = ["bfs", "dijkstra", "astar", "astar_manhattan"]
 # Operations whose results hold node names: tarvel's first call on a graph
@@ -268,7 +271,7 @@ def to_random_target(ops):
 def skipped(op, p, tg):
     if op in ("scc_tarjan", "scc_kosaraju", "has_cycle") and not p.directed:
         return True
-    if (op in ("components", "node_coloring") or op.startswith("mst")) and p.directed:
+    if (op in ("components", "node_coloring") or op.startswith("mst") or op in TRIANGLES) and p.directed:
         return True
     # Prim spans only the first node's component; the peers span the forest.
     return op == "mst_prim" and len(tg.connectedComponents()) > 1
@@ -580,6 +583,8 @@ def main():
     parser.add_argument("--out", help="folder for the results (benchmarks/results, for --tiny build/bench-tiny)")
     parser.add_argument("--floor", help="folder of the native libraries (benchmarks/floor/build.sh): "
                                         "also time the floor and tarvel's C++")
+    parser.add_argument("--op", action="append", help="only this operation (repeatable): its rows are printed, "
+                                                       "no file is written")
     parser.add_argument("--parallel-rows", help=argparse.SUPPRESS)  # the all-cores pass writes its rows here
     args = parser.parse_args()
     results = os.path.join(HERE, "results")
@@ -588,6 +593,9 @@ def main():
     if args.parallel_rows:
         with open(args.parallel_rows, "w") as f:
             json.dump(run(args.tiny, args.graph, PARALLEL), f)
+        return
+    if args.op:
+        run(args.tiny, args.graph, args.op)
         return
     started = time.perf_counter()
     rows = run(args.tiny, args.graph, floor=args.floor)

@@ -188,6 +188,10 @@ class Tarvel:
             "closeness": (lambda: g.closenessCentrality(threads=THREADS), scores),
             "betweenness": (lambda: g.betweennessCentrality(threads=THREADS), scores),
             "katz": (lambda: g.katzCentrality(alpha, 1.0, 10000, 1e-12, threads=THREADS), scores),
+            "triangles": (g.triangles, scores),
+            "clustering": (g.clustering, scores),
+            "average_clustering": (g.averageClustering, same),
+            "transitivity": (g.transitivity, same),
         }
         if p.coords is not None:
             estimate = p.estimates(t)[0]
@@ -284,6 +288,10 @@ class NetworkX:
                 ops["closeness"] = (lambda: nx.closeness_centrality(g, wf_improved=False),
                                     lambda r: [v / (n - 1) for v in scores(r)])
             ops["katz"] = (lambda: nx.katz_centrality(g, alpha=alpha, beta=1.0, max_iter=10000, tol=1e-12), scores)
+            ops["triangles"] = (lambda: nx.triangles(g), scores)
+            ops["clustering"] = (lambda: nx.clustering(g), scores)
+            ops["average_clustering"] = (lambda: nx.average_clustering(g), same)
+            ops["transitivity"] = (lambda: nx.transitivity(g), same)
         return ops
 
 
@@ -356,6 +364,10 @@ class IGraph:
             ops["components"] = (lambda: groups(fresh["g"].connected_components()), partition, prepare)
             ops["mst_kruskal"] = ops["mst_prim"] = ops["mst_boruvka"] = (
                 lambda: [edges[e] for e in g.spanning_tree(weights="weight", return_tree=False)], tree_weight)
+            # No count of triangles per node; coefficients 0 (not NaN) below two neighbors.
+            ops["clustering"] = (lambda: g.transitivity_local_undirected(mode="zero"), same)
+            ops["average_clustering"] = (lambda: g.transitivity_avglocal_undirected(mode="zero"), same)
+            ops["transitivity"] = (lambda: g.transitivity_undirected(), same)
         return ops
 
 
@@ -423,6 +435,7 @@ class RustworkX:
                 ops["closeness"] = (lambda: rx.closeness_centrality(g, wf_improved=False),
                                     lambda r: [v / (n - 1) for v in values(r)])
             ops["katz"] = (lambda: rx.katz_centrality(g, alpha=alpha, beta=1.0, max_iter=10000, tol=1e-12), values)
+            ops["transitivity"] = (lambda: rx.transitivity(g), same)  # no per-node counts or coefficients
         return ops
 
 
@@ -505,6 +518,12 @@ class NetworKit:
                 ops["closeness"] = (lambda: nk.centrality.Closeness(
                     hops, False, nk.centrality.ClosenessVariant.STANDARD).run().scores(),
                     lambda r: [v / (n - 1) for v in r])
+            # No count of triangles per node; its sequentialAvgLocal leaves out the nodes of degree below 2, so
+            # the average is the mean of the coefficients.
+            local = lambda: nk.centrality.LocalClusteringCoefficient(g, turbo=True).run().scores()  # noqa: E731
+            ops["clustering"] = (local, same)
+            ops["average_clustering"] = (lambda: float(self.np.mean(local())), same)
+            ops["transitivity"] = (lambda: nk.globals.ClusteringCoefficient.exactGlobal(g), same)
         return ops
 
 

@@ -490,5 +490,101 @@ inline PyObject* predecessors(PyObject* self, PyObject* const* args, Py_ssize_t 
                       [](const auto& g, const auto& tree, auto) { return predecessorDict(g, tree); });
 }
 
+// ---- Triangles and clustering ------------------------------------------------
+
+// The indices of `names` in the graph `g` reads, in the given order.
+// Errors: std::out_of_range "unknown node: NAME"; ValueError naming a node
+// given twice.
+template <class W>
+std::vector<tarvel::NodeIndex> givenIndicesOf(const char* method, const char* what, const Read<W>& g,
+                                              const std::vector<std::string>& names) {
+    std::vector<tarvel::NodeIndex> nodes;
+    nodes.reserve(names.size());
+    for (const std::string& name : names) nodes.push_back(g.graph().indexOf(name));
+    std::vector<bool> given(g.nodeCount(), false);
+    for (const tarvel::NodeIndex node : nodes) {
+        if (given[node]) {
+            const auto name = py::reinterpret_steal<py::object>(g.name(node));
+            PyErr_Format(PyExc_ValueError, "%s(): node %R is given twice in %s", method, name.ptr(), what);
+            throw py::error_already_set();
+        }
+        given[node] = true;
+    }
+    return nodes;
+}
+
+inline PyObject* count(std::uint64_t value) { return PyLong_FromUnsignedLongLong(value); }
+
+// triangles and clustering: (*, nodes=None). whole(view) answers for every
+// node, some(view, indices) for the given ones in their order; make turns
+// one answer into a Python object.
+template <class Whole, class Some, class Make>
+PyObject* perNode(const Method& signature, PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames,
+                  Whole&& whole, Some&& some, Make&& make) {
+    const char *method = signature.name, *what = signature.at(0).name;
+    PyObject* given[1];
+    std::optional<std::vector<std::string>> names;
+    if (!parseArguments(signature, args, nargs, kwnames, given) || !nameListArgument(method, what, given[0], names)) {
+        return nullptr;
+    }
+    return onGraph(self, [&](auto& shared) -> py::object {
+        const Read g(shared);
+        std::vector<tarvel::NodeIndex> nodes;
+        if (names) nodes = givenIndicesOf(method, what, g, *names);
+        const auto values = released([&] { return names ? some(g.view(), nodes) : whole(g.view()); });
+        auto out = py::reinterpret_steal<py::dict>(_PyDict_NewPresized(static_cast<Py_ssize_t>(values.size())));
+        if (!out) throw py::error_already_set();
+        SignalPoll poll;
+        for (std::size_t k = 0; k < values.size(); ++k) {
+            poll();
+            setByName(g, out, names ? nodes[k] : k, make(values[k]));
+        }
+        return out;
+    });
+}
+
+inline PyObject* triangles(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    return perNode(
+        table::triangles, self, args, nargs, kwnames, [](const auto& v) { return tarvel::triangles(v); },
+        [](const auto& v, const auto& nodes) { return tarvel::triangles(v, nodes); }, count);
+}
+
+inline PyObject* clustering(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    return perNode(
+        table::clustering, self, args, nargs, kwnames, [](const auto& v) { return tarvel::clustering(v); },
+        [](const auto& v, const auto& nodes) { return tarvel::clustering(v, nodes); },
+        [](double x) { return number(x); });
+}
+
+// Python's sum() of floats: compensated from 3.12 on, plain before.
+inline constexpr tarvel::Summation PythonSum =
+    PY_VERSION_HEX >= 0x030C0000 ? tarvel::Summation::COMPENSATED : tarvel::Summation::PLAIN;
+
+inline PyObject* averageClustering(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    const Method& signature = table::averageClustering;
+    const char *method = signature.name, *what = signature.at(0).name;
+    PyObject* given[2];
+    std::optional<std::vector<std::string>> names;
+    bool countZeros = true;
+    if (!parseArguments(signature, args, nargs, kwnames, given) || !nameListArgument(method, what, given[0], names) ||
+        (given[1] != nullptr && !flagArgument(method, "count_zeros", given[1], countZeros))) {
+        return nullptr;
+    }
+    return onGraph(self, [&](auto& shared) -> py::object {
+        const Read g(shared);
+        std::vector<tarvel::NodeIndex> nodes;
+        if (names) nodes = givenIndicesOf(method, what, g, *names);
+        return py::float_(released([&] {
+            return names ? tarvel::averageClustering(g.view(), nodes, countZeros, PythonSum)
+                         : tarvel::averageClustering(g.view(), countZeros, PythonSum);
+        }));
+    });
+}
+
+inline PyObject* transitivity(PyObject* self, PyObject*) {
+    return simple(self, [](const auto& v) { return tarvel::transitivity(v); },
+                  [](const auto&, double x) { return py::float_(x); });
+}
+
 }  // namespace algorithms
 }  // namespace tarvel_python

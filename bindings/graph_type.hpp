@@ -304,6 +304,10 @@ inline const Binding bindings[] = {
     {table::shortestPaths, method(algorithms::shortestPaths)},
     {table::predecessors, method(algorithms::predecessors)},
     {table::hasEdge, method(inspection::hasEdge)},
+    {table::triangles, method(algorithms::triangles)},
+    {table::clustering, method(algorithms::clustering)},
+    {table::averageClustering, method(algorithms::averageClustering)},
+    {table::transitivity, method(algorithms::transitivity)},
 };
 
 // The protocol's methods, with docstrings of their own.

@@ -459,6 +459,45 @@ inline constexpr Method hasEdge{"hasEdge",
      "either name is not a node. O(degree).",
     "", 0};
 
+// ---- Triangles and clustering ----------------------------------------------------
+
+inline constexpr Method triangles{"triangles",
+    {{"nodes", Keyword, "None", "Optional[Iterable[_Name]]"}},
+    "Dict[str, int]",
+    "The number of triangles through each node: pairs of its neighbors that are neighbors of each other.",
+    "Neighbors are the distinct other nodes an edge joins a node to: parallel edges count once, self-loops "
+     "never, and a directed graph is taken as undirected. Returns a dict in node order, or with nodes (an "
+     "iterable of names) in their order, each count the same as in the whole call; a name given twice raises "
+     "ValueError, an unknown one IndexError. O(E^1.5); with nodes O(V + the list lengths of their neighbors).",
+    0};
+
+inline constexpr Method clustering{"clustering",
+    {{"nodes", Keyword, "None", "Optional[Iterable[_Name]]"}},
+    "Dict[str, float]",
+    "The clustering coefficient of each node: 2T / (d(d - 1)) for T triangles and d neighbors, 0.0 in no "
+     "triangle.",
+    "Neighbors and triangles as triangles() counts them; the quotient of the two integers is rounded once to "
+     "the nearest float, as int / int is. Returns a dict in node order, or with nodes in their order (errors "
+     "as triangles()). O(E^1.5); with nodes O(V + the list lengths of their neighbors).", 0};
+
+inline constexpr Method averageClustering{"averageClustering",
+    {{"nodes", Keyword, "None", "Optional[Iterable[_Name]]"},
+     {"count_zeros", Keyword, "True", "bool"}},
+    "float",
+    "The mean of the clustering coefficients of every node (of nodes, in their order), the zeros left out "
+     "unless count_zeros.",
+    "The coefficients are added in order as this interpreter's sum() adds floats (compensated from Python "
+     "3.12 on), so the result is sum(c) / len(c) of those values to the bit. Raises ValueError when no value "
+     "is left to average, and as triangles() for nodes. O(E^1.5); with nodes O(V + the list lengths of their "
+     "neighbors).", 0};
+
+inline constexpr Method transitivity{"transitivity",
+    {},
+    "float",
+    "Three times the triangles over the paths of two edges: sum(2T) / sum(d(d - 1)) over the nodes, rounded "
+     "once; 0.0 without a triangle.",
+    "Neighbors and triangles as triangles() counts them. O(E^1.5).", 0};
+
 // ---- Edge --------------------------------------------------------------------
 
 inline constexpr Method edge{"Edge",

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "centrality.hpp"
+#include "clustering.hpp"
 #include "coloring.hpp"
 #include "dag.hpp"
 #include "edge_lookup.hpp"
@@ -203,6 +204,15 @@ public:
                                                  double tolerance = 1e-6) const {
         return byName(tarvel::katzCentrality(view(), alpha, beta, max_iterations, tolerance));
     }
+
+    // See the functions of clustering.hpp: triangles and coefficients keyed
+    // by name, the average over every node in node order, the transitivity.
+    std::unordered_map<T, std::uint64_t> triangles() const { return byName(tarvel::triangles(view())); }
+    std::unordered_map<T, double> clustering() const { return byName(tarvel::clustering(view())); }
+    double averageClustering(bool countZeros = true, Summation summation = Summation::PLAIN) const {
+        return tarvel::averageClustering(view(), countZeros, summation);
+    }
+    double transitivity() const { return tarvel::transitivity(view()); }
 
     // See saveGraph and loadGraph (json_file.hpp).
     void save(const std::string& filename) const { saveGraph(view(), filename); }

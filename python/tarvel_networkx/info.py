@@ -26,6 +26,8 @@ FUNCTIONS = (
     "betweenness_centrality", "katz_centrality",
     # spanning forests
     "minimum_spanning_tree", "minimum_spanning_edges",
+    # triangles and clustering
+    "triangles", "clustering", "average_clustering", "transitivity",
 )
 
 THREADED = ("closeness_centrality", "betweenness_centrality", "katz_centrality")
