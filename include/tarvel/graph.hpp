@@ -22,6 +22,7 @@
 #include "store.hpp"
 #include "strong_components.hpp"
 #include "traversal.hpp"
+#include "weighted_centrality.hpp"
 
 namespace tarvel {
 
@@ -183,6 +184,15 @@ public:
     std::unordered_map<T, double> katzCentrality(double alpha = 0.1, double beta = 1.0, int max_iterations = 1000,
                                                  double tolerance = 1e-6) const {
         return byName(tarvel::katzCentrality(view(), alpha, beta, max_iterations, tolerance));
+    }
+
+    // See weighted_centrality.hpp: the scores over weighted shortest paths,
+    // keyed by name.
+    std::unordered_map<T, double> weightedClosenessCentrality() const {
+        return byName(tarvel::weightedClosenessCentrality(view()));
+    }
+    std::unordered_map<T, double> weightedBetweennessCentrality() const {
+        return byName(tarvel::weightedBetweennessCentrality(view()));
     }
 
     // See saveGraph and loadGraph (json_file.hpp).
