@@ -49,7 +49,7 @@ PATHS = ["bfs", "dijkstra", "astar", "astar_manhattan"]
 # Operations whose results hold node names: tarvel's first call on a graph
 # also makes the name objects it then keeps, so it is timed on its own.
 NAMED = ["dfs", "components", "scc_tarjan", "node_coloring", "bfs", "dijkstra", "mst_kruskal", "degree"]
-QUADRATIC = ["bellman_ford", "closeness", "betweenness"]
+QUADRATIC = ["bellman_ford", "closeness", "betweenness", "betweenness_weighted"]
 # The rows read against the floor, each with the native library that is its
 # floor: the forward search, and for the breadth-first rows also the search
 # from both ends.
