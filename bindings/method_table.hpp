@@ -193,7 +193,7 @@ inline constexpr Method closenessCentrality{"closenessCentrality",
      "0.0 when the sum is 0); a negative weight raises ValueError. threads: how many threads search (None: every usable core; at most one per core of the "
      "process's affinity mask; the numbers are the same for any count). progress(done, total): called a few "
      "times a second with the nodes done and the nodes asked for; what it raises stops the computation. O(V × "
-     "(V + E)), O(K × (V + E)) for K nodes.", 0};
+     "(V + E)), O(K × (V + E)) for K nodes; weighted O(V × (V + E) log E).", 0};
 
 inline constexpr Method betweennessCentrality{"betweennessCentrality",
     {{"sources", Keyword, "None", "Optional[Iterable[_Name]]"},
@@ -212,7 +212,7 @@ inline constexpr Method betweennessCentrality{"betweennessCentrality",
      "next); a negative weight raises ValueError. threads: how many threads search (None: every usable "
      "core; at most one per core of the process's affinity mask; the numbers are the same for any count). "
      "progress(done, total): called a few times a second with the sources done and the sources asked for; what "
-     "it raises stops the computation. O(V × (V + E)), O(K × (V + E)) for K sources.", 0};
+     "it raises stops the computation. O(V × (V + E)), O(K × (V + E)) for K sources; weighted O(V × (V + E) log E).", 0};
 
 inline constexpr Method reachSums{"reachSums",
     {{"weighted", Keyword, "False", "bool"},
@@ -224,10 +224,11 @@ inline constexpr Method reachSums{"reachSums",
     "Returns a dict in node order. Follows edge direction; on the reversed graph it gives incoming distances. "
      "weighted: the sum of the least-weight distances instead, added in ascending order: an exact int for int "
      "weights, a float for float weights (added with the compensation Python's sum() of floats applies from "
-     "3.12 on); a negative weight raises ValueError. O(V × (V + E) log E) then. "
+     "3.12 on); a negative weight raises ValueError. "
      "threads: how many threads search (None: every usable core; at most one per core of the process's "
      "affinity mask; the numbers are the same for any count). progress(done, total): called a few times a "
-     "second with the nodes done and the node count; what it raises stops the computation. O(V × (V + E)).", 0};
+     "second with the nodes done and the node count; what it raises stops the computation. O(V × (V + E)); "
+     "weighted O(V × (V + E) log E).", 0};
 
 inline constexpr Method incomingKatzCentrality{"incomingKatzCentrality",
     {{"alpha", Either, "0.1", "float"},
