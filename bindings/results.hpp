@@ -231,7 +231,8 @@ py::dict reachDict(const Read<W>& g, const std::vector<tarvel::WeightedReachSum<
         poll();
         PyObject* pair;
         if constexpr (std::is_floating_point_v<tarvel::Distance<W>>) {
-            pair = Py_BuildValue("(nd)", static_cast<Py_ssize_t>(sums[i].reached), static_cast<double>(sums[i].distanceSum));
+            pair = Py_BuildValue("(nd)", static_cast<Py_ssize_t>(sums[i].reached),
+                                 static_cast<double>(sums[i].distanceSum));
         } else {
             pair = Py_BuildValue("(nL)", static_cast<Py_ssize_t>(sums[i].reached),
                                  static_cast<long long>(sums[i].distanceSum));

@@ -113,7 +113,8 @@ void expectOracle(const V& v, const std::string& what) {
     EXPECT_EQ(tarvel::weightedClosenessCentrality(v), oracle.closeness) << what;
     const auto sums = tarvel::weightedReachSums(v);
     for (std::size_t i = 0; i < v.nodeCount(); ++i) {
-        EXPECT_NEAR(betweenness[i], oracle.betweenness[i], 1e-9 * (1.0 + oracle.betweenness[i])) << what << " node " << i;
+        EXPECT_NEAR(betweenness[i], oracle.betweenness[i], 1e-9 * (1.0 + oracle.betweenness[i]))
+            << what << " node " << i;
         EXPECT_EQ(sums[i].reached, oracle.reached[i]) << what;
     }
 }
@@ -151,7 +152,8 @@ TEST(WeightedCentrality, EqualWeightsGiveTheHopCountForms) {
     std::mt19937 rng(7);
     for (int round = 0; round < 40; ++round) {
         const G g = randomGraph(rng, round % 2 == 0, 30, 80, 1, 1);
-        const auto hop = tarvel::betweennessCentrality(g.view()), weighted = tarvel::weightedBetweennessCentrality(g.view());
+        const auto hop = tarvel::betweennessCentrality(g.view());
+        const auto weighted = tarvel::weightedBetweennessCentrality(g.view());
         for (std::size_t i = 0; i < hop.size(); ++i) EXPECT_NEAR(weighted[i], hop[i], 1e-9 * (1.0 + hop[i])) << round;
         EXPECT_EQ(tarvel::weightedClosenessCentrality(g.view()), tarvel::closenessCentrality(g.view())) << round;
     }
@@ -161,7 +163,8 @@ TEST(WeightedCentrality, EqualWeightsGiveTheHopCountForms) {
 // not 0.3, 0.5 + 0.25 is 0.75.
 TEST(WeightedCentrality, FloatTiesAreExactEquality) {
     for (const auto& [first, second, direct, middle] :
-         {std::tuple{0.1, 0.2, 0.3, 0.0}, std::tuple{0.5, 0.25, 0.75, 0.5}, std::tuple{0.1, 0.2, 0.30000000000000004, 0.5}}) {
+         {std::tuple{0.1, 0.2, 0.3, 0.0}, std::tuple{0.5, 0.25, 0.75, 0.5},
+          std::tuple{0.1, 0.2, 0.30000000000000004, 0.5}}) {
         FG g(true);
         for (const char* n : {"a", "b", "c"}) g.addNode(n);
         g.addEdge("a", "b", first);
@@ -217,8 +220,11 @@ TEST(WeightedCentrality, ThreadsAndPartsGiveTheWhole) {
             rest(shuffled.begin() + 100, shuffled.end());
         const auto part = tarvel::weightedClosenessCentrality(v, first, many);
         for (std::size_t k = 0; k < first.size(); ++k) EXPECT_EQ(part[k], closeness[first[k]]);
-        const auto a = tarvel::weightedBetweennessCentrality(v, first), b = tarvel::weightedBetweennessCentrality(v, rest);
-        for (std::size_t i = 0; i < v.nodeCount(); ++i) EXPECT_NEAR(a[i] + b[i], betweenness[i], 1e-12 * betweenness[i]);
+        const auto a = tarvel::weightedBetweennessCentrality(v, first);
+        const auto b = tarvel::weightedBetweennessCentrality(v, rest);
+        for (std::size_t i = 0; i < v.nodeCount(); ++i) {
+            EXPECT_NEAR(a[i] + b[i], betweenness[i], 1e-12 * betweenness[i]);
+        }
     }
 }
 
@@ -242,7 +248,8 @@ TEST(WeightedCentrality, ErrorsComeBeforeAnySearch) {
         }
     }
     EXPECT_EQ(calls, 0);
-    EXPECT_THROW(tarvel::weightedBetweennessCentrality(g.view(), std::vector<tarvel::NodeIndex>{0, 0}), std::invalid_argument);
+    EXPECT_THROW(tarvel::weightedBetweennessCentrality(g.view(), std::vector<tarvel::NodeIndex>{0, 0}),
+                 std::invalid_argument);
     EXPECT_THROW(tarvel::weightedClosenessCentrality(g.view(), std::vector<tarvel::NodeIndex>{3}), std::out_of_range);
 
     tarvel::Graph<std::string, std::int64_t> wide(true);
