@@ -52,7 +52,7 @@ PATHS = ["bfs", "dijkstra", "astar", "astar_manhattan"]
 # Operations whose results hold node names: tarvel's first call on a graph
 # also makes the name objects it then keeps, so it is timed on its own.
 NAMED = ["dfs", "components", "scc_tarjan", "node_coloring", "bfs", "dijkstra", "mst_kruskal", "degree"]
-QUADRATIC = ["bellman_ford", "closeness", "betweenness"]
+QUADRATIC = ["bellman_ford", "closeness", "betweenness", "betweenness_weighted"]
 # The orders and reach of a directed acyclic graph (descendants of the
 # query pair's start, ancestors of its end) and its weak components.
 DAG = ["topological_order", "topological_generations", "descendants", "ancestors", "weak_components"]

@@ -187,6 +187,7 @@ class Tarvel:
             "degree_named": (g.degreeCentrality, scores),
             "closeness": (lambda: g.closenessCentrality(threads=THREADS), scores),
             "betweenness": (lambda: g.betweennessCentrality(threads=THREADS), scores),
+            "betweenness_weighted": (lambda: g.betweennessCentrality(weighted=True, threads=THREADS), scores),
             "katz": (lambda: g.katzCentrality(alpha, 1.0, 10000, 1e-12, threads=THREADS), scores),
             "triangles": (g.triangles, scores),
             "clustering": (g.clustering, scores),
@@ -260,6 +261,8 @@ class NetworkX:
             "degree_named": (lambda: dict(g.out_degree() if p.directed else g.degree()), scores),
             "betweenness": (lambda: nx.betweenness_centrality(g, normalized=False),
                             lambda r: [factor * v for v in scores(r)]),
+            "betweenness_weighted": (lambda: nx.betweenness_centrality(g, normalized=False, weight="weight"),
+                                     lambda r: [factor * v for v in scores(r)]),
         }
         if p.coords is not None:
             estimate = p.estimates(t)[0]
@@ -338,6 +341,8 @@ class IGraph:
             "closeness": (lambda: g.closeness(mode="out", normalized=False),
                           lambda r: [0.0 if math.isnan(v) else v for v in r]),
             "betweenness": (lambda: g.betweenness(directed=p.directed), lambda r: [factor * v for v in r]),
+            "betweenness_weighted": (lambda: g.betweenness(directed=p.directed, weights="weight"),
+                                     lambda r: [factor * v for v in r]),
         }
         if p.coords is not None:
             estimate = p.estimates(t)[1]
@@ -411,6 +416,7 @@ class RustworkX:
                              lambda r: [float(r[v]) for v in names]),
             "betweenness": (lambda: rx.betweenness_centrality(g, normalized=False),
                             lambda r: [factor * v for v in values(r)]),
+            # (its betweenness counts edges only: no weighted row)
         }
         if p.coords is not None:
             estimate = p.estimates(t)[0]  # the node's payload is its name
@@ -501,6 +507,8 @@ class NetworKit:
                              lambda r: [r[v] for v in names]),
             # Already counts every undirected pair from both ends.
             "betweenness": (lambda: nk.centrality.Betweenness(hops, normalized=False).run().scores(), same),
+            # On the weighted graph it runs Dijkstra.
+            "betweenness_weighted": (lambda: nk.centrality.Betweenness(g, normalized=False).run().scores(), same),
         }
         if p.coords is not None:
             estimate = p.estimates(t)[1]

@@ -172,35 +172,44 @@ std::vector<tarvel::NodeIndex> indicesOf(const char* method, const char* what, c
     return sorted;
 }
 
-// closenessCentrality and betweennessCentrality: (*, NODES=None, threads=None,
-// progress=None), NODES naming the nodes asked for. whole(read, options)
-// answers for every node, part(read, indices in order, options) for some.
+// closenessCentrality and betweennessCentrality: (*, NODES=None,
+// weighted=False, threads=None, progress=None), NODES naming the nodes asked
+// for. whole(read, weighted, options) answers for every node,
+// part(read, weighted, indices in order, options) for some.
 template <class Whole, class Part>
 PyObject* someOrAll(const Method& signature, PyObject* self, PyObject* const* args, Py_ssize_t nargs,
                     PyObject* kwnames, Whole&& whole, Part&& part) {
     const char *method = signature.name, *what = signature.at(0).name;
-    PyObject* given[3];
+    PyObject* given[4];
     tarvel::RunOptions options;
     std::optional<std::vector<std::string>> names;
+    bool weighted = false;
     if (!parseArguments(signature, args, nargs, kwnames, given) || !nameListArgument(method, what, given[0], names) ||
-        !runArguments(method, given[1], given[2], options)) {
+        (given[1] != nullptr && !flagArgument(method, "weighted", given[1], weighted)) ||
+        !runArguments(method, given[2], given[3], options)) {
         return nullptr;
     }
     return onGraph(self, [&](auto& shared) -> py::object {
         const Read g(shared);
-        if (!names) return whole(g, options);
-        return part(g, indicesOf(method, what, g, *names), options);
+        if (!names) return whole(g, weighted, options);
+        return part(g, weighted, indicesOf(method, what, g, *names), options);
     });
 }
 
 inline PyObject* closenessCentrality(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
     return someOrAll(
         table::closenessCentrality, self, args, nargs, kwnames,
-        [](const auto& g, const auto& options) {
-            return byName(g, released([&] { return tarvel::closenessCentrality(g.view(), options); }));
+        [](const auto& g, bool weighted, const auto& options) {
+            return byName(g, released([&] {
+                return weighted ? tarvel::weightedClosenessCentrality(g.view(), options)
+                                : tarvel::closenessCentrality(g.view(), options);
+            }));
         },
-        [](const auto& g, const auto& nodes, const auto& options) {
-            const auto scores = released([&] { return tarvel::closenessCentrality(g.view(), nodes, options); });
+        [](const auto& g, bool weighted, const auto& nodes, const auto& options) {
+            const auto scores = released([&] {
+                return weighted ? tarvel::weightedClosenessCentrality(g.view(), nodes, options)
+                                : tarvel::closenessCentrality(g.view(), nodes, options);
+            });
             py::dict out;
             for (std::size_t k = 0; k < nodes.size(); ++k) setByName(g, out, nodes[k], number(scores[k]));
             return out;
@@ -210,25 +219,35 @@ inline PyObject* closenessCentrality(PyObject* self, PyObject* const* args, Py_s
 inline PyObject* betweennessCentrality(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
     return someOrAll(
         table::betweennessCentrality, self, args, nargs, kwnames,
-        [](const auto& g, const auto& options) {
-            return byName(g, released([&] { return tarvel::betweennessCentrality(g.view(), options); }));
+        [](const auto& g, bool weighted, const auto& options) {
+            return byName(g, released([&] {
+                return weighted ? tarvel::weightedBetweennessCentrality(g.view(), options)
+                                : tarvel::betweennessCentrality(g.view(), options);
+            }));
         },
-        [](const auto& g, const auto& sources, const auto& options) {
-            return byName(g, released([&] { return tarvel::betweennessCentrality(g.view(), sources, options); }));
+        [](const auto& g, bool weighted, const auto& sources, const auto& options) {
+            return byName(g, released([&] {
+                return weighted ? tarvel::weightedBetweennessCentrality(g.view(), sources, options)
+                                : tarvel::betweennessCentrality(g.view(), sources, options);
+            }));
         });
 }
 
 inline PyObject* reachSums(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
     const Method& signature = table::reachSums;
-    PyObject* given[2];
+    PyObject* given[3];
     tarvel::RunOptions options;
+    bool weighted = false;
     if (!parseArguments(signature, args, nargs, kwnames, given) ||
-        !runArguments("reachSums", given[0], given[1], options)) {
+        (given[0] != nullptr && !flagArgument("reachSums", "weighted", given[0], weighted)) ||
+        !runArguments("reachSums", given[1], given[2], options)) {
         return nullptr;
     }
-    return simple(
-        self, [&](const auto& v) { return tarvel::reachSums(v, options); },
-        [](const auto& g, const auto& sums) { return reachDict(g, sums); });
+    return onGraph(self, [&](auto& shared) -> py::object {
+        const Read g(shared);
+        if (!weighted) return reachDict(g, released([&] { return tarvel::reachSums(g.view(), options); }));
+        return reachDict(g, released([&] { return tarvel::weightedReachSums(g.view(), options); }));
+    });
 }
 
 // A per-node argument of incomingKatzCentrality: a number for every node,

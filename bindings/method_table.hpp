@@ -182,19 +182,22 @@ inline constexpr Method degreeCentrality{"degreeCentrality",
 
 inline constexpr Method closenessCentrality{"closenessCentrality",
     {{"nodes", Keyword, "None", "Optional[Iterable[_Name]]"},
+     {"weighted", Keyword, "False", "bool"},
      {"threads", Keyword, "None", "Optional[int]"},
      {"progress", Keyword, "None", "_Progress"}},
     "Dict[str, float]",
     "1 / (sum of hop distances to the nodes a node reaches), 0.0 when it reaches none.",
     "Returns a dict in node order: every node's score, or with nodes (an iterable of names) those nodes' only, "
      "each the same to the bit as in the whole call; a name given twice raises ValueError, an unknown one "
-     "IndexError. threads: how many threads search (None: every usable core; at most one per core of the "
+     "IndexError. weighted: the distances are the least sums of edge weights (Dijkstra; exact for int weights; "
+     "0.0 when the sum is 0); a negative weight raises ValueError. threads: how many threads search (None: every usable core; at most one per core of the "
      "process's affinity mask; the numbers are the same for any count). progress(done, total): called a few "
      "times a second with the nodes done and the nodes asked for; what it raises stops the computation. O(V × "
-     "(V + E)), O(K × (V + E)) for K nodes.", 0};
+     "(V + E)), O(K × (V + E)) for K nodes; weighted O(V × (V + E) log E).", 0};
 
 inline constexpr Method betweennessCentrality{"betweennessCentrality",
     {{"sources", Keyword, "None", "Optional[Iterable[_Name]]"},
+     {"weighted", Keyword, "False", "bool"},
      {"threads", Keyword, "None", "Optional[int]"},
      {"progress", Keyword, "None", "_Progress"}},
     "Dict[str, float]",
@@ -203,21 +206,29 @@ inline constexpr Method betweennessCentrality{"betweennessCentrality",
     "Returns a dict in node order. sources (an iterable of names, None for every node): only the paths from "
      "those sources count, summed in node order whatever order they are given in; the parts of a partition of "
      "the nodes sum to the whole but for rounding (within about 2(V - 1) x 2**-53 relatively); a name given "
-     "twice raises ValueError, an unknown one IndexError. threads: how many threads search (None: every usable "
+     "twice raises ValueError, an unknown one IndexError. weighted: over least-weight paths (Dijkstra; exact for "
+     "int weights, float ties by equality of the sums; parallel edges of equal least weight are distinct paths; "
+     "across zero-weight steps a path counts while each node on it is first reached in fewer edges than the "
+     "next); a negative weight raises ValueError. threads: how many threads search (None: every usable "
      "core; at most one per core of the process's affinity mask; the numbers are the same for any count). "
      "progress(done, total): called a few times a second with the sources done and the sources asked for; what "
-     "it raises stops the computation. O(V × (V + E)), O(K × (V + E)) for K sources.", 0};
+     "it raises stops the computation. O(V × (V + E)), O(K × (V + E)) for K sources; weighted O(V × (V + E) log E).", 0};
 
 inline constexpr Method reachSums{"reachSums",
-    {{"threads", Keyword, "None", "Optional[int]"},
+    {{"weighted", Keyword, "False", "bool"},
+     {"threads", Keyword, "None", "Optional[int]"},
      {"progress", Keyword, "None", "_Progress"}},
-    "Dict[str, Tuple[int, int]]",
+    "Dict[str, Tuple[int, Union[int, float]]]",
     "For each node, (the number of other nodes it reaches, the sum of their hop distances), both exact ints: "
      "the raw quantities of closeness in any normalisation.",
     "Returns a dict in node order. Follows edge direction; on the reversed graph it gives incoming distances. "
+     "weighted: the sum of the least-weight distances instead, added in ascending order: an exact int for int "
+     "weights, a float for float weights (added with the compensation Python's sum() of floats applies from "
+     "3.12 on); a negative weight raises ValueError. "
      "threads: how many threads search (None: every usable core; at most one per core of the process's "
      "affinity mask; the numbers are the same for any count). progress(done, total): called a few times a "
-     "second with the nodes done and the node count; what it raises stops the computation. O(V × (V + E)).", 0};
+     "second with the nodes done and the node count; what it raises stops the computation. O(V × (V + E)); "
+     "weighted O(V × (V + E) log E).", 0};
 
 inline constexpr Method incomingKatzCentrality{"incomingKatzCentrality",
     {{"alpha", Either, "0.1", "float"},

@@ -6,7 +6,10 @@
 #include <pybind11/pybind11.h>
 
 #include <cmath>
+#include <type_traits>
 #include <vector>
+
+#include <tarvel/weighted_centrality.hpp>
 
 #include "edge_type.hpp"
 #include "engine.hpp"
@@ -212,6 +215,28 @@ py::dict reachDict(const Read<W>& g, const std::vector<tarvel::ReachSum>& sums) 
         poll();
         PyObject* pair = Py_BuildValue("(nK)", static_cast<Py_ssize_t>(sums[i].reached),
                                        static_cast<unsigned long long>(sums[i].distanceSum));
+        setByName(g, out, i, pair);
+    }
+    return out;
+}
+
+// Weighted reach sums: (reached, distance sum), the sum an int for integer
+// weights and a float for float ones.
+template <class W>
+py::dict reachDict(const Read<W>& g, const std::vector<tarvel::WeightedReachSum<W>>& sums) {
+    auto out = py::reinterpret_steal<py::dict>(_PyDict_NewPresized(static_cast<Py_ssize_t>(sums.size())));
+    if (!out) throw py::error_already_set();
+    SignalPoll poll;
+    for (tarvel::NodeIndex i = 0; i < sums.size(); ++i) {
+        poll();
+        PyObject* pair;
+        if constexpr (std::is_floating_point_v<tarvel::Distance<W>>) {
+            pair = Py_BuildValue("(nd)", static_cast<Py_ssize_t>(sums[i].reached),
+                                 static_cast<double>(sums[i].distanceSum));
+        } else {
+            pair = Py_BuildValue("(nL)", static_cast<Py_ssize_t>(sums[i].reached),
+                                 static_cast<long long>(sums[i].distanceSum));
+        }
         setByName(g, out, i, pair);
     }
     return out;

@@ -17,6 +17,7 @@
 #include <stdexcept>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "detail/parallel.hpp"
@@ -198,17 +199,18 @@ inline void checkNodeList(const std::vector<NodeIndex>& nodes, std::size_t n) {
 }
 
 // One value per node of `nodes` (value k for nodes[k]), each from its own
-// breadth-first search, the nodes shared out to the threads as they ask;
-// progress counts nodes done of the number given.
-template <class T, class W, class Value, class Score>
-std::vector<Value> eachNodeSearch(const GraphView<T, W>& g, const std::vector<NodeIndex>& nodes,
-                                  const RunOptions& options, Score&& score) {
+// search (a Search made once per thread: ClosenessSearch, or a weighted
+// one), the nodes shared out to the threads as they ask; progress counts
+// nodes done of the number given.
+template <class Search, class T, class W, class Value, class Score>
+std::vector<Value> eachNodeSearchWith(const GraphView<T, W>& g, const std::vector<NodeIndex>& nodes,
+                                      const RunOptions& options, Score&& score) {
     const std::size_t n = g.nodeCount(), count = nodes.size();
     std::vector<Value> values(count);
     const unsigned threads = threadsFor(options.threads, count * (entryCount(g) + n), SourceGrain);
     std::atomic<std::size_t> next{0}, done{0};
     runThreads(threads, [&](unsigned t, const std::atomic<bool>& stop) {
-        ClosenessSearch<T, W> search(g);
+        Search search(g);
         WorkerCheck tick(t, stop);
         ProgressReport report(options.progress);
         for (std::size_t k; !stop.load(std::memory_order_relaxed) && (k = next++) < count;) {
@@ -226,6 +228,12 @@ std::vector<Value> eachNodeSearch(const GraphView<T, W>& g, const std::vector<No
         }
     });
     return values;
+}
+
+template <class T, class W, class Value, class Score>
+std::vector<Value> eachNodeSearch(const GraphView<T, W>& g, const std::vector<NodeIndex>& nodes,
+                                  const RunOptions& options, Score&& score) {
+    return eachNodeSearchWith<ClosenessSearch<T, W>, T, W, Value>(g, nodes, options, std::forward<Score>(score));
 }
 
 }  // namespace detail
@@ -276,33 +284,22 @@ std::vector<ReachSum> reachSums(const GraphView<T, W>& g, const RunOptions& opti
         [](auto& search, NodeIndex i, auto& tick) { return search.sums(i, tick); });
 }
 
-// Unnormalised betweenness over hop-count shortest paths by dependency
-// accumulation, counting the shortest paths that start at the sources
-// given (indices, in any order, none twice): one breadth-first search per
-// source, in index order, the dependencies added in that order, whatever
-// order the sources are given in. Parallel edges are distinct shortest
-// paths; in an undirected graph every pair counts from both ends (twice the
-// usual value); the ends of a path get no credit for it. Every term is
-// non-negative, so the scores of the parts of a partition of the nodes sum
-// to the scores of all sources but for rounding: within 2γ/(1 − γ) of them
-// relatively, γ = (V − 1)u / (1 − (V − 1)u), u = 2^−53.
-// options: threads (sources run ahead on other threads; their dependencies
-// are added in source order, with at most two sources per thread waiting)
-// and progress (sources done of the number given).
-// Errors: std::out_of_range for an index past the end, std::invalid_argument
-// for an index given twice (both before any search); whatever the thread's
-// interrupt check or the progress callback throws.
-// Cost: O(K × (V + E)) time for K sources, O(V + E) memory per thread.
-template <class T, class W>
-std::vector<double> betweennessCentrality(const GraphView<T, W>& g, std::vector<NodeIndex> sources,
-                                          const RunOptions& options = {}) {
+namespace detail {
+
+// Betweenness from `sources` with one Search per thread (DependencySearch,
+// or a weighted one): each source's dependencies added in source index
+// order, whatever thread made them, so the numbers do not depend on the
+// number of threads. The contract is betweennessCentrality's.
+template <class Search, class T, class W>
+std::vector<double> sourceDependencySums(const GraphView<T, W>& g, std::vector<NodeIndex> sources,
+                                         const RunOptions& options) {
     const std::size_t n = g.nodeCount();
-    detail::checkNodeList(sources, n);
+    checkNodeList(sources, n);
     std::sort(sources.begin(), sources.end());
     const std::size_t count = sources.size();
     std::vector<double> scores(n, 0.0);
     const unsigned threads =
-        detail::threadsFor(options.threads, count * (detail::entryCount(g) + n), detail::SourceGrain);
+        threadsFor(options.threads, count * (entryCount(g) + n), SourceGrain);
 
     // A source's dependencies wait in a slot until every earlier source's
     // have been added.
@@ -329,10 +326,10 @@ std::vector<double> betweennessCentrality(const GraphView<T, W>& g, std::vector<
         }
     };
 
-    detail::runThreads(threads, [&](unsigned t, const std::atomic<bool>& stop) {
-        detail::DependencySearch<T, W> search(g);
-        detail::WorkerCheck tick(t, stop);
-        detail::ProgressReport report(options.progress);
+    runThreads(threads, [&](unsigned t, const std::atomic<bool>& stop) {
+        Search search(g);
+        WorkerCheck tick(t, stop);
+        ProgressReport report(options.progress);
         for (;;) {
             std::size_t k;
             {
@@ -379,6 +376,31 @@ std::vector<double> betweennessCentrality(const GraphView<T, W>& g, std::vector<
         }
     });
     return scores;
+}
+
+}  // namespace detail
+
+// Unnormalised betweenness over hop-count shortest paths by dependency
+// accumulation, counting the shortest paths that start at the sources
+// given (indices, in any order, none twice): one breadth-first search per
+// source, in index order, the dependencies added in that order, whatever
+// order the sources are given in. Parallel edges are distinct shortest
+// paths; in an undirected graph every pair counts from both ends (twice the
+// usual value); the ends of a path get no credit for it. Every term is
+// non-negative, so the scores of the parts of a partition of the nodes sum
+// to the scores of all sources but for rounding: within 2γ/(1 − γ) of them
+// relatively, γ = (V − 1)u / (1 − (V − 1)u), u = 2^−53.
+// options: threads (sources run ahead on other threads; their dependencies
+// are added in source order, with at most two sources per thread waiting)
+// and progress (sources done of the number given).
+// Errors: std::out_of_range for an index past the end, std::invalid_argument
+// for an index given twice (both before any search); whatever the thread's
+// interrupt check or the progress callback throws.
+// Cost: O(K × (V + E)) time for K sources, O(V + E) memory per thread.
+template <class T, class W>
+std::vector<double> betweennessCentrality(const GraphView<T, W>& g, std::vector<NodeIndex> sources,
+                                          const RunOptions& options = {}) {
+    return detail::sourceDependencySums<detail::DependencySearch<T, W>>(g, std::move(sources), options);
 }
 
 // The betweenness of every node, counting the paths from every source:

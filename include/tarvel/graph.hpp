@@ -24,6 +24,7 @@
 #include "store.hpp"
 #include "strong_components.hpp"
 #include "traversal.hpp"
+#include "weighted_centrality.hpp"
 
 namespace tarvel {
 
@@ -213,6 +214,14 @@ public:
         return tarvel::averageClustering(view(), countZeros, summation);
     }
     double transitivity() const { return tarvel::transitivity(view()); }
+    // See weighted_centrality.hpp: the scores over weighted shortest paths,
+    // keyed by name.
+    std::unordered_map<T, double> weightedClosenessCentrality() const {
+        return byName(tarvel::weightedClosenessCentrality(view()));
+    }
+    std::unordered_map<T, double> weightedBetweennessCentrality() const {
+        return byName(tarvel::weightedBetweennessCentrality(view()));
+    }
 
     // See saveGraph and loadGraph (json_file.hpp).
     void save(const std::string& filename) const { saveGraph(view(), filename); }

@@ -24,7 +24,7 @@ class _Stopped(Exception):
     """Raised inside a task whose call was cancelled."""
 
 
-def _part(graph, kind, names, threads, stopName, holdName):
+def _part(graph, kind, names, weighted, threads, stopName, holdName):
     """One task: betweenness from `names`, or closeness of `names`, as an
     array of doubles in node order (all nodes for betweenness, the names'
     for closeness)."""
@@ -40,13 +40,13 @@ def _part(graph, kind, names, threads, stopName, holdName):
             raise _Stopped("the call was cancelled")
 
     if kind == "betweenness":
-        scores = graph.betweennessCentrality(sources=names, threads=threads, progress=progress)
+        scores = graph.betweennessCentrality(sources=names, weighted=weighted, threads=threads, progress=progress)
     else:
-        scores = graph.closenessCentrality(nodes=names, threads=threads, progress=progress)
+        scores = graph.closenessCentrality(nodes=names, weighted=weighted, threads=threads, progress=progress)
     return array.array("d", scores.values())
 
 
-def _run(kind, graph, client, chunk, threads, progress):
+def _run(kind, graph, client, chunk, weighted, threads, progress):
     from distributed import Event, as_completed
 
     if chunk is not None and (not isinstance(chunk, int) or isinstance(chunk, bool) or chunk < 1):
@@ -73,7 +73,7 @@ def _run(kind, graph, client, chunk, threads, progress):
 
     def submit():
         nonlocal submitted
-        future = client.submit(_part, shipped, kind, chunks[submitted], threads, stopName,
+        future = client.submit(_part, shipped, kind, chunks[submitted], weighted, threads, stopName,
                                holdName if submitted == 0 else "", pure=False,
                                key="tarvel-%s-%s-%d" % (kind, stopName[-8:], submitted))
         futures[future.key] = submitted
@@ -114,13 +114,14 @@ def _run(kind, graph, client, chunk, threads, progress):
     return dict(zip(names, total))
 
 
-def betweennessCentrality(graph, client, *, chunk=None, threads=1, progress=None):
+def betweennessCentrality(graph, client, *, chunk=None, weighted=False, threads=1, progress=None):
     """tarvel's betweennessCentrality() of `graph` on the Dask cluster of
     `client`: the same dict, in node order, within the rounding bound of
     docs/distributed.md (about 2(V - 1) x 2**-53 relatively); the same bits
     for the same graph and chunk size on any cluster.
 
-    chunk: sources per task (None: defaultChunk(V)); threads: threads per
+    chunk: sources per task (None: defaultChunk(V)); weighted: over
+    least-weight paths, as the local call's `weighted`; threads: threads per
     task (1, so that a worker's task slots do not oversubscribe its cores);
     progress(done, total): called in this process with the sources done and
     V as chunks finish. Ctrl-C or an exception raised by progress cancels
@@ -130,11 +131,11 @@ def betweennessCentrality(graph, client, *, chunk=None, threads=1, progress=None
     Raises distributed's ClosedClientError when the client is closed during
     the run, RuntimeError when the cluster lost the graph's copies and
     cannot make them again (it was restarted)."""
-    return _run("betweenness", graph, client, chunk, threads, progress)
+    return _run("betweenness", graph, client, chunk, bool(weighted), threads, progress)
 
 
-def closenessCentrality(graph, client, *, chunk=None, threads=1, progress=None):
+def closenessCentrality(graph, client, *, chunk=None, weighted=False, threads=1, progress=None):
     """tarvel's closenessCentrality() of `graph` on the Dask cluster of
     `client`: the same dict, to the bit (each node's score is its own
     search). Arguments as for betweennessCentrality."""
-    return _run("closeness", graph, client, chunk, threads, progress)
+    return _run("closeness", graph, client, chunk, bool(weighted), threads, progress)

@@ -4,12 +4,15 @@ degree and closeness come out to the bit), the unnormalised betweenness
 (within 2(V - 1) * 2**-53 of networkx's, relatively: the same sums in
 another order) and Katz over incoming edges (the same operations in the
 same order, normalised here as networkx does)."""
+import importlib
+import inspect
 import math
 
 import networkx as nx
 import tarvel
 
-from .dispatch import every, graph_ok, implements, number, weights_of
+from .dispatch import every, graph_ok, implements, number, weight_ok, weights_of
+from .graph import TarvelGraph
 
 
 def _run_options(threads, progress):
@@ -61,20 +64,65 @@ def out_degree_centrality(G):
     return _scaled(G, _out_degrees(G))
 
 
+# ---- what weighted closeness and betweenness share --------------------------
+
+
+def _weighted_graph(G, weight, reverse=False):
+    """The tarvel graph weighted by `weight` (the converted graph for None),
+    with every edge turned round when `reverse` and G is directed."""
+    graph = G.weighted(weight)[0] if weight is not None else G.graph
+    if not reverse or not G.is_directed():
+        return graph
+    if graph is G.graph:
+        return G.reversed()
+    turned = tarvel.Graph(True, weightType=float if "float weights" in repr(graph) else int)
+    turned.addNodes(G.names)
+    turned.addEdges([(e.destination, e.source, e.weight) for e in graph.edges()])
+    return turned
+
+
+def _edge_weights(G, weight):
+    """The weights networkx's searches read, one per edge."""
+    if isinstance(G, TarvelGraph):
+        return [e.weight for e in G.weighted(weight)[0].edges()]
+    return [d for _, _, d in G.edges(data=weight, default=1)]
+
+
+def _paths_ok(G, weight):
+    """Whether tarvel counts the same shortest paths as networkx's Dijkstra
+    for betweenness: networkx counts the paths across a step that leaves a
+    distance unchanged (a zero weight, or one too small to change a sum) in
+    the order its search meets them, tarvel by its own rule."""
+    answer = weight_ok(G, weight, negative=False, lengths=False)
+    if answer is not True or weight is None:
+        return answer
+    values = _edge_weights(G, weight)
+    if not values:
+        return True
+    least, most = min(values), max(values)
+    if least == 0:
+        return "zero weights (networkx counts the paths across them in the order its search meets them)"
+    # A sum of at most V - 1 weights stays below (V - 1) * most; a weight
+    # below half its unit in the last place would vanish in it.
+    if float(least) * 2.0**53 <= float(len(G)) * float(most):
+        return "weights too small against the longest path's sum to change it (networkx counts such steps as zero)"
+    return True
+
+
 # ---- closeness ----------------------------------------------------------------
 
 
 def _check_closeness(G, u=None, distance=None, wf_improved=True, *, sp=None, threads=None, progress=None):
     return every(
         graph_ok(G, multigraph=True),
-        distance is None or "distances by an edge attribute are answered by networkx",
         sp is None or "given shortest path lengths are answered by networkx",
+        weight_ok(G, distance, negative=False, lengths=True),
     )
 
 
 def _closeness(reached, total, n, wf_improved):
     # networkx's own expression, operation for operation: len(sp) is
-    # reached + 1 and totsp the exact integer sum.
+    # reached + 1 and totsp the sum of the distances.
     c = 0.0
     if total > 0.0 and n > 1:
         c = (reached + 1 - 1.0) / total
@@ -86,14 +134,16 @@ def _closeness(reached, total, n, wf_improved):
 @implements(_check_closeness, worth_converting=True)
 def closeness_centrality(G, u=None, distance=None, wf_improved=True, *, sp=None, threads=None, progress=None):
     # networkx measures the distances toward each node of a directed graph.
-    graph = G.reversed() if G.is_directed() else G.graph
+    graph = _weighted_graph(G, distance, reverse=True)
     n = len(G)
     if u is not None:
         if u not in G:
             raise nx.NodeNotFound(f"Source {u} is not in G")
-        found = graph.distances(G.names[G.index[u]], tarvel.BFS)
-        return _closeness(len(found) - 1, sum(found.values()), n, wf_improved)
-    sums = graph.reachSums(**_run_options(threads, progress))
+        found = graph.distances(G.names[G.index[u]], tarvel.BFS if distance is None else tarvel.DIJKSTRA)
+        # networkx sums its distances in the order its search settles them:
+        # ascending (equal ones in any order give the same sum).
+        return _closeness(len(found) - 1, sum(sorted(found.values())), n, wf_improved)
+    sums = graph.reachSums(weighted=distance is not None, **_run_options(threads, progress))
     return {node: _closeness(r, t, n, wf_improved) for node, (r, t) in zip(G.nodes, sums.values())}
 
 
@@ -104,37 +154,114 @@ def _check_betweenness(G, k=None, normalized=True, weight=None, endpoints=False,
                        progress=None):
     return every(
         graph_ok(G, multigraph=True),
-        k is None or k == len(G) or "sampled sources are answered by networkx",
-        weight is None or "weighted shortest paths are answered by networkx",
+        k is None or type(k) is int or "k of type %s" % type(k).__name__,
+        _paths_ok(G, weight),
     )
 
 
-def _rescale(values, n, normalized, directed, endpoints):
-    # networkx's rescaling when every node is a source.
+_installed = {}
+
+
+def _networkx_samples():
+    """How the installed networkx samples: (whether k == len(G) means every
+    node, whether its rescaling tells sampled sources from other nodes)."""
+    if not _installed:
+        module = importlib.import_module("networkx.algorithms.centrality.betweenness")
+        source = inspect.getsource(module)
+        _installed["all_at_n"] = "if k == len(G):" in source
+        _installed["by_source"] = "sampled_nodes" in inspect.signature(module._rescale).parameters
+    return _installed["all_at_n"], _installed["by_source"]
+
+
+def _sources(G, k, seed):
+    """The sources networkx draws for `k` and `seed` with its own random
+    state, in its order; None for every node."""
+    if k is None:
+        return None
+    all_at_n, _ = _networkx_samples()
+    if all_at_n and k == len(G):
+        return None
+    return nx.utils.create_py_random_state(seed).sample(list(G.nodes), k)
+
+
+def _rescale(values, n, normalized, directed, endpoints, sampled=None):
+    """networkx's rescaling of the sums over `sampled` sources (None: every
+    node), with the expressions of the installed version."""
+    if sampled is None:
+        N = n if endpoints else n - 1
+        if N < 2:
+            return values
+        if normalized:
+            scale = 1 / (N * (N - 1))
+        else:
+            scale = N / (N * (1 if directed else 2))
+        if scale != 1:
+            values = [v * scale for v in values]
+        return values
+    k = len(sampled)
+    _, by_source = _networkx_samples()
+    if not by_source:
+        # Every node by n / k.
+        if normalized:
+            if endpoints:
+                scale = None if n < 2 else 1 / (n * (n - 1))
+            else:
+                scale = None if n <= 2 else 1 / ((n - 1) * (n - 2))
+        else:
+            scale = None if directed else 0.5
+        if scale is None:
+            return values
+        scale = scale * n / k
+        return [v * scale for v in values]
     N = n if endpoints else n - 1
     if N < 2:
         return values
+    if endpoints:
+        if normalized:
+            scale = 1 / (k * (N - 1))
+        else:
+            scale = N / (k * (1 if directed else 2))
+        return values if scale == 1 else [v * scale for v in values]
+    # Without endpoints a sampled source is no pair's source for itself.
     if normalized:
-        scale = 1 / (N * (N - 1))
+        source_scale = 1 / ((k - 1) * (N - 1)) if k > 1 else math.nan
+        other_scale = 1 / (k * (N - 1))
     else:
-        scale = N / (N * (1 if directed else 2))
-    if scale != 1:
-        values = [v * scale for v in values]
-    return values
+        correction = 1 if directed else 2
+        source_scale = N / ((k - 1) * correction) if k > 1 else math.nan
+        other_scale = N / (k * correction)
+    return [v * source_scale if i in sampled else v * other_scale for i, v in enumerate(values)]
 
 
 @implements(_check_betweenness, worth_converting=True)
 def betweenness_centrality(G, k=None, normalized=True, weight=None, endpoints=False, seed=None, *, threads=None,
                            progress=None):
     options = _run_options(threads, progress)
-    # tarvel's sums count every ordered pair, as networkx's before rescaling.
-    values = list(G.graph.betweennessCentrality(**options).values())
+    sampled = _sources(G, k, seed)
+    graph = _weighted_graph(G, weight)
+    names = G.names
+    if sampled is None:
+        # tarvel's sums count every ordered pair, as networkx's before rescaling.
+        values = list(graph.betweennessCentrality(weighted=weight is not None, **options).values())
+    else:
+        indices = [G.index[s] for s in sampled]
+        values = list(graph.betweennessCentrality(sources=[names[i] for i in indices], weighted=weight is not None,
+                                                  **options).values())
     if endpoints:
-        # Each source s adds the nodes it reaches to itself, and 1 to each of them.
-        outgoing = G.graph.reachSums(**options).values()
-        incoming = G.reversed().reachSums(**options).values() if G.is_directed() else outgoing
-        values = [v + o[0] + i[0] for v, o, i in zip(values, outgoing, incoming)]
-    values = _rescale(values, len(G), normalized, G.is_directed(), endpoints)
+        if sampled is None:
+            # Each source s adds the nodes it reaches to itself, and 1 to each of them.
+            outgoing = G.graph.reachSums(**options).values()
+            incoming = G.reversed().reachSums(**options).values() if G.is_directed() else outgoing
+            values = [v + o[0] + i[0] for v, o, i in zip(values, outgoing, incoming)]
+        else:
+            for i in indices:
+                found = G.graph.distances(names[i], tarvel.BFS)
+                values[i] += len(found) - 1
+                for name in found:
+                    if name != names[i]:
+                        values[int(name)] += 1  # node k is named str(k)
+    values = _rescale(values, len(G), normalized, G.is_directed(), endpoints,
+                      None if sampled is None else set(indices))
     return dict(zip(G.nodes, values))
 
 

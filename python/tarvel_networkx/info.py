@@ -45,8 +45,8 @@ NOTES = {
     "single_source_bellman_ford": PATH_NOTE,
     "minimum_spanning_tree": TREE_NOTE,
     "minimum_spanning_edges": TREE_NOTE,
-    "betweenness_centrality": "Within 2(V - 1) * 2**-53 of networkx's numbers, relatively; k and weight are "
-                              "answered by networkx.",
+    "betweenness_centrality": "Within 2(V - 1) * 2**-53 of networkx's numbers, relatively; k draws networkx's "
+                              "sources from the same seed; zero weights are answered by networkx.",
 }
 
 EXTRA = {

@@ -113,12 +113,24 @@ class Graph(Generic[_W]):
     ) -> Dict[str, float]: ...
     def degreeCentrality(self) -> Dict[str, float]: ...
     def closenessCentrality(
-        self, *, nodes: Optional[Iterable[_Name]] = None, threads: Optional[int] = None, progress: _Progress = None
+        self,
+        *,
+        nodes: Optional[Iterable[_Name]] = None,
+        weighted: bool = False,
+        threads: Optional[int] = None,
+        progress: _Progress = None,
     ) -> Dict[str, float]: ...
     def betweennessCentrality(
-        self, *, sources: Optional[Iterable[_Name]] = None, threads: Optional[int] = None, progress: _Progress = None
+        self,
+        *,
+        sources: Optional[Iterable[_Name]] = None,
+        weighted: bool = False,
+        threads: Optional[int] = None,
+        progress: _Progress = None,
     ) -> Dict[str, float]: ...
-    def reachSums(self, *, threads: Optional[int] = None, progress: _Progress = None) -> Dict[str, Tuple[int, int]]: ...
+    def reachSums(
+        self, *, weighted: bool = False, threads: Optional[int] = None, progress: _Progress = None
+    ) -> Dict[str, Tuple[int, Union[int, float]]]: ...
     def incomingKatzCentrality(
         self,
         alpha: float = 0.1,

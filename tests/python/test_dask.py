@@ -82,6 +82,20 @@ def test_agreement_and_the_same_bits_from_any_cluster():
     assert out.strip().endswith("ok")
 
 
+def test_the_weighted_forms():
+    out = scenario("""
+        with cluster() as c, Client(c) as client:
+            between = tarvel_dask.betweennessCentrality(g, client, chunk=37, weighted=True)
+            close = tarvel_dask.closenessCentrality(g, client, chunk=50, weighted=True)
+        local = g.betweennessCentrality(weighted=True, threads=1)
+        assert close == g.closenessCentrality(weighted=True) != g.closenessCentrality()
+        assert list(between) == list(local) and between != g.betweennessCentrality()
+        assert all(abs(between[k] - local[k]) <= 1e-12 * local[k] for k in local)
+        print("ok")
+    """, seconds=300)
+    assert out.strip().endswith("ok")
+
+
 def test_cancelling_and_a_failing_task():
     out = scenario("""
         class Told(tarvel.Graph):  # shipped by value: its one task says when it starts and how it ends
