@@ -3,7 +3,13 @@ itself: each row times networkx, then tarvel with the conversion of the
 graph included (the cache emptied before each call), then tarvel with the
 converted graph cached on the networkx graph (every call after the first).
 Needs networkx 3.4 or later (the 3.13 test environment has it).
-    python benchmarks/backend.py [--small]
+
+--conversion times the conversion alone (convert_from_nx, the module's walk
+of networkx's dicts, and the plain Python procedure beside it) against
+networkx's breadth-first search over the same graph. --break-even times the
+one-pass families through the backend, converting, against networkx on
+graphs of growing size: where tarvel's should_run starts accepting them.
+    python benchmarks/backend.py [--small] [--conversion | --break-even]
 """
 import argparse
 import random
@@ -44,12 +50,69 @@ def rows(small):
     ]
 
 
+def conversion(small):
+    """The conversion of G(n, m) with integer weights 1 to 100 against one
+    networkx breadth-first search over it."""
+    from tarvel_networkx import backend, graph
+
+    n, m = (25000, 125000) if small else (100000, 500000)
+    G = gnm(n, m, 1, True)
+    print("| on G(%d, %d), integer weights | seconds |" % (n, m))
+    print("|---|---|")
+    timings = [
+        ("networkx single_source_shortest_path_length(G, 0)", lambda: nx.single_source_shortest_path_length(G, 0)),
+        ("networkx connected_components(G)", lambda: list(nx.connected_components(G))),
+        ("convert_from_nx(G), hop counts", lambda: backend.convert_from_nx(G)),
+        ("convert_from_nx(G, edge_attrs={'weight': 1})", lambda: backend.convert_from_nx(G, edge_attrs={"weight": 1})),
+        ("the plain procedure, hop counts", lambda: graph.convert_plain(G)),
+        ("the plain procedure, weights", lambda: graph.convert_plain(G, "weight", 1)),
+    ]
+    for label, call in timings:
+        print("| %s | %.4f |" % (label, best(call, 5)))
+
+
+# The one-pass families should_run weighs, each by one function of it.
+FAMILIES = [
+    ("searches", "single_source_shortest_path_length", lambda G, **kw: nx.single_source_shortest_path_length(G, 0, **kw)),
+    ("searches", "single_source_dijkstra_path_length",
+     lambda G, **kw: nx.single_source_dijkstra_path_length(G, 0, **kw)),
+    ("components", "connected_components", lambda G, **kw: list(nx.connected_components(G, **kw))),
+    ("components", "number_connected_components", lambda G, **kw: nx.number_connected_components(G, **kw)),
+]
+
+
+def break_even(small):
+    """networkx against tarvel converting, per family, on G(n, 5n) with
+    integer weights: the ratio crosses 1 at the break-even size."""
+    sizes = [250, 500, 1000, 2000, 4000, 8000, 16000] + ([] if small else [32000, 64000])
+    print("| function | nodes | V + E | networkx (s) | tarvel, converting (s) | networkx / tarvel |")
+    print("|---|---|---|---|---|---|")
+    for family, name, call in FAMILIES:
+        for n in sizes:
+            G = gnm(n, 5 * n, 3, True)
+            reference = best(lambda: call(G), 7)
+
+            def converting():
+                G.__networkx_cache__.clear()
+                call(G, backend="tarvel")
+
+            fresh = best(converting, 7)
+            print("| %s (%s) | %d | %d | %.5f | %.5f | %.2f |" % (
+                name, family, n, n + G.number_of_edges(), reference, fresh, reference / fresh))
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--small", action="store_true", help="a quarter of the sizes")
+    parser.add_argument("--conversion", action="store_true", help="the conversion against networkx's BFS")
+    parser.add_argument("--break-even", action="store_true", help="the one-pass families against networkx by size")
     args = parser.parse_args()
     nx.config.warnings_to_ignore.add("cache")
     nx.betweenness_centrality(nx.path_graph(3), backend="tarvel")  # loads the backend outside the timings
+    if args.conversion:
+        return conversion(args.small)
+    if args.break_even:
+        return break_even(args.small)
     print("| function | graph | networkx (s) | tarvel, converting (s) | tarvel, cached (s) | "
           "speed-up converting | speed-up cached |")
     print("|---|---|---|---|---|---|---|")
