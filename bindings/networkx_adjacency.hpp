@@ -37,31 +37,35 @@ public:
         std::size_t size = 16;
         while (size < 2 * nodes.size()) size *= 2;
         mask = size - 1;
-        keys.assign(size, nullptr);
-        values.resize(size);
+        slots.assign(size, Slot{nullptr, Missing});
         for (std::size_t k = 0; k < nodes.size(); ++k) {
-            std::size_t slot = spot(nodes[k].ptr());
-            while (keys[slot] != nullptr) slot = (slot + 1) & mask;
-            keys[slot] = nodes[k].ptr();
-            values[slot] = static_cast<std::uint32_t>(k);
+            std::size_t at = spot(nodes[k].ptr());
+            while (slots[at].key != nullptr) at = (at + 1) & mask;
+            slots[at] = Slot{nodes[k].ptr(), static_cast<std::uint32_t>(k)};
         }
     }
 
     std::uint32_t find(PyObject* key) const {
-        for (std::size_t slot = spot(key);; slot = (slot + 1) & mask) {
-            if (keys[slot] == key) return values[slot];
-            if (keys[slot] == nullptr) return Missing;
+        for (std::size_t at = spot(key);; at = (at + 1) & mask) {
+            if (slots[at].key == key || slots[at].key == nullptr) return slots[at].index;
         }
     }
 
+    // Fetches the slot where find(key) starts into the cache.
+    void prefetch(PyObject* key) const { tarvel::detail::prefetch(&slots[spot(key)]); }
+
 private:
+    struct Slot {
+        PyObject* key;
+        std::uint32_t index;
+    };
+
     std::size_t spot(PyObject* key) const {
         return static_cast<std::size_t>((reinterpret_cast<std::uintptr_t>(key) >> 4) * 0x9E3779B97F4A7C15ULL) & mask;
     }
 
     std::size_t mask = 0;
-    std::vector<PyObject*> keys;
-    std::vector<std::uint32_t> values;
+    std::vector<Slot> slots;
 };
 
 // What the weights of the walked entries hold, for the backend's
@@ -193,23 +197,26 @@ public:
 
     void run() {
         const IdentityIndex identity(nodes);
+        const bool weighted = attribute != Py_None;
         SignalPoll poll;
         for (std::size_t u = 0; u < lists.size(); ++u) {
             PyObject* list = lists[u].ptr();
+            prefetch(u, identity);
             const Py_ssize_t size = PyDict_GET_SIZE(list);
             Py_ssize_t position = 0;
             PyObject *key, *value;
             while (PyDict_Next(list, &position, &key, &value)) {
                 poll();
-                // Held: the code a look-up runs may take them out of the dict.
-                const auto neighbour = py::reinterpret_borrow<py::object>(key);
-                const auto data = py::reinterpret_borrow<py::object>(value);
+                // Held where code of the caller's may run (a look-up by
+                // value, the weight's): it may take them out of the dict.
+                py::object data;
+                if (weighted) data = py::reinterpret_borrow<py::object>(value);
                 std::uint32_t v = identity.find(key);
-                if (v == IdentityIndex::Missing) v = byValue(neighbour);
+                if (v == IdentityIndex::Missing) v = byValue(py::reinterpret_borrow<py::object>(key));
                 if (v == u) selfLoops.push_back(static_cast<std::uint32_t>(u));
                 ends.push_back(static_cast<std::uint32_t>(u));
                 ends.push_back(v);
-                if (attribute != Py_None) weights.record(weightOf(data.ptr()).ptr());
+                if (weighted) weights.record(weightOf(data.ptr()).ptr());
                 if (PyDict_GET_SIZE(list) != size) changedDuringWalk();
             }
         }
@@ -232,6 +239,34 @@ public:
     WeightSummary weights;
 
 private:
+    // What the walk of node u's entries reads is all over memory: the
+    // slots of its neighbours in `identity` and (weighted) its edge data
+    // dicts, each read through two pointers before the weight is found.
+    // They are fetched together before the walk, the data dicts' objects
+    // first and then their tables, so that the waits overlap; and the dicts
+    // of the next nodes a step at a time. Reads only: no code of the
+    // caller's runs between the passes, so the pointers stay valid.
+    void prefetch(std::size_t u, const IdentityIndex& identity) {
+        if (u + 2 < lists.size()) tarvel::detail::prefetch(lists[u + 2].ptr());
+        if (u + 1 < lists.size()) {
+            tarvel::detail::prefetch(reinterpret_cast<PyDictObject*>(lists[u + 1].ptr())->ma_keys);
+        }
+        Py_ssize_t position = 0;
+        PyObject *key, *value;
+        pending.clear();
+        const bool weighted = attribute != Py_None;
+        while (PyDict_Next(lists[u].ptr(), &position, &key, &value)) {
+            identity.prefetch(key);
+            if (weighted) {
+                tarvel::detail::prefetch<true>(value);  // its count is written when it is held
+                pending.push_back(value);
+            }
+        }
+        for (PyObject* data : pending) {
+            if (PyDict_CheckExact(data)) tarvel::detail::prefetch(reinterpret_cast<PyDictObject*>(data)->ma_keys);
+        }
+    }
+
     // The index of a neighbour that is not the node's own object: found by
     // hash and equality, as networkx finds it.
     std::uint32_t byValue(const py::object& neighbour) {
@@ -274,14 +309,14 @@ private:
     }
 
     template <class W>
-    Store<W> make(bool ones) const {
+    Store<W> make(bool ones) {
         Store<W> graph(true);
         std::vector<std::string> names(nodes.size());
         for (std::size_t k = 0; k < names.size(); ++k) names[k] = std::to_string(k);
         graph.addNodes(std::move(names));
         typename Store<W>::PreparedEdges prepared;
-        prepared.ends = ends;
-        prepared.weights.resize(ends.size() / 2, W(1));
+        prepared.ends = std::move(ends);
+        prepared.weights.resize(prepared.ends.size() / 2, W(1));
         if (!ones) {
             for (std::size_t k = 0; k < prepared.weights.size(); ++k) {
                 prepared.weights[k] = static_cast<W>(weights.values[k]);
@@ -297,6 +332,7 @@ private:
     bool merged;
     std::vector<py::object> lists;
     std::vector<std::uint32_t> ends;  // source and target of each entry
+    std::vector<PyObject*> pending;   // prefetch's, borrowed for its two passes
     py::object index;                 // node -> position, made on the first miss of `identity`
 };
 

@@ -104,7 +104,7 @@ class TarvelGraph:
 
     def __init__(self, nodes, directed, self_loops):
         self.nodes = nodes
-        self.index = {node: k for k, node in enumerate(nodes)}
+        self.index = dict(zip(nodes, range(len(nodes))))
         self.names = names_for(len(nodes))
         self.by_name = dict(zip(self.names, nodes))
         self.directed = directed
