@@ -27,9 +27,9 @@ def best(call, repeats, clock=time.perf_counter):
     return min(times)
 
 
-def gnm(n, m, seed, weighted):
+def gnm(n, m, seed, weighted, directed=False):
     rng = random.Random(seed)
-    G = nx.gnm_random_graph(n, m, seed=seed)
+    G = nx.gnm_random_graph(n, m, seed=seed, directed=directed)
     if weighted:
         for _, _, d in G.edges(data=True):
             d["weight"] = rng.randint(1, 100)
@@ -73,34 +73,44 @@ def conversion(small):
         print("| %s | %.4f | %.4f |" % (label, best(call, 5), best(call, 5, time.process_time)))
 
 
-# The one-pass families should_run weighs, each by one function of it.
+# The one-pass families should_run weighs, each by its functions over
+# whole graphs (directed for strong components).
 FAMILIES = [
-    ("searches", "single_source_shortest_path_length", lambda G, **kw: nx.single_source_shortest_path_length(G, 0, **kw)),
-    ("searches", "single_source_dijkstra_path_length",
+    ("breadth-first searches", "single_source_shortest_path_length", False,
+     lambda G, **kw: nx.single_source_shortest_path_length(G, 0, **kw)),
+    ("weighted searches", "single_source_dijkstra_path_length", False,
      lambda G, **kw: nx.single_source_dijkstra_path_length(G, 0, **kw)),
-    ("components", "connected_components", lambda G, **kw: list(nx.connected_components(G, **kw))),
-    ("components", "number_connected_components", lambda G, **kw: nx.number_connected_components(G, **kw)),
+    ("weighted searches", "single_source_bellman_ford_path_length", False,
+     lambda G, **kw: nx.single_source_bellman_ford_path_length(G, 0, **kw)),
+    ("components", "connected_components", False, lambda G, **kw: list(nx.connected_components(G, **kw))),
+    ("components", "number_connected_components", False, lambda G, **kw: nx.number_connected_components(G, **kw)),
+    ("components", "strongly_connected_components", True,
+     lambda G, **kw: list(nx.strongly_connected_components(G, **kw))),
 ]
 
 
 def break_even(small):
     """networkx against tarvel converting, per family, on G(n, 5n) with
-    integer weights: the ratio crosses 1 at the break-even size."""
-    sizes = [250, 500, 1000, 2000, 4000, 8000, 16000] + ([] if small else [32000, 64000])
-    print("| function | nodes | V + E | networkx (s) | tarvel, converting (s) | networkx / tarvel |")
+    integer weights: the ratio crosses 1 at the break-even size (nodes plus
+    adjacency entries, what both walk)."""
+    sizes = [16, 32, 64, 125, 250, 500, 1000, 2000, 4000, 8000, 12000, 16000, 24000] + (
+        [] if small else [32000, 48000, 64000])
+    print("| function (family) | nodes | nodes + entries | networkx (s) | tarvel, converting (s) | networkx / tarvel |")
     print("|---|---|---|---|---|---|")
-    for family, name, call in FAMILIES:
+    for family, name, directed, call in FAMILIES:
         for n in sizes:
-            G = gnm(n, 5 * n, 3, True)
-            reference = best(lambda: call(G), 7)
+            G = gnm(n, 5 * n, 3, True, directed)
+            repeats = max(3, min(50, 200000 // n))
+            reference = best(lambda: call(G), repeats)
 
             def converting():
                 G.__networkx_cache__.clear()
                 call(G, backend="tarvel")
 
-            fresh = best(converting, 7)
-            print("| %s (%s) | %d | %d | %.5f | %.5f | %.2f |" % (
-                name, family, n, n + G.number_of_edges(), reference, fresh, reference / fresh))
+            fresh = best(converting, repeats)
+            size = n + sum(map(len, G._adj.values()))
+            print("| %s (%s) | %d | %d | %.6f | %.6f | %.2f |" % (
+                name, family, n, size, reference, fresh, reference / fresh))
 
 
 def main():

@@ -242,28 +242,31 @@ private:
     // What the walk of node u's entries reads is all over memory: the
     // slots of its neighbours in `identity` and (weighted) its edge data
     // dicts, each read through two pointers before the weight is found.
-    // They are fetched together before the walk, the data dicts' objects
-    // first and then their tables, so that the waits overlap; and the dicts
-    // of the next nodes a step at a time. Reads only: no code of the
-    // caller's runs between the passes, so the pointers stay valid.
+    // They are fetched a node ahead (the next node's slots and data dicts'
+    // objects), then this node's data dicts' tables, read from the objects
+    // fetched one step before, so that the waits overlap each other and
+    // the walk; and the dicts of the nodes after that a step at a time.
+    // Each pass reads pointers straight from the dicts (none is kept from
+    // one step to the next: the walk may run code of the caller's).
     void prefetch(std::size_t u, const IdentityIndex& identity) {
-        if (u + 2 < lists.size()) tarvel::detail::prefetch(lists[u + 2].ptr());
-        if (u + 1 < lists.size()) {
-            tarvel::detail::prefetch(reinterpret_cast<PyDictObject*>(lists[u + 1].ptr())->ma_keys);
+        if (u + 3 < lists.size()) tarvel::detail::prefetch(lists[u + 3].ptr());
+        if (u + 2 < lists.size()) {
+            tarvel::detail::prefetch(reinterpret_cast<PyDictObject*>(lists[u + 2].ptr())->ma_keys);
         }
+        const bool weighted = attribute != Py_None;
         Py_ssize_t position = 0;
         PyObject *key, *value;
-        pending.clear();
-        const bool weighted = attribute != Py_None;
-        while (PyDict_Next(lists[u].ptr(), &position, &key, &value)) {
-            identity.prefetch(key);
-            if (weighted) {
-                tarvel::detail::prefetch<true>(value);  // its count is written when it is held
-                pending.push_back(value);
+        for (std::size_t node = u == 0 ? 0 : u + 1; node <= u + 1 && node < lists.size(); ++node) {
+            position = 0;
+            while (PyDict_Next(lists[node].ptr(), &position, &key, &value)) {
+                identity.prefetch(key);
+                if (weighted) tarvel::detail::prefetch<true>(value);  // its count is written when it is held
             }
         }
-        for (PyObject* data : pending) {
-            if (PyDict_CheckExact(data)) tarvel::detail::prefetch(reinterpret_cast<PyDictObject*>(data)->ma_keys);
+        if (!weighted) return;
+        position = 0;
+        while (PyDict_Next(lists[u].ptr(), &position, &key, &value)) {
+            if (PyDict_CheckExact(value)) tarvel::detail::prefetch(reinterpret_cast<PyDictObject*>(value)->ma_keys);
         }
     }
 
@@ -332,7 +335,6 @@ private:
     bool merged;
     std::vector<py::object> lists;
     std::vector<std::uint32_t> ends;  // source and target of each entry
-    std::vector<PyObject*> pending;   // prefetch's, borrowed for its two passes
     py::object index;                 // node -> position, made on the first miss of `identity`
 };
 

@@ -10,7 +10,11 @@ import networkx as nx
 import pytest
 
 import tarvel
+from tarvel_networkx import info
 from tarvel_networkx.graph import convert, convert_plain
+
+needs_dispatch = pytest.mark.skipif(not info.dispatching(nx.__version__),
+                                    reason="networkx %s does not dispatch to backends (3.4 does)" % nx.__version__)
 
 
 class Node:
@@ -167,3 +171,57 @@ def test_a_neighbour_that_is_no_node_raises_key_error():
         convert(G)
     with pytest.raises(KeyError, match="ghost"):
         convert_plain(G)
+
+
+def stated_break_even():
+    """family -> the size docs/networkx-backend.md states, from its table
+    of break-even sizes."""
+    import os
+    import re
+
+    path = os.path.join(os.path.dirname(__file__), "..", "..", "docs", "networkx-backend.md")
+    with open(path, encoding="utf-8") as f:
+        rows = re.findall(r"^ *\| (breadth-first searches|weighted searches|components|strong components) "
+                          r"\| ([\d,]+) \|", f.read(), re.M)
+    return {family: int(size.replace(",", "")) for family, size in rows}
+
+
+@needs_dispatch
+def test_one_pass_functions_run_from_their_family_s_stated_break_even():
+    from tarvel_networkx import backend
+
+    stated = stated_break_even()
+    assert stated == backend.BREAK_EVEN and len(stated) == 4
+    for name, family in sorted(backend.ONE_PASS.items()):
+        size = stated[family]
+        # Nodes without edges: the size is the node count.
+        below, at = nx.empty_graph(size - 1), nx.empty_graph(size)
+        assert isinstance(backend.should_run(name, (below,), {}), str), name
+        assert backend.should_run(name, (at,), {}) is True, name
+        # Adjacency entries count too: an undirected edge twice.
+        edges = nx.empty_graph(size - 2)
+        edges.add_edge(0, 1)  # nodes + 2 entries
+        assert backend.should_run(name, (edges,), {}) is True, name
+        edges.remove_edge(0, 1)
+        edges.add_edge(0, 0)  # a self-loop: one entry
+        assert isinstance(backend.should_run(name, (edges,), {}), str), name
+    # Functions of no measured family wait for a converted graph at any size.
+    huge = nx.empty_graph(max(stated.values()))
+    for name in ("is_connected", "has_path", "dijkstra_path_length", "degree_centrality"):
+        assert isinstance(backend.should_run(name, (huge, 0, 1), {}), str), name
+
+
+@needs_dispatch
+def test_the_conversion_made_for_can_run_serves_convert_from_nx():
+    from tarvel_networkx import backend
+
+    G = nx.Graph()
+    G.add_edge("a", "b", weight=2)
+    G.add_edge("b", "c", weight=3)
+    assert backend.can_run("single_source_dijkstra_path_length", (G, "a"), {}) is True
+    made = G.__networkx_cache__["tarvel"][("converted", "weight", 1)]
+    assert backend.convert_from_nx(G, edge_attrs={"weight": 1}) is made
+    assert ("converted", "weight", 1) not in G.__networkx_cache__["tarvel"]  # networkx's cache holds it now
+    assert nx.single_source_dijkstra_path_length(G, "a", backend="tarvel") == {"a": 0, "b": 2, "c": 5}
+    G.add_edge("c", "d", weight=1)  # networkx empties the cache
+    assert nx.single_source_dijkstra_path_length(G, "a", backend="tarvel") == {"a": 0, "b": 2, "c": 5, "d": 6}
