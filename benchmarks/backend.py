@@ -7,7 +7,13 @@ streets doubled by a parallel edge of another length), as street-network
 code builds them; a row whose call tarvel declines says so. The backend's
 answers are checked against networkx's before the timings.
 Needs networkx 3.4 or later (the 3.13 test environment has it).
-    python benchmarks/backend.py [--small] [-k TEXT]
+
+--conversion times the conversion alone (convert_from_nx, the module's walk
+of networkx's dicts, and the plain Python procedure beside it) against
+networkx's breadth-first search over the same graph. --break-even times the
+one-pass families through the backend, converting, against networkx on
+graphs of growing size: where tarvel's should_run starts accepting them.
+    python benchmarks/backend.py [--small] [-k TEXT] [--conversion | --break-even]
 """
 import argparse
 import random
@@ -16,18 +22,18 @@ import time
 import networkx as nx
 
 
-def best(call, repeats):
+def best(call, repeats, clock=time.perf_counter):
     times = []
     for _ in range(repeats):
-        start = time.perf_counter()
+        start = clock()
         call()
-        times.append(time.perf_counter() - start)
+        times.append(clock() - start)
     return min(times)
 
 
-def gnm(n, m, seed, weighted):
+def gnm(n, m, seed, weighted, directed=False):
     rng = random.Random(seed)
-    G = nx.gnm_random_graph(n, m, seed=seed)
+    G = nx.gnm_random_graph(n, m, seed=seed, directed=directed)
     if weighted:
         for _, _, d in G.edges(data=True):
             d["weight"] = rng.randint(1, 100)
@@ -99,13 +105,82 @@ def canonical(answer):
     return sorted(sorted(part) if isinstance(part, set) else canonical(part) for part in answer)
 
 
+def conversion(small):
+    """The conversion of G(n, m) with integer weights 1 to 100 against one
+    networkx breadth-first search over it."""
+    from tarvel_networkx import backend, graph
+
+    n, m = (25000, 125000) if small else (100000, 500000)
+    G = gnm(n, m, 1, True)
+    # The process's CPU time beside the elapsed time: on a busy machine the
+    # elapsed time is mostly waiting, for both sides alike.
+    print("| on G(%d, %d), integer weights | seconds | CPU seconds |" % (n, m))
+    print("|---|---|---|")
+    timings = [
+        ("networkx single_source_shortest_path_length(G, 0)", lambda: nx.single_source_shortest_path_length(G, 0)),
+        ("networkx connected_components(G)", lambda: list(nx.connected_components(G))),
+        ("convert_from_nx(G), hop counts", lambda: backend.convert_from_nx(G)),
+        ("convert_from_nx(G, edge_attrs={'weight': 1})", lambda: backend.convert_from_nx(G, edge_attrs={"weight": 1})),
+        ("the plain procedure, hop counts", lambda: graph.convert_plain(G)),
+        ("the plain procedure, weights", lambda: graph.convert_plain(G, "weight", 1)),
+    ]
+    for label, call in timings:
+        print("| %s | %.4f | %.4f |" % (label, best(call, 5), best(call, 5, time.process_time)))
+
+
+# The one-pass families should_run weighs, each by its functions over
+# whole graphs (directed for strong components).
+FAMILIES = [
+    ("breadth-first searches", "single_source_shortest_path_length", False,
+     lambda G, **kw: nx.single_source_shortest_path_length(G, 0, **kw)),
+    ("weighted searches", "single_source_dijkstra_path_length", False,
+     lambda G, **kw: nx.single_source_dijkstra_path_length(G, 0, **kw)),
+    ("weighted searches", "single_source_bellman_ford_path_length", False,
+     lambda G, **kw: nx.single_source_bellman_ford_path_length(G, 0, **kw)),
+    ("components", "connected_components", False, lambda G, **kw: list(nx.connected_components(G, **kw))),
+    ("components", "number_connected_components", False, lambda G, **kw: nx.number_connected_components(G, **kw)),
+    ("components", "strongly_connected_components", True,
+     lambda G, **kw: list(nx.strongly_connected_components(G, **kw))),
+]
+
+
+def break_even(small):
+    """networkx against tarvel converting, per family, on G(n, 5n) with
+    integer weights: the ratio crosses 1 at the break-even size (nodes plus
+    adjacency entries, what both walk)."""
+    sizes = [16, 32, 64, 125, 250, 500, 1000, 2000, 4000, 8000, 12000, 16000, 24000] + (
+        [] if small else [32000, 48000, 64000])
+    print("| function (family) | nodes | nodes + entries | networkx (s) | tarvel, converting (s) | networkx / tarvel |")
+    print("|---|---|---|---|---|---|")
+    for family, name, directed, call in FAMILIES:
+        for n in sizes:
+            G = gnm(n, 5 * n, 3, True, directed)
+            repeats = max(3, min(50, 200000 // n))
+            reference = best(lambda: call(G), repeats)
+
+            def converting():
+                G.__networkx_cache__.clear()
+                call(G, backend="tarvel")
+
+            fresh = best(converting, repeats)
+            size = n + sum(map(len, G._adj.values()))
+            print("| %s (%s) | %d | %d | %.6f | %.6f | %.2f |" % (
+                name, family, n, size, reference, fresh, reference / fresh))
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--small", action="store_true", help="a quarter of the sizes")
     parser.add_argument("-k", default="", metavar="TEXT", help="only the rows whose function or graph holds TEXT")
+    parser.add_argument("--conversion", action="store_true", help="the conversion against networkx's BFS")
+    parser.add_argument("--break-even", action="store_true", help="the one-pass families against networkx by size")
     args = parser.parse_args()
     nx.config.warnings_to_ignore.add("cache")
     nx.betweenness_centrality(nx.path_graph(3), backend="tarvel")  # loads the backend outside the timings
+    if args.conversion:
+        return conversion(args.small)
+    if args.break_even:
+        return break_even(args.small)
     print("| function | graph | networkx (s) | tarvel, converting (s) | tarvel, cached (s) | "
           "speed-up converting | speed-up cached |")
     print("|---|---|---|---|---|---|---|")

@@ -19,6 +19,7 @@
 #include "graph_object.hpp"
 #include "inspection.hpp"
 #include "networkx.hpp"
+#include "networkx_adjacency.hpp"
 #include "pickled_form.hpp"
 #include "signatures.hpp"
 
@@ -325,6 +326,10 @@ inline const PyMethodDef others[] = {
     {"__reduce__", method(reduce), METH_NOARGS, "__reduce__($self, /)\n--\n\nPickling support. O(V + E)."},
     {"__setstate__", method(setState), METH_O,
      "__setstate__($self, state, /)\n--\n\nUnpickling support: fills a new empty graph. O(V + E)."},
+    // The networkx backend's conversion (networkx_adjacency.hpp); private.
+    {"_fromAdjacency", method(fromAdjacency), METH_FASTCALL | METH_STATIC,
+     "_fromAdjacency(adj, weight, default, merged, classify, /)\n--\n\nThe networkx backend's conversion of "
+     "networkx's adjacency dicts: (graph, nodes, self-loops), or None. Private."},
     {nullptr, nullptr, 0, nullptr},
 };
 

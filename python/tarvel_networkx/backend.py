@@ -15,8 +15,8 @@ if not info.dispatching(nx.__version__):
     raise ImportError("tarvel's networkx backend needs networkx 3.4 or later, not %s" % nx.__version__)
 
 from . import centrality, clustering, dag, paths, spanning, structure  # noqa: E402  (they register their functions)
-from .dispatch import checks, heavy, implementations  # noqa: E402
-from .graph import WIDE, TarvelGraph, convert  # noqa: E402
+from .dispatch import checks, converted_for, heavy, implementations  # noqa: E402
+from .graph import WIDE, TarvelGraph, convert, keep_attributes  # noqa: E402
 
 globals().update(implementations)
 
@@ -43,10 +43,42 @@ def can_run(name, args, kwargs):
         return "arguments networkx refuses: %s" % error
 
 
+# The one-pass functions that pay for converting the graph afresh from a
+# size on: nodes plus adjacency entries (two per undirected edge), which
+# networkx's pass and the conversion both walk. Measured on G(n, 5n) with
+# `python benchmarks/backend.py --break-even` (docs/networkx-backend.md
+# states the sizes); the searches are single-source ones, which there reach
+# every node.
+BREAK_EVEN = {"breadth-first searches": 150_000, "weighted searches": 300, "components": 130_000,
+              "strong components": 1_000}
+ONE_PASS = {
+    **dict.fromkeys(["single_source_shortest_path_length", "single_source_shortest_path"], "breadth-first searches"),
+    **dict.fromkeys(["single_source_dijkstra_path_length", "single_source_dijkstra_path", "single_source_dijkstra",
+                     "single_source_bellman_ford_path_length", "single_source_bellman_ford_path",
+                     "single_source_bellman_ford"], "weighted searches"),
+    **dict.fromkeys(["connected_components", "number_connected_components"], "components"),
+    **dict.fromkeys(["strongly_connected_components", "number_strongly_connected_components"], "strong components"),
+}
+
+
+def pays_off(name, G):
+    """Whether `name` on the networkx graph G answers faster in tarvel, the
+    conversion included: G is at least its family's break-even size. Costs
+    one len() per node below that size, nothing above."""
+    family = ONE_PASS.get(name)
+    adj = getattr(G, "_adj", None)
+    if family is None or not isinstance(adj, dict):
+        return False
+    size = BREAK_EVEN[family]
+    return len(adj) >= size or len(adj) + sum(map(len, adj.values())) >= size
+
+
 def should_run(name, args, kwargs):
     """Whether the answer is worth converting the graph for: always for the
     all-pairs centralities; for the cheap queries, which networkx answers in
-    one pass, only with a converted graph at hand."""
+    one pass, with a converted graph at hand, or when the graph is large
+    enough that converting it and answering in tarvel is faster
+    (BREAK_EVEN)."""
     if name in heavy:
         return True
     G = args[0] if args else kwargs.get("G")
@@ -54,6 +86,8 @@ def should_run(name, args, kwargs):
         return True
     cache = getattr(G, "__networkx_cache__", None)
     if cache and cache.get("backends", {}).get("tarvel"):
+        return True
+    if pays_off(name, G):
         return True
     return "converting the graph costs more than networkx's own one-pass answer"
 
@@ -73,7 +107,13 @@ def convert_from_nx(graph, *, edge_attrs=None, node_attrs=None, preserve_edge_at
         if len(edge_attrs) != 1:
             raise TypeError("tarvel weighs edges by one attribute, not %d" % len(edge_attrs))
         ((attr, default),) = edge_attrs.items()
-    return convert(graph, attr, default, keep_all=preserve_edge_attrs is True)
+    keep_all = preserve_edge_attrs is True
+    converted = converted_for(graph, attr, default)
+    if converted is None:
+        return convert(graph, attr, default, keep_all=keep_all)
+    if keep_all:
+        keep_attributes(converted, graph)
+    return converted
 
 
 def convert_to_nx(obj, *, name=None):

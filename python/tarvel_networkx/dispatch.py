@@ -9,7 +9,7 @@ import functools
 
 import networkx as nx
 
-from .graph import MIXED, WIDE, TarvelGraph, Weights, presented_adjacency, weight_values
+from .graph import MIXED, WIDE, TarvelGraph, Weights, convert, presented_adjacency, weight_values
 
 implementations = {}  # name -> function networkx calls
 checks = {}  # name -> check(*args, **kwargs): True, or why tarvel declines
@@ -88,11 +88,30 @@ def weights_of(G, attr, default=1):
         cache = known = None
     if known is not None:
         return known
-    weights = Weights(weight_values(presented_adjacency(G, attr, default), attr, default), len(G))
-    weights.values = None
-    if cache is not None:
-        cache.setdefault("tarvel", {})[key] = weights
-    return weights
+    if cache is None:
+        weights = Weights(weight_values(presented_adjacency(G, attr, default), attr, default), len(G))
+        weights.values = None
+        return weights
+    # The module's walk that classifies the weights builds the converted
+    # graph as it goes, for little more: kept beside them for
+    # convert_from_nx (converted_for), which networkx calls next when the
+    # call runs in tarvel.
+    converted = convert(G, attr, default, merged=G.is_multigraph())
+    kept = cache.setdefault("tarvel", {})
+    kept[key] = converted.weights
+    kept[("converted",) + key] = converted
+    return converted.weights
+
+
+def converted_for(G, attr, default):
+    """The graph weights_of converted for (attr, default), taken out of G's
+    cache (networkx keeps it in its own from then on); None when there is
+    none."""
+    cache = getattr(G, "__networkx_cache__", None)
+    try:
+        return cache.get("tarvel", {}).pop(("converted", attr, default), None) if cache is not None else None
+    except TypeError:  # an unhashable default
+        return None
 
 
 def weight_ok(G, weight, *, negative, lengths):

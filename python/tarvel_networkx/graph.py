@@ -24,6 +24,7 @@ WIDE = "wide"  # ints beyond 32 bits: exact in doubles while every sum stays bel
 
 _INT32 = (-(2**31), 2**31 - 1)
 _EXACT = 2**53
+_NUMBERS = frozenset({int, bool, float})
 
 _names = []  # "0", "1", ...: shared by every conversion
 
@@ -43,19 +44,38 @@ class Weights:
     __slots__ = ("kind", "negative", "values", "reason")
 
     def __init__(self, values, node_count):
+        types = set(map(type, values))
+        low = high = None
+        finite = True
+        if values and types <= _NUMBERS:
+            finite = float not in types or all(map(math.isfinite, values))
+            if finite:
+                low, high = min(values), max(values)
+        self._classify(values, bool(values), types, low, high, finite, node_count)
+
+    @classmethod
+    def summarised(cls, count, types, lows, highs, finite, node_count):
+        """The Weights of `count` values (left out) from what a walk over
+        them found: their types, the candidates for the least and the
+        greatest value, whether every float is finite."""
+        weights = cls.__new__(cls)
+        low = min(lows) if lows else None
+        high = max(highs) if highs else None
+        weights._classify(None, count > 0, set(types), low, high, finite, node_count)
+        return weights
+
+    def _classify(self, values, any_values, types, low, high, finite, node_count):
         self.values = values
         self.negative = False
         self.kind = None
         self.reason = None
-        types = set(map(type, values))
-        if not values:
+        if not any_values:
             self.kind = INT
-        elif not types <= {int, bool, float}:
-            self.reason = "weights of type %s" % ", ".join(sorted(t.__name__ for t in types - {int, bool, float}))
-        elif float in types and not all(map(math.isfinite, values)):
+        elif not types <= _NUMBERS:
+            self.reason = "weights of type %s" % ", ".join(sorted(t.__name__ for t in types - _NUMBERS))
+        elif not finite:
             self.reason = "weights that are not finite"
         else:
-            low, high = min(values), max(values)
             self.negative = low < 0
             if float in types:
                 self.kind = FLOAT if types == {float} else MIXED
@@ -109,7 +129,7 @@ class TarvelGraph:
 
     def __init__(self, nodes, directed, self_loops, multigraph=False):
         self.nodes = nodes
-        self.index = {node: k for k, node in enumerate(nodes)}
+        self.index = dict(zip(nodes, range(len(nodes))))
         self.names = names_for(len(nodes))
         self.by_name = dict(zip(self.names, nodes))
         self.directed = directed
@@ -188,14 +208,59 @@ def build(names, ends, weights):
     return g
 
 
-def convert(G, attr=None, default=1, keep_all=False):
+def convert(G, attr=None, default=1, keep_all=False, merged=None):
     """A TarvelGraph of the networkx graph G, its tarvel graph weighted by
     `attr` (hop counts for None); with keep_all, also the node, edge and
-    graph attributes (references to G's dicts)."""
-    adj = presented_adjacency(G, attr, default)  # a multigraph's parallel edges merged
+    graph attributes (references to G's dicts). `merged` (by default: when
+    G is a multigraph) reads a multigraph's adjacency ({neighbour: {key:
+    data}}) as networkx's searches read it: each neighbour once, with the
+    least weight over its parallel edges. The module walks networkx's dicts
+    itself (Graph._fromAdjacency); adjacencies of other mappings take
+    convert_plain, which builds the same graph."""
+    if merged is None:
+        merged = G.is_multigraph()
+    summary = []
+
+    def classify(count, types, lows, highs, finite):
+        weights = Weights.summarised(count, types, lows, highs, finite, len(G._adj))
+        summary.append(weights)
+        return None if weights.kind is None else weights.weight_type
+
+    found = tarvel.Graph._fromAdjacency(G._adj, attr, default, merged, classify)
+    if found is None:
+        return convert_plain(G, attr, default, keep_all, merged)
+    graph, nodes, self_loops = found
+    converted = TarvelGraph(nodes, G.is_directed(), self_loops, G.is_multigraph())
+    if attr is None:
+        converted.weights = Weights([], len(nodes))
+    else:
+        converted.weights = summary[0]
+        converted.attribute = (attr, default)
+    converted.weights.values = None
+    if keep_all:
+        keep_attributes(converted, G)
+    converted.graph = graph
+    return converted
+
+
+def keep_attributes(converted, G):
+    """Every node, edge and graph attribute of G, for a returned graph."""
+    index = converted.index
+    converted.edge_data = [(index[u], index[v], d) for u, nbrs in G._adj.items() for v, d in nbrs.items()]
+    converted.node_data = [G._node[n] for n in converted.nodes]
+    converted.graph_data = G.graph
+    converted.graph_class = G.__class__
+
+
+def convert_plain(G, attr=None, default=1, keep_all=False, merged=None):
+    """convert, one comprehension of Python over G's adjacency and tarvel's
+    addEdges: the plain procedure, for adjacencies that are not dicts and as
+    the reference the module's walk is tested against."""
+    if merged is None:
+        merged = G.is_multigraph()
+    adj = G._adj
     nodes = list(adj)
     converted = TarvelGraph(nodes, G.is_directed(), [], G.is_multigraph())
-    index = converted.index
     converted.self_loops.extend(k for k, (u, nbrs) in enumerate(adj.items()) if u in nbrs)
     name = dict(zip(nodes, converted.names)).__getitem__
     # One comprehension over the adjacency: the triples addEdges takes.
@@ -203,8 +268,12 @@ def convert(G, attr=None, default=1, keep_all=False):
         triples = [(su, name(v), 1) for u, nbrs in adj.items() for su in (name(u),) for v in nbrs]
         weights = Weights([], len(nodes))
     else:
-        triples = [(su, name(v), d.get(attr, default))
-                   for u, nbrs in adj.items() for su in (name(u),) for v, d in nbrs.items()]
+        if merged:
+            triples = [(su, name(v), merged_weight(keys, attr, default))
+                       for u, nbrs in adj.items() for su in (name(u),) for v, keys in nbrs.items()]
+        else:
+            triples = [(su, name(v), d.get(attr, default))
+                       for u, nbrs in adj.items() for su in (name(u),) for v, d in nbrs.items()]
         weights = Weights([t[2] for t in triples], len(nodes))
         converted.attribute = (attr, default)
         if weights.kind is None:
@@ -214,10 +283,7 @@ def convert(G, attr=None, default=1, keep_all=False):
     weights.values = None
     converted.weights = weights
     if keep_all:
-        converted.edge_data = [(index[u], index[v], d) for u, nbrs in G._adj.items() for v, d in nbrs.items()]
-        converted.node_data = [G._node[n] for n in nodes]
-        converted.graph_data = G.graph
-        converted.graph_class = G.__class__
+        keep_attributes(converted, G)
     graph = tarvel.Graph(True, weightType=weights.weight_type if weights.kind is not None else int)
     graph.addNodes(converted.names)
     graph.addEdges(triples)

@@ -160,6 +160,101 @@ def keyword_dict_emptied_by_an_argument():
     assert repr(tarvel.Graph(**given)) == "<tarvel.Graph directed, float weights, 0 nodes, 0 edges>"
 
 
+# --- networkx's adjacency changed while the backend walks it ---------------
+
+class _Adjacency:
+    """What the backend's conversion reads of a networkx graph: _adj, a
+    dict of dicts, and is_directed()."""
+
+    def __init__(self, adj, directed=False):
+        self._adj = adj
+        self.directed = directed
+
+    def is_directed(self):
+        return self.directed
+
+
+class _Key:
+    """A node equal to its copies; `meddle`, when set, runs (once) inside
+    the next __eq__."""
+
+    meddle = None
+
+    def __init__(self, key):
+        self.key = key
+
+    def __hash__(self):
+        return hash(self.key)
+
+    def __eq__(self, other):
+        meddle, _Key.meddle = _Key.meddle, None
+        if meddle is not None:
+            meddle()
+        return isinstance(other, _Key) and other.key == self.key
+
+
+def _walked(adj, attr="weight", merged=False):
+    """convert() of the adjacency: its edges, or the RuntimeError raised."""
+    from tarvel_networkx.graph import convert
+
+    try:
+        converted = convert(_Adjacency(adj), attr, 1, merged=merged)
+    except RuntimeError as error:
+        assert "changed size during iteration" in str(error), error
+        return "changed"
+    return [(e.source, e.destination, e.weight) for e in converted.graph.edges()]
+
+
+def adjacency_emptied_by_a_neighbour():
+    """A neighbour's __eq__, run by the look-up of a neighbour that is not
+    the node's own object, empties the dict being walked, every node's
+    dict, or the outer dict: the walk raises RuntimeError (or ends with
+    the entries it saw, each sound), and frees nothing it still reads."""
+    def build():
+        nodes = [_Key(k) for k in range(6)]
+        # Neighbours are copies: every look-up runs __eq__.
+        return {u: {_Key(v.key + 1): {"weight": v.key + 2}} if v.key < 5 else {} for u, v in zip(nodes, nodes)}
+
+    for target in ("this dict", "every dict", "outer dict", "data dict"):
+        adj = build()
+        first = next(iter(adj.values()))
+
+        def meddle(adj=adj, first=first, target=target):
+            if target == "this dict":
+                first.clear()
+            elif target == "every dict":
+                for nbrs in adj.values():
+                    nbrs.clear()
+            elif target == "outer dict":
+                adj.clear()
+            else:
+                for data in first.values():
+                    data.clear()
+
+        _Key.meddle = meddle
+        outcome = _walked(adj)
+        assert outcome == "changed" or isinstance(outcome, list), outcome
+
+
+def parallel_weights_freed_by_their_comparison():
+    """A weight whose __lt__ clears the key dict of the parallel edges being
+    merged: RuntimeError, with every weight compared still held."""
+    keys = {}
+
+    class Weight:
+        def __init__(self, value):
+            self.value = value
+
+        def __lt__(self, other):
+            keys.clear()
+            return self.value < other.value
+
+    keys.update({0: {"weight": Weight(3)}, 1: {"weight": Weight(2)}})
+    a, b = _Key("a"), _Key("b")
+    adj = {a: {b: keys}, b: {}}
+    assert _walked(adj, merged=True) == "changed"
+
+
 # --- __setstate__ inside a call of the same graph --------------------------
 
 def _state(weight_type, names, edges, directed=False):
@@ -313,6 +408,8 @@ SCENARIOS = [
     per_node_value_deleted_by_its_own_float,
     init_called_again_by_an_argument,
     keyword_dict_emptied_by_an_argument,
+    adjacency_emptied_by_a_neighbour,
+    parallel_weights_freed_by_their_comparison,
     setstate_inside_a_write,
     setstate_racing_a_write,
     setstate_racing_a_read,
