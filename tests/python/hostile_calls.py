@@ -164,7 +164,7 @@ def keyword_dict_emptied_by_an_argument():
 
 class _Adjacency:
     """What the backend's conversion reads of a networkx graph: _adj, a
-    dict of dicts, and is_directed()."""
+    dict of dicts, is_directed() and is_multigraph()."""
 
     def __init__(self, adj, directed=False):
         self._adj = adj
@@ -172,6 +172,9 @@ class _Adjacency:
 
     def is_directed(self):
         return self.directed
+
+    def is_multigraph(self):
+        return False
 
 
 class _Key:

@@ -11,15 +11,17 @@ import tarvel
 # ---- objects that were never initialised -------------------------------------
 GRAPH_CALLS = {
     "addNode": ("a",), "hasNode": ("a",), "addEdge": ("a", "b"), "addNodes": (["a"],), "addEdges": ([],),
-    "hasCycle": (), "nodeColoring": (), "edgeColoring": (), "isBipartite": (), "connectedComponents": (), "weaklyConnectedComponents": (),
+    "hasCycle": (), "nodeColoring": (), "edgeColoring": (), "isBipartite": (), "connectedComponents": (),
+    "weaklyConnectedComponents": (),
     "katzCentrality": (), "degreeCentrality": (), "closenessCentrality": (), "betweennessCentrality": (),
     "minimumSpanningTree": (), "iterativeDFS": ("a",), "shortestPath": ("a", "b", tarvel.BFS, None),
     "stronglyConnectedComponents": (), "save": ("never-written.json",), "nodes": (), "edges": (),
     "neighbors": ("a",), "nodeCount": (), "edgeCount": (), "pathWeight": (["a"],), "toNetworkx": (),
     "distances": ("a",), "shortestPaths": ("a",), "predecessors": ("a",), "hasEdge": ("a", "b"),
     "reachSums": (), "incomingKatzCentrality": (),
+    "topologicalOrder": (), "topologicalGenerations": (), "descendants": ("a",), "ancestors": ("a",),
+    "triangles": (), "clustering": (), "averageClustering": (), "transitivity": (),
 }
-GRAPH_CALLS.update({"topologicalOrder": (), "topologicalGenerations": (), "descendants": ("a",), "ancestors": ("a",)})
 
 
 def test_methods_of_uninitialised_objects_raise_type_error():
