@@ -255,8 +255,11 @@ def test_a_graph_the_cluster_cannot_make_again_is_reported_as_lost():
         with cluster() as c, Client(c) as client:
             def kill_every_worker_once(done, total):  # when the first chunk has reported
                 if not os.path.exists(marker):
+                    # The workers are asked first: once the marker exists, a
+                    # worker making the graph dies, and the question with it.
+                    pids = worker_pids(client)
                     open(marker, "w").close()
-                    kill(worker_pids(client))
+                    kill(pids)
             try:
                 tarvel_dask.closenessCentrality(fragile, client, chunk=10, progress=kill_every_worker_once)
                 raise AssertionError("finished")
