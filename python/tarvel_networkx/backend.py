@@ -127,13 +127,8 @@ def convert_to_nx(obj, *, name=None):
         return obj
     if obj.multigraph:
         return _multigraph_to_nx(obj)
-    out = nx.DiGraph() if obj.is_directed() else nx.Graph()
+    out = _with_nodes(obj, nx.DiGraph() if obj.is_directed() else nx.Graph())
     nodes = obj.nodes
-    if obj.node_data is not None:
-        out.graph.update(obj.graph_data)
-        out.add_nodes_from(zip(nodes, obj.node_data))
-    else:
-        out.add_nodes_from(nodes)
     if obj.edge_data is not None:
         out.add_edges_from((nodes[u], nodes[v], d) for u, v, d in obj.edge_data)
     elif obj.attribute is not None and obj.weights.kind is not None:
@@ -147,14 +142,20 @@ def convert_to_nx(obj, *, name=None):
     return out
 
 
-def _multigraph_to_nx(obj):
-    out = nx.MultiDiGraph() if obj.is_directed() else nx.MultiGraph()
-    nodes = obj.nodes
+def _with_nodes(obj, out):
+    """`out` given the TarvelGraph's nodes, with their attributes and the
+    graph's when the conversion kept them."""
     if obj.node_data is not None:
         out.graph.update(obj.graph_data)
-        out.add_nodes_from(zip(nodes, obj.node_data))
+        out.add_nodes_from(zip(obj.nodes, obj.node_data))
     else:
-        out.add_nodes_from(nodes)
+        out.add_nodes_from(obj.nodes)
+    return out
+
+
+def _multigraph_to_nx(obj):
+    out = _with_nodes(obj, nx.MultiDiGraph() if obj.is_directed() else nx.MultiGraph())
+    nodes = obj.nodes
     if obj.edge_data is not None:
         # An undirected edge comes twice, under the same key: the second adds nothing.
         out.add_edges_from((nodes[u], nodes[v], key, d) for u, v, keys in obj.edge_data for key, d in keys.items())
