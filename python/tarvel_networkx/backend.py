@@ -15,7 +15,7 @@ if not info.dispatching(nx.__version__):
     raise ImportError("tarvel's networkx backend needs networkx 3.4 or later, not %s" % nx.__version__)
 
 from . import centrality, clustering, dag, paths, spanning, structure  # noqa: E402  (they register their functions)
-from .dispatch import checks, converted_for, heavy, implementations  # noqa: E402
+from .dispatch import checks, converted_for, forget_conversion, heavy, implementations  # noqa: E402
 from .graph import WIDE, TarvelGraph, convert, keep_attributes  # noqa: E402
 
 globals().update(implementations)
@@ -34,13 +34,17 @@ def on_start_tests(items):
 
 def can_run(name, args, kwargs):
     """True when tarvel answers this call as networkx would; else why not."""
+    forget_conversion()  # a new call: what the checks of an earlier one converted does not serve it
     check = checks.get(name)
     if check is None:
         return False
     try:
-        return check(*args, **kwargs)
+        answer = check(*args, **kwargs)
     except TypeError as error:  # arguments networkx itself refuses
-        return "arguments networkx refuses: %s" % error
+        answer = "arguments networkx refuses: %s" % error
+    if answer is not True:
+        forget_conversion()
+    return answer
 
 
 # The one-pass functions that pay for converting the graph afresh from a
@@ -79,6 +83,13 @@ def should_run(name, args, kwargs):
     one pass, with a converted graph at hand, or when the graph is large
     enough that converting it and answering in tarvel is faster
     (BREAK_EVEN)."""
+    answer = _worth_converting(name, args, kwargs)
+    if answer is not True:
+        forget_conversion()
+    return answer
+
+
+def _worth_converting(name, args, kwargs):
     if name in heavy:
         return True
     G = args[0] if args else kwargs.get("G")

@@ -137,8 +137,15 @@ def closeness_centrality(G, u=None, distance=None, wf_improved=True, *, sp=None,
     graph = _weighted_graph(G, distance, reverse=True)
     n = len(G)
     if u is not None:
-        if u not in G:
-            raise nx.NodeNotFound(f"Source {u} is not in G")
+        if distance is None:
+            if u not in G:
+                raise nx.NodeNotFound(f"Source {u} is not in G")
+        else:
+            # networkx's weighted search puts its source in a set first
+            # (TypeError for an unhashable one), then looks it up.
+            {u}
+            if u not in G:
+                raise nx.NodeNotFound(f"Node {u} not found in graph")
         found = graph.distances(G.names[G.index[u]], tarvel.BFS if distance is None else tarvel.DIJKSTRA)
         # networkx sums its distances in the order its search settles them:
         # ascending (equal ones in any order give the same sum).

@@ -6,6 +6,7 @@ runs (testing.py), and so is every NotImplementedError, which networkx would
 answer silently in the backend's place."""
 import collections
 import functools
+import threading
 
 import networkx as nx
 
@@ -75,12 +76,15 @@ def graph_ok(G, *, multigraph=False):
 
 def weights_of(G, attr, default=1):
     """Weights (kind, negative, reason; values dropped) of `attr` over G's
-    edges, remembered in G's networkx cache, which networkx empties when G
-    changes. None when G is a converted graph without that attribute."""
+    edges, remembered in G's networkx cache (unless networkx's caching is
+    off), which networkx empties when G changes. None when G is a
+    converted graph without that attribute."""
     if isinstance(G, TarvelGraph):
         found = G.weighted(attr, default)
         return None if found is None else found[1]
     cache = getattr(G, "__networkx_cache__", None)
+    if not getattr(getattr(nx, "config", None), "cache_converted_graphs", True):
+        cache = None
     key = (attr, default)
     try:
         known = cache.get("tarvel", {}).get(key) if cache is not None else None
@@ -88,30 +92,39 @@ def weights_of(G, attr, default=1):
         cache = known = None
     if known is not None:
         return known
-    if cache is None:
-        weights = Weights(weight_values(presented_adjacency(G, attr, default), attr, default), len(G))
-        weights.values = None
-        return weights
     # The module's walk that classifies the weights builds the converted
-    # graph as it goes, for little more: kept beside them for
-    # convert_from_nx (converted_for), which networkx calls next when the
-    # call runs in tarvel.
-    converted = convert(G, attr, default, merged=G.is_multigraph())
-    kept = cache.setdefault("tarvel", {})
-    kept[key] = converted.weights
-    kept[("converted",) + key] = converted
+    # graph as it goes, for little more: kept for the convert_from_nx of
+    # this same call (converted_for), never beyond it.
+    converted = convert(G, attr, default)
+    _pending.call = (G, attr, default, converted)
+    if cache is not None:
+        cache.setdefault("tarvel", {})[key] = converted.weights
     return converted.weights
 
 
+# The graph weights_of converted during the current call's checks, per
+# thread. Every new call (can_run) and every decline forgets it: a graph
+# whose data changed in place between two calls is never answered from the
+# earlier call's conversion, and a declined call keeps nothing alive.
+_pending = threading.local()
+
+
+def forget_conversion():
+    _pending.call = None
+
+
 def converted_for(G, attr, default):
-    """The graph weights_of converted for (attr, default), taken out of G's
-    cache (networkx keeps it in its own from then on); None when there is
-    none."""
-    cache = getattr(G, "__networkx_cache__", None)
-    try:
-        return cache.get("tarvel", {}).pop(("converted", attr, default), None) if cache is not None else None
-    except TypeError:  # an unhashable default
+    """The graph weights_of converted for (attr, default) during this call's
+    checks, once; None when there is none."""
+    pending = getattr(_pending, "call", None)
+    _pending.call = None
+    if pending is None or pending[0] is not G:
         return None
+    try:
+        same = pending[1] == attr and (pending[2] is default or pending[2] == default)
+    except Exception:  # values whose comparison raises: convert anew
+        return None
+    return pending[3] if same is True else None
 
 
 def weight_ok(G, weight, *, negative, lengths):

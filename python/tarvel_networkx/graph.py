@@ -47,11 +47,14 @@ class Weights:
         types = set(map(type, values))
         low = high = None
         finite = True
+        integral = 0
         if values and types <= _NUMBERS:
             finite = float not in types or all(map(math.isfinite, values))
             if finite:
                 low, high = min(values), max(values)
-        self._classify(values, bool(values), types, low, high, finite, node_count)
+                if float in types and len(types) > 1:
+                    integral = max(abs(v) for v in values if type(v) is not float)
+        self._classify(values, bool(values), types, low, high, finite, node_count, integral)
 
     @classmethod
     def summarised(cls, count, types, lows, highs, finite, node_count):
@@ -61,10 +64,12 @@ class Weights:
         weights = cls.__new__(cls)
         low = min(lows) if lows else None
         high = max(highs) if highs else None
-        weights._classify(None, count > 0, set(types), low, high, finite, node_count)
+        integral = max((abs(v) for v in [*lows, *highs] if type(v) is not float), default=0)
+        weights._classify(None, count > 0, set(types), low, high, finite, node_count, integral)
         return weights
 
-    def _classify(self, values, any_values, types, low, high, finite, node_count):
+    def _classify(self, values, any_values, types, low, high, finite, node_count, integral=0):
+        # `integral`: the greatest |value| of the int (and bool) weights.
         self.values = values
         self.negative = False
         self.kind = None
@@ -79,8 +84,11 @@ class Weights:
             self.negative = low < 0
             if float in types:
                 self.kind = FLOAT if types == {float} else MIXED
-                if self.kind == MIXED and max(-low, high) >= _EXACT:
-                    self.kind, self.reason = None, "integer weights a double cannot hold beside float ones"
+                # A path's int weights add exactly in networkx until a float
+                # joins them, in doubles in tarvel: the same sums only while
+                # they stay below 2**53 (bounded as for wide ints).
+                if self.kind == MIXED and integral * max(node_count, 1) ** 2 > _EXACT:
+                    self.kind, self.reason = None, "integer weights whose sums may exceed 2**53 beside float ones"
             elif _INT32[0] <= low and high <= _INT32[1]:
                 self.kind = INT
             elif max(-low, high) * node_count * node_count <= _EXACT:

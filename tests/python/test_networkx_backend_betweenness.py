@@ -101,3 +101,16 @@ def test_the_installed_networkx_is_read():
         assert all_at_n and by_source
     if version <= (3, 4):
         assert not all_at_n and not by_source
+
+
+@pytest.mark.parametrize("distance", [None, "length"])
+def test_closeness_of_one_node_raises_what_networkx_raises(distance):
+    G = nx.path_graph(3)
+    nx.set_edge_attributes(G, 2, "length")
+    for u in (99, [1]):  # unknown, and unhashable
+        caught = []
+        for backend in (None, "tarvel"):
+            with pytest.raises(Exception) as raised:
+                nx.closeness_centrality(G, u=u, distance=distance, backend=backend)
+            caught.append((type(raised.value), str(raised.value)))
+        assert caught[0] == caught[1], u

@@ -11,7 +11,7 @@ import pytest
 
 import tarvel
 from tarvel_networkx import info
-from tarvel_networkx.graph import convert, convert_plain
+from tarvel_networkx.graph import MIXED, convert, convert_plain
 
 needs_dispatch = pytest.mark.skipif(not info.dispatching(nx.__version__),
                                     reason="networkx %s does not dispatch to backends (3.4 does)" % nx.__version__)
@@ -212,16 +212,81 @@ def test_one_pass_functions_run_from_their_family_s_stated_break_even():
 
 
 @needs_dispatch
-def test_the_conversion_made_for_can_run_serves_convert_from_nx():
+def test_the_conversion_made_for_can_run_serves_only_the_same_call():
     from tarvel_networkx import backend
 
     G = nx.Graph()
     G.add_edge("a", "b", weight=2)
     G.add_edge("b", "c", weight=3)
     assert backend.can_run("single_source_dijkstra_path_length", (G, "a"), {}) is True
-    made = G.__networkx_cache__["tarvel"][("converted", "weight", 1)]
-    assert backend.convert_from_nx(G, edge_attrs={"weight": 1}) is made
-    assert ("converted", "weight", 1) not in G.__networkx_cache__["tarvel"]  # networkx's cache holds it now
+    made = backend.convert_from_nx(G, edge_attrs={"weight": 1})
+    assert backend.convert_from_nx(G, edge_attrs={"weight": 1}) is not made  # once only
+    # The call's own conversion serves it; another graph, attribute or default converts anew.
+    for other, attrs in ((G.copy(), {"weight": 1}), (G, {"weight": 2}), (G, {"cost": 1})):
+        assert backend.can_run("single_source_dijkstra_path_length", (G, "a"), {}) is True
+        assert backend.convert_from_nx(other, edge_attrs=attrs) is not made
     assert nx.single_source_dijkstra_path_length(G, "a", backend="tarvel") == {"a": 0, "b": 2, "c": 5}
     G.add_edge("c", "d", weight=1)  # networkx empties the cache
     assert nx.single_source_dijkstra_path_length(G, "a", backend="tarvel") == {"a": 0, "b": 2, "c": 5, "d": 6}
+
+
+@needs_dispatch
+def test_a_declined_call_leaves_no_conversion_for_a_later_one():
+    from tarvel_networkx import backend
+
+    def path():
+        G = nx.path_graph(4)
+        nx.set_edge_attributes(G, 1, "weight")
+        return G
+
+    # Declined by should_run (too small to pay), then changed in place.
+    G = path()
+    assert backend.can_run("single_source_dijkstra_path_length", (G, 0), {}) is True
+    assert isinstance(backend.should_run("single_source_dijkstra_path_length", (G, 0), {}), str)
+    G[0][1]["weight"] = 10
+    assert nx.single_source_dijkstra_path_length(G, 0, backend="tarvel") == {0: 0, 1: 10, 2: 11, 3: 12}
+    # Declined by can_run after the weights were read (`sp` is networkx's).
+    G = path()
+    assert isinstance(backend.can_run("closeness_centrality", (G,), {"distance": "weight", "sp": {}}), str)
+    G[0][1]["weight"] = 10
+    assert nx.single_source_dijkstra_path_length(G, 0, backend="tarvel") == {0: 0, 1: 10, 2: 11, 3: 12}
+    # A new call's checks forget what an earlier call's converted.
+    G = path()
+    assert backend.can_run("single_source_dijkstra_path_length", (G, 0), {}) is True
+    G[0][1]["weight"] = 10
+    assert backend.can_run("degree_centrality", (G,), {}) is True
+    assert backend.convert_from_nx(G, edge_attrs={"weight": 1}).graph.distances("0", tarvel.DIJKSTRA)["1"] == 10
+
+
+@needs_dispatch
+def test_with_networkx_caching_off_nothing_is_kept_on_the_graph(monkeypatch):
+    monkeypatch.setattr(nx.config, "cache_converted_graphs", False)
+    G = nx.path_graph(4)
+    nx.set_edge_attributes(G, 2, "weight")
+    expected = nx.closeness_centrality(G, distance="weight")
+    assert nx.closeness_centrality(G, distance="weight", backend="tarvel") == expected
+    assert not G.__networkx_cache__.get("tarvel")
+    G[1][2]["weight"] = "heavy"  # networkx's own answer is now a TypeError
+    with pytest.raises(NotImplementedError):
+        nx.closeness_centrality(G, distance="weight", backend="tarvel")
+
+
+def test_int_weights_beside_floats_whose_sums_leave_doubles_are_declined():
+    from tarvel_networkx.dispatch import weight_ok
+
+    big = 2**52
+    G = nx.Graph()
+    G.add_edge("s", "a", weight=big + 1)
+    G.add_edge("a", "t", weight=big + 2)
+    G.add_edge("s", "b", weight=big + 2)
+    G.add_edge("b", "t", weight=big + 2)
+    G.add_edge("t", "c", weight=float(big))
+    for conversion in (convert, convert_plain):
+        assert conversion(G, "weight").weights.kind is None
+    assert "2**53" in weight_ok(G, "weight", negative=True, lengths=False)
+    # Small ints beside floats stay answered, their sums exact in doubles.
+    H = nx.Graph()
+    H.add_edge(0, 1, weight=3)
+    H.add_edge(1, 2, weight=0.5)
+    for conversion in (convert, convert_plain):
+        assert conversion(H, "weight").weights.kind == MIXED
