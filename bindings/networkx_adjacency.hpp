@@ -16,7 +16,9 @@
 
 #include <cmath>
 #include <cstdint>
+#include <limits>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "engine.hpp"
@@ -322,7 +324,18 @@ private:
         prepared.weights.resize(prepared.ends.size() / 2, W(1));
         if (!ones) {
             for (std::size_t k = 0; k < prepared.weights.size(); ++k) {
-                prepared.weights[k] = static_cast<W>(weights.values[k]);
+                const double value = weights.values[k];
+                if constexpr (std::is_integral_v<W>) {
+                    // The classifier is the caller's: a value its choice of
+                    // int cannot hold is refused, never cast out of range.
+                    if (!(value >= static_cast<double>(std::numeric_limits<W>::min()) &&
+                          value <= static_cast<double>(std::numeric_limits<W>::max())) ||
+                        value != std::floor(value)) {
+                        throw py::value_error("the classifier chose int weights, but a weight (" +
+                                              std::to_string(value) + ") is no 32-bit integer");
+                    }
+                }
+                prepared.weights[k] = static_cast<W>(value);
             }
         }
         graph.apply(prepared);

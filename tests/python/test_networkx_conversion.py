@@ -290,3 +290,15 @@ def test_int_weights_beside_floats_whose_sums_leave_doubles_are_declined():
     H.add_edge(1, 2, weight=0.5)
     for conversion in (convert, convert_plain):
         assert conversion(H, "weight").weights.kind == MIXED
+
+
+def test_a_classifier_that_chooses_int_for_weights_no_int_holds_is_refused():
+    for weight in (-2**63, 2**40, 2.5, float("nan")):
+        G = nx.Graph()
+        G.add_edge("a", "b", weight=weight)
+        with pytest.raises(ValueError, match="no 32-bit integer"):
+            tarvel.Graph._fromAdjacency(G._adj, "weight", 1, False, lambda *summary: int)
+    G = nx.Graph()
+    G.add_edge("a", "b", weight=-2**31)
+    graph = tarvel.Graph._fromAdjacency(G._adj, "weight", 1, False, lambda *summary: int)[0]
+    assert [e.weight for e in graph.edges()] == [-2**31, -2**31]
