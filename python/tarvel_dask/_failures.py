@@ -39,7 +39,12 @@ def reported(error, client, shipped):
 
     from distributed import KilledWorker
     from distributed.client import ClosedClientError
+    from distributed.comm.core import CommClosedError
 
+    # A result being fetched when the client closes ends in CommClosedError
+    # (its connection closed), a chunk not yet fetched in CancelledError.
+    if isinstance(error, CommClosedError) and client.status in ("closing", "closed"):
+        return ClosedClientError("the Dask client was closed during the run")
     if not isinstance(error, (CancelledError, ClosedClientError, KilledWorker)):
         return error
     if client.status in ("closing", "closed"):
