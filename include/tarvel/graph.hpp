@@ -10,10 +10,12 @@
 #include <utility>
 #include <vector>
 
+#include "all_pairs.hpp"
 #include "centrality.hpp"
 #include "clustering.hpp"
 #include "coloring.hpp"
 #include "dag.hpp"
+#include "distance_measures.hpp"
 #include "edge_lookup.hpp"
 #include "json_file.hpp"
 #include "method_checks.hpp"
@@ -221,6 +223,53 @@ public:
     }
     std::unordered_map<T, double> weightedBetweennessCentrality() const {
         return byName(tarvel::weightedBetweennessCentrality(view()));
+    }
+
+    // Distances from each of `sources` in turn (distancesFromEach,
+    // all_pairs.hpp): each(source, row), the row the reached nodes with
+    // their distances in the order the search reached them. Errors:
+    // std::out_of_range "unknown node: NAME" (every source looked up before
+    // any search), then distancesFromEach's.
+    template <class Each>
+    void distancesFromEach(const std::vector<T>& sources, ShortestPathAlgo method, Each&& each,
+                           const RunOptions& options = {}) const {
+        std::vector<NodeIndex> indices;
+        indices.reserve(sources.size());
+        for (const T& s : sources) indices.push_back(this->indexOf(s));
+        tarvel::distancesFromEach(view(), indices, method, options, [&](std::size_t k, const VisitOrder<W>& row) {
+            std::vector<std::pair<T, Distance<W>>> named;
+            named.reserve(row.nodes.size());
+            for (std::size_t i = 0; i < row.nodes.size(); ++i) named.emplace_back(name(row.nodes[i]), row.distance[i]);
+            each(sources[k], named);
+        });
+    }
+
+    // See distance_measures.hpp: eccentricities keyed by name (every node
+    // reaching every node, else its std::runtime_error), the diameter, the
+    // radius, and the center and periphery in node order.
+    std::unordered_map<T, Distance<W>> eccentricity(bool weighted = false, const RunOptions& options = {}) const {
+        const auto found = eccentricities(view(), weighted, options);
+        std::unordered_map<T, Distance<W>> out;
+        for (NodeIndex i = 0; i < found.size(); ++i) {
+            if (!found[i].reachesAll) {
+                throw std::runtime_error(std::string("an eccentricity is infinite: the graph is not ") +
+                                         (view().isDirected() ? "strongly connected" : "connected"));
+            }
+            out[name(i)] = found[i].value;
+        }
+        return out;
+    }
+    Distance<W> diameter(bool weighted = false, const RunOptions& options = {}) const {
+        return tarvel::diameter(view(), weighted, options);
+    }
+    Distance<W> radius(bool weighted = false, const RunOptions& options = {}) const {
+        return tarvel::radius(view(), weighted, options);
+    }
+    NameList center(bool weighted = false, const RunOptions& options = {}) const {
+        return names(tarvel::center(view(), weighted, options));
+    }
+    NameList periphery(bool weighted = false, const RunOptions& options = {}) const {
+        return names(tarvel::periphery(view(), weighted, options));
     }
 
     // See saveGraph and loadGraph (json_file.hpp).
