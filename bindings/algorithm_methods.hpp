@@ -605,5 +605,145 @@ inline PyObject* transitivity(PyObject* self, PyObject*) {
                   [](const auto&, double x) { return py::float_(x); });
 }
 
+// ---- Distances from each source and the eccentricity family ------------------
+
+// One row of distancesFromEach: the reached nodes' names with their
+// distances, in visiting order; hop counts as ints.
+template <class W>
+py::dict visitDict(const Read<W>& g, const tarvel::VisitOrder<W>& row, bool hops) {
+    auto out = py::reinterpret_steal<py::dict>(_PyDict_NewPresized(static_cast<Py_ssize_t>(row.nodes.size())));
+    if (!out) throw py::error_already_set();
+    SignalPoll poll;
+    for (std::size_t k = 0; k < row.nodes.size(); ++k) {
+        poll();
+        prefetchNames(g, row.nodes, k);
+        const auto d = row.distance[k];
+        setByName(g, out, row.nodes[k], hops ? PyLong_FromLongLong(static_cast<long long>(d)) : number(d));
+    }
+    return out;
+}
+
+inline PyObject* distancesFromEach(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    const Method& signature = table::distancesFromEach;
+    const char* name = signature.name;
+    PyObject* given[3];
+    tarvel::ShortestPathAlgo method = tarvel::ShortestPathAlgo::BFS;
+    tarvel::RunOptions options;
+    std::optional<std::vector<std::string>> names;
+    if (!parseArguments(signature, args, nargs, kwnames, given) ||
+        (given[1] != nullptr && !selectorArgument(name, given[1], ShortestPathAlgoExpected, method)) ||
+        !runArguments(name, given[2], nullptr, options) || !nameListArgument(name, "sources", given[0], names)) {
+        return nullptr;
+    }
+    if (!names) {
+        wrongType(name, "sources", "an iterable of names", given[0]);
+        return nullptr;
+    }
+    return onGraph(self, [&](auto& shared) -> py::object {
+        using W = typename std::decay_t<decltype(shared)>::Weight;
+        const Read g(shared);
+        std::vector<tarvel::NodeIndex> sources;
+        sources.reserve(names->size());
+        for (const std::string& source : *names) sources.push_back(g.graph().indexOf(source));
+        // The caller chose how many rows to ask for at once: all are kept.
+        std::vector<tarvel::VisitOrder<W>> rows(sources.size());
+        released([&] {
+            tarvel::distancesFromEach(g.view(), sources, method, options,
+                                      [&](std::size_t k, const tarvel::VisitOrder<W>& row) { rows[k] = row; });
+        });
+        py::list out(rows.size());
+        const bool hops = method == tarvel::ShortestPathAlgo::BFS;
+        for (std::size_t k = 0; k < rows.size(); ++k) {
+            out[k] = visitDict(g, rows[k], hops);
+            rows[k] = tarvel::VisitOrder<W>();  // freed as the result grows
+        }
+        return out;
+    });
+}
+
+// A value of the eccentricity family: hop counts as ints.
+template <class D>
+PyObject* extent(D value, bool weighted) {
+    return weighted ? number(value) : PyLong_FromLongLong(static_cast<long long>(value));
+}
+
+inline PyObject* eccentricity(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    const Method& signature = table::eccentricity;
+    const char *method = signature.name, *what = signature.at(0).name;
+    PyObject* given[3];
+    tarvel::RunOptions options;
+    std::optional<std::vector<std::string>> names;
+    bool weighted = false;
+    if (!parseArguments(signature, args, nargs, kwnames, given) || !nameListArgument(method, what, given[0], names) ||
+        (given[1] != nullptr && !flagArgument(method, "weighted", given[1], weighted)) ||
+        !runArguments(method, given[2], nullptr, options)) {
+        return nullptr;
+    }
+    return onGraph(self, [&](auto& shared) -> py::object {
+        const Read g(shared);
+        const auto nodes = names ? givenIndicesOf(method, what, g, *names) : tarvel::detail::allNodes(g.nodeCount());
+        const auto values = released([&] { return tarvel::eccentricities(g.view(), nodes, weighted, options); });
+        for (const auto& e : values) {
+            if (!e.reachesAll) {
+                throw std::runtime_error(std::string("an eccentricity is infinite: the graph is not ") +
+                                         (g.view().isDirected() ? "strongly connected" : "connected"));
+            }
+        }
+        auto out = py::reinterpret_steal<py::dict>(_PyDict_NewPresized(static_cast<Py_ssize_t>(values.size())));
+        if (!out) throw py::error_already_set();
+        SignalPoll poll;
+        for (std::size_t k = 0; k < values.size(); ++k) {
+            poll();
+            setByName(g, out, nodes[k], extent(values[k].value, weighted));
+        }
+        return out;
+    });
+}
+
+// diameter, radius, center and periphery: (*, weighted=False, threads=None);
+// make(read, weighted, options) computes and makes the answer.
+template <class Make>
+PyObject* extreme(const Method& signature, PyObject* self, PyObject* const* args, Py_ssize_t nargs,
+                  PyObject* kwnames, Make&& make) {
+    PyObject* given[2];
+    tarvel::RunOptions options;
+    bool weighted = false;
+    if (!parseArguments(signature, args, nargs, kwnames, given) ||
+        (given[0] != nullptr && !flagArgument(signature.name, "weighted", given[0], weighted)) ||
+        !runArguments(signature.name, given[1], nullptr, options)) {
+        return nullptr;
+    }
+    return onGraph(self, [&](auto& shared) -> py::object {
+        const Read g(shared);
+        return make(g, weighted, options);
+    });
+}
+
+inline PyObject* diameter(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    return extreme(table::diameter, self, args, nargs, kwnames, [](const auto& g, bool weighted, const auto& options) {
+        const auto value = released([&] { return tarvel::diameter(g.view(), weighted, options); });
+        return py::reinterpret_steal<py::object>(extent(value, weighted));
+    });
+}
+
+inline PyObject* radius(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    return extreme(table::radius, self, args, nargs, kwnames, [](const auto& g, bool weighted, const auto& options) {
+        const auto value = released([&] { return tarvel::radius(g.view(), weighted, options); });
+        return py::reinterpret_steal<py::object>(extent(value, weighted));
+    });
+}
+
+inline PyObject* center(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    return extreme(table::center, self, args, nargs, kwnames, [](const auto& g, bool weighted, const auto& options) {
+        return py::object(nameList(g, released([&] { return tarvel::center(g.view(), weighted, options); })));
+    });
+}
+
+inline PyObject* periphery(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    return extreme(table::periphery, self, args, nargs, kwnames, [](const auto& g, bool weighted, const auto& options) {
+        return py::object(nameList(g, released([&] { return tarvel::periphery(g.view(), weighted, options); })));
+    });
+}
+
 }  // namespace algorithms
 }  // namespace tarvel_python

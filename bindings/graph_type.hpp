@@ -309,6 +309,12 @@ inline const Binding bindings[] = {
     {table::clustering, method(algorithms::clustering)},
     {table::averageClustering, method(algorithms::averageClustering)},
     {table::transitivity, method(algorithms::transitivity)},
+    {table::distancesFromEach, method(algorithms::distancesFromEach)},
+    {table::eccentricity, method(algorithms::eccentricity)},
+    {table::diameter, method(algorithms::diameter)},
+    {table::radius, method(algorithms::radius)},
+    {table::center, method(algorithms::center)},
+    {table::periphery, method(algorithms::periphery)},
 };
 
 // The protocol's methods, with docstrings of their own.

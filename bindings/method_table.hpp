@@ -509,6 +509,67 @@ inline constexpr Method transitivity{"transitivity",
      "once; 0.0 without a triangle.",
     "Neighbors and triangles as triangles() counts them. O(E^1.5).", 0};
 
+// ---- Distances from each source and the eccentricity family -------------------
+
+inline constexpr Method distancesFromEach{"distancesFromEach",
+    {{"sources", Either, nullptr, "Iterable[_Name]"},
+     {"method", Either, "tarvel.BFS", "ShortestPathAlgo"},
+     {"threads", Keyword, "None", "Optional[int]"}},
+    "List[Dict[str, _W]]",
+    "For each source in turn, the distance to every node it reaches, as a dict in the order the search "
+     "reaches them.",
+    "Returns one dict per source, in the order given (a source may repeat): the source first at 0. method: "
+     "BFS, hop counts as ints in breadth-first order (neighbors in the order they were added); DIJKSTRA, the "
+     "least weight sums (ints for integer weights, floats for weightType=float) in the order the search "
+     "settles them: the least distance first, among equal distances the node whose distance was found first. "
+     "To walk every source without holding every row, pass the sources a batch at a time. threads: how many "
+     "threads search (None: every usable core; at most one per core of the process's affinity mask; the rows "
+     "are the same for any count). Raises IndexError for an unknown source, ValueError for another method or "
+     "for DIJKSTRA on a graph with a negative weight (before any search). O(K × (V + E)) for K sources; "
+     "DIJKSTRA O(K × (V + E log E)).", 0};
+
+inline constexpr Method eccentricity{"eccentricity",
+    {{"nodes", Keyword, "None", "Optional[Iterable[_Name]]"},
+     {"weighted", Keyword, "False", "bool"},
+     {"threads", Keyword, "None", "Optional[int]"}},
+    "Dict[str, _W]",
+    "The largest distance from each node to the others: hop counts, or with weighted the least weight sums.",
+    "Returns a dict in node order, or with nodes (an iterable of names) in their order; a name given twice "
+     "raises ValueError, an unknown one IndexError. Raises RuntimeError 'an eccentricity is infinite: the "
+     "graph is not connected' ('strongly connected' for a directed graph) when a node asked for does not reach "
+     "every node; with weighted, ValueError for a negative weight. threads: how many threads search (None: "
+     "every usable core; the numbers are the same for any count). One search per node asked for: O(K × (V + "
+     "E)), weighted O(K × (V + E log E)).", 0};
+
+inline constexpr Method diameter{"diameter",
+    {{"weighted", Keyword, "False", "bool"},
+     {"threads", Keyword, "None", "Optional[int]"}},
+    "_W",
+    "The largest eccentricity: hop counts, or with weighted the least weight sums.",
+    "Raises ValueError for a graph without nodes, and as eccentricity() otherwise. O(V × (V + E)), weighted "
+     "O(V × (V + E log E)).", 0};
+
+inline constexpr Method radius{"radius",
+    {{"weighted", Keyword, "False", "bool"},
+     {"threads", Keyword, "None", "Optional[int]"}},
+    "_W",
+    "The least eccentricity: hop counts, or with weighted the least weight sums.",
+    "Raises as diameter(). O(V × (V + E)), weighted O(V × (V + E log E)).", 0};
+
+inline constexpr Method center{"center",
+    {{"weighted", Keyword, "False", "bool"},
+     {"threads", Keyword, "None", "Optional[int]"}},
+    "List[str]",
+    "The nodes whose eccentricity is the radius, in node order.",
+    "Raises as diameter(). O(V × (V + E)), weighted O(V × (V + E log E)).", 0};
+
+inline constexpr Method periphery{"periphery",
+    {{"weighted", Keyword, "False", "bool"},
+     {"threads", Keyword, "None", "Optional[int]"}},
+    "List[str]",
+    "The nodes whose eccentricity is the diameter, in node order.",
+    "Raises as diameter(). O(V × (V + E)), weighted O(V × (V + E log E)).", 0};
+
 // ---- Edge --------------------------------------------------------------------
 
 inline constexpr Method edge{"Edge",

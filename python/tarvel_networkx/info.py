@@ -29,8 +29,13 @@ FUNCTIONS = (
     # triangles and clustering
     "triangles", "clustering", "average_clustering", "transitivity",
 )
+# all pairs and the eccentricity family
+DISTANCES = ("all_pairs_shortest_path_length", "all_pairs_dijkstra_path_length", "eccentricity", "diameter", "radius",
+             "center", "periphery")
+FUNCTIONS += DISTANCES
 
 THREADED = ("closeness_centrality", "betweenness_centrality", "katz_centrality")
+THREADED_ONLY = DISTANCES  # threads=, no progress=
 
 PATH_NOTE = "A shortest path; among equally short ones possibly another than networkx's."
 TREE_NOTE = "A minimum spanning forest by Kruskal's method; among equally light ones possibly another than networkx's."
@@ -88,5 +93,7 @@ def get_info():
                 entry["additional_docs"] = NOTES[name]
             if name in THREADED:
                 entry["additional_parameters"] = dict(EXTRA)
+            elif name in THREADED_ONLY:
+                entry["additional_parameters"] = {"threads": EXTRA["threads"]}
             info["functions"][name] = entry
     return info
