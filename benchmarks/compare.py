@@ -53,6 +53,9 @@ PATHS = ["bfs", "dijkstra", "astar", "astar_manhattan"]
 # also makes the name objects it then keeps, so it is timed on its own.
 NAMED = ["dfs", "components", "scc_tarjan", "node_coloring", "bfs", "dijkstra", "mst_kruskal", "degree"]
 QUADRATIC = ["bellman_ford", "closeness", "betweenness", "betweenness_weighted"]
+# Distances between all pairs (every row made, as a caller gets it) and the
+# diameter, hop counts and weights (connected graphs only).
+QUADRATIC += ["all_pairs_lengths", "all_pairs_dijkstra", "diameter", "diameter_weighted"]
 # The orders and reach of a directed acyclic graph (descendants of the
 # query pair's start, ancestors of its end) and its weak components.
 DAG = ["topological_order", "topological_generations", "descendants", "ancestors", "weak_components"]

@@ -57,6 +57,26 @@ def generations(groups):
     return tuple(frozenset(group) for group in groups)
 
 
+def row_totals(rows):
+    """[pairs joined by a path, sum of their distances] of rows of
+    distances by target (dicts, or lists with inf or a huge value where
+    there is no path)."""
+    pairs, total = 0, 0.0
+    for row in rows:
+        values = row.values() if isinstance(row, dict) else row
+        finite = [d for d in values if d < 1e300]
+        pairs += len(finite)
+        total += float(sum(finite))
+    return [float(pairs), total]
+
+
+def matrix_totals(matrix):
+    """row_totals of a dense numpy matrix, inf where there is no path."""
+    import numpy
+    finite = numpy.isfinite(matrix)
+    return [float(finite.sum()), float(matrix[finite].sum())]
+
+
 class Prepared:
     """A benchmark graph with what every adapter needs to know about it:
     its names and weighted edges, its files, and for a grid each node's
@@ -193,7 +213,14 @@ class Tarvel:
             "clustering": (g.clustering, scores),
             "average_clustering": (g.averageClustering, same),
             "transitivity": (g.transitivity, same),
+            "all_pairs_lengths": (lambda: g.distancesFromEach(p.nodes, tarvel.BFS, threads=THREADS), row_totals),
+            "all_pairs_dijkstra": (lambda: g.distancesFromEach(p.nodes, tarvel.DIJKSTRA, threads=THREADS),
+                                   row_totals),
         }
+        if len(g.distancesFromEach([s])[0]) == len(p.nodes):
+            if not p.directed or len(g.stronglyConnectedComponents()) == 1:
+                ops["diameter"] = (lambda: g.diameter(threads=THREADS), same)
+                ops["diameter_weighted"] = (lambda: g.diameter(weighted=True, threads=THREADS), same)
         if p.coords is not None:
             estimate = p.estimates(t)[0]
             manhattan = lambda u, v: estimate(v)  # noqa: E731
@@ -263,6 +290,12 @@ class NetworkX:
                             lambda r: [factor * v for v in scores(r)]),
             "betweenness_weighted": (lambda: nx.betweenness_centrality(g, normalized=False, weight="weight"),
                                      lambda r: [factor * v for v in scores(r)]),
+            "all_pairs_lengths": (lambda: dict(nx.all_pairs_shortest_path_length(g)),
+                                  lambda r: row_totals(r.values())),
+            "all_pairs_dijkstra": (lambda: dict(nx.all_pairs_dijkstra_path_length(g)),
+                                   lambda r: row_totals(r.values())),
+            "diameter": (lambda: nx.diameter(g), same),
+            "diameter_weighted": (lambda: nx.diameter(g, weight="weight"), same),
         }
         if p.coords is not None:
             estimate = p.estimates(t)[0]
@@ -343,6 +376,12 @@ class IGraph:
             "betweenness": (lambda: g.betweenness(directed=p.directed), lambda r: [factor * v for v in r]),
             "betweenness_weighted": (lambda: g.betweenness(directed=p.directed, weights="weight"),
                                      lambda r: [factor * v for v in r]),
+            "all_pairs_lengths": (lambda: g.distances(mode="out"), row_totals),
+            "all_pairs_dijkstra": (lambda: g.distances(weights="weight", mode="out", algorithm="dijkstra"),
+                                   row_totals),
+            # unconn=False: the longest path, infinite when some pair has none.
+            "diameter": (lambda: g.diameter(directed=p.directed, unconn=False), same),
+            "diameter_weighted": (lambda: g.diameter(directed=p.directed, unconn=False, weights="weight"), same),
         }
         if p.coords is not None:
             estimate = p.estimates(t)[1]
@@ -417,6 +456,10 @@ class RustworkX:
             "betweenness": (lambda: rx.betweenness_centrality(g, normalized=False),
                             lambda r: [factor * v for v in values(r)]),
             # (its betweenness counts edges only: no weighted row)
+            "all_pairs_lengths": (lambda: rx.distance_matrix(g, null_value=math.inf), matrix_totals),
+            # Its rows leave out the source itself.
+            "all_pairs_dijkstra": (lambda: rx.all_pairs_dijkstra_path_lengths(g, float),
+                                   lambda r: [a + b for a, b in zip(row_totals(r.values()), [n, 0.0])]),
         }
         if p.coords is not None:
             estimate = p.estimates(t)[0]  # the node's payload is its name
@@ -509,6 +552,10 @@ class NetworKit:
             "betweenness": (lambda: nk.centrality.Betweenness(hops, normalized=False).run().scores(), same),
             # On the weighted graph it runs Dijkstra.
             "betweenness_weighted": (lambda: nk.centrality.Betweenness(g, normalized=False).run().scores(), same),
+            "all_pairs_lengths": (lambda: nk.distance.APSP(hops).run().getDistances(), row_totals),
+            "all_pairs_dijkstra": (lambda: nk.distance.APSP(g).run().getDistances(), row_totals),
+            "diameter": (lambda: nk.distance.Diameter(hops, nk.distance.DiameterAlgo.EXACT).run().getDiameter()[0],
+                         same),
         }
         if p.coords is not None:
             estimate = p.estimates(t)[1]
@@ -595,6 +642,9 @@ class SciPy:
             "degree": (lambda: np.diff(g.indptr), lambda r: [float(v) for v in r]),
             "degree_named": (lambda: dict(zip(names, np.diff(g.indptr).tolist())),
                              lambda r: [float(r[v]) for v in names]),
+            "all_pairs_lengths": (lambda: cg.shortest_path(g, method="D", directed=True, unweighted=True),
+                                  matrix_totals),
+            "all_pairs_dijkstra": (lambda: cg.shortest_path(g, method="D", directed=True), matrix_totals),
         }
         if p.directed:
             ops["scc_tarjan"] = ops["scc_kosaraju"] = (

@@ -29,21 +29,24 @@ def _search(G, weight):
 
 
 def _keep(cutoff, hops):
-    """Which distances networkx's search with `cutoff` keeps: breadth-first
-    levels while cutoff > the level before; Dijkstra's paths not longer than
-    the cutoff (the source always)."""
+    """Which targets other than the source networkx's search with `cutoff`
+    keeps: breadth-first levels L with L - 1 < cutoff (it goes on while
+    cutoff > the level it has); Dijkstra's paths not longer than the cutoff
+    (it queues none that is). The source is always kept."""
     if cutoff is None:
         return None
     if hops:
-        return lambda d: d == 0 or d - 1 < cutoff
-    return lambda d: d == 0 or not d > cutoff
+        return lambda d: d - 1 < cutoff
+    return lambda d: not d > cutoff
 
 
-def _rows(G, weight, cutoff, threads):
+def _rows(G, weight, cutoff, threads, levels):
+    """`levels`: the cutoff counts breadth-first levels (else it bounds
+    Dijkstra's distances, unit ones for weight None)."""
     graph, weights, method = _search(G, weight)
     nodes, names = G.nodes, G.names
     node = G.by_name.__getitem__
-    keep = _keep(cutoff, method == BFS)
+    keep = _keep(cutoff, levels)
     wide = method == DIJKSTRA and weights.kind == WIDE
     floats = method == DIJKSTRA and weights.kind == FLOAT
     batch = max(1, min(256, BATCH_ENTRIES // max(1, len(nodes))))
@@ -59,7 +62,7 @@ def _rows(G, weight, cutoff, threads):
             if floats:
                 out[source] = 0  # networkx's searches start from the int 0
             if keep is not None:
-                out = {t: d for t, d in out.items() if keep(d)}
+                out = {t: d for t, d in out.items() if t is source or keep(d)}
             yield source, out
 
 
@@ -74,12 +77,12 @@ def _check_all_pairs_dijkstra(G, cutoff=None, weight="weight", *, threads=None):
 
 @implements(_check_all_pairs_unweighted, worth_converting=True)
 def all_pairs_shortest_path_length(G, cutoff=None, *, threads=None):
-    return _rows(G, None, cutoff, threads)
+    return _rows(G, None, cutoff, threads, True)
 
 
 @implements(_check_all_pairs_dijkstra, worth_converting=True)
 def all_pairs_dijkstra_path_length(G, cutoff=None, weight="weight", *, threads=None):
-    return _rows(G, weight, cutoff, threads)
+    return _rows(G, weight, cutoff, threads, False)
 
 
 # ---- the eccentricity family -------------------------------------------------

@@ -52,7 +52,7 @@ def graphs(seed, count, dense=1):
 
 def test_all_pairs_rows_are_networkx_rows():
     for rng, G in graphs(1, 48):
-        cutoff = rng.choice([None, None, 0, 1, 2.5, 2**41])
+        cutoff = rng.choice([None, None, 0, 1, 2.5, -1, 2**41])
         ours = nx.all_pairs_shortest_path_length(G, cutoff=cutoff, backend="tarvel")
         assert inspect.isgenerator(ours)
         assert typed(list(ours)) == typed(list(nx.all_pairs_shortest_path_length(G, cutoff=cutoff)))
