@@ -59,11 +59,11 @@ def generations(groups):
 
 def row_totals(rows):
     """[pairs joined by a path, sum of their distances] of rows of
-    distances by target (dicts, or lists with inf or a huge value where
+    distances by target (mappings, or lists with inf or a huge value where
     there is no path)."""
     pairs, total = 0, 0.0
     for row in rows:
-        values = row.values() if isinstance(row, dict) else row
+        values = row.values() if hasattr(row, "values") else row
         finite = [d for d in values if d < 1e300]
         pairs += len(finite)
         total += float(sum(finite))

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "centrality.hpp"
+#include "detail/indexed_heap.hpp"
 #include "detail/parallel.hpp"
 #include "interrupt.hpp"
 #include "method_checks.hpp"
@@ -49,7 +50,7 @@ public:
     using D = Distance<W>;
 
     explicit VisitSearch(const GraphView<T, W>& graph)
-        : g(graph), seen(graph.nodeCount(), 0), settled(graph.nodeCount(), 0), best(graph.nodeCount()) {}
+        : g(graph), seen(graph.nodeCount(), 0), best(graph.nodeCount()), heap(graph.nodeCount(), Earlier{}) {}
 
     // Breadth-first search from `source` into `out`.
     template <class Tick>
@@ -74,56 +75,52 @@ public:
     }
 
     // Dijkstra's search from `source` into `out`, on weights that are not
-    // negative (the caller checks).
+    // negative (the caller checks). One heap entry per node, keyed by
+    // (distance, when that distance was found): the order in which a queue
+    // of every improvement, stale entries skipped, would settle them. A
+    // settled node is never improved (no weight is negative), so it needs
+    // no mark of its own.
     template <class Tick>
     void dijkstra(NodeIndex source, Tick& tick, VisitOrder<W>& out) {
         const std::uint32_t stamp = next();
         start(source, out);
-        heap.clear();
-        std::uint64_t queued = 0;
+        std::uint64_t found = 0;
         seen[source] = stamp;
         best[source] = D{0};
-        push(D{0}, queued++, source);
+        heap.push(static_cast<std::uint32_t>(source), Key{D{0}, found++});
         while (!heap.empty()) {
-            std::pop_heap(heap.begin(), heap.end(), later);
-            const Entry top = heap.back();
-            heap.pop_back();
-            if (settled[top.node] == stamp) continue;
-            settled[top.node] = stamp;
-            out.nodes.push_back(top.node);
-            out.distance.push_back(top.distance);
-            const auto& list = g.neighbors(top.node);
+            const auto top = heap.pop();
+            const NodeIndex u = top.node;
+            const D du = top.key.distance;
+            out.nodes.push_back(u);
+            out.distance.push_back(du);
+            const auto& list = g.neighbors(u);
             tick(list.size() + 1);
             for (const auto& entry : list) {
                 const NodeIndex v = entry.target;
-                if (settled[v] == stamp) continue;
-                const D candidate = extend<W>(top.distance, entry.weight);
-                // Queued again only for a strictly shorter path: the first
-                // entry of a distance keeps its place among equals.
+                const D candidate = extend<W>(du, entry.weight);
+                // A strictly shorter path only: the first of equal
+                // distances keeps its place.
                 if (seen[v] != stamp || candidate < best[v]) {
                     seen[v] = stamp;
                     best[v] = candidate;
-                    push(candidate, queued++, v);
+                    heap.push(static_cast<std::uint32_t>(v), Key{candidate, found++});
                 }
             }
         }
     }
 
 private:
-    struct Entry {
+    struct Key {
         D distance;
-        std::uint64_t order;
-        NodeIndex node;
+        std::uint64_t found;
     };
-    // The heap's order: the entry that comes out later is "less".
-    static bool later(const Entry& a, const Entry& b) {
-        return a.distance != b.distance ? a.distance > b.distance : a.order > b.order;
-    }
-
-    void push(D distance, std::uint64_t order, NodeIndex node) {
-        heap.push_back(Entry{distance, order, node});
-        std::push_heap(heap.begin(), heap.end(), later);
-    }
+    struct Earlier {
+        template <class Entry>
+        bool operator()(const Entry& a, const Entry& b) const {
+            return a.key.distance != b.key.distance ? a.key.distance < b.key.distance : a.key.found < b.key.found;
+        }
+    };
 
     void start(NodeIndex source, VisitOrder<W>& out) {
         out.source = source;
@@ -134,16 +131,15 @@ private:
     std::uint32_t next() {
         if (++stamp_ == 0) {  // wrapped: every old mark must go
             std::fill(seen.begin(), seen.end(), 0);
-            std::fill(settled.begin(), settled.end(), 0);
             stamp_ = 1;
         }
         return stamp_;
     }
 
     const GraphView<T, W>& g;
-    std::vector<std::uint32_t> seen, settled;
+    std::vector<std::uint32_t> seen;
     std::vector<D> best;
-    std::vector<Entry> heap;
+    IndexedHeap<Key, Earlier> heap;
     std::uint32_t stamp_ = 0;
 };
 
