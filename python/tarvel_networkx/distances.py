@@ -5,6 +5,7 @@ and then a batch of sources at a time (on tarvel's threads), each row
 handed over as networkx's would be, its targets in the order networkx's
 search reaches them."""
 import math
+import re
 
 import networkx as nx
 import tarvel
@@ -150,7 +151,7 @@ def eccentricity(G, v=None, sp=None, weight=None, *, threads=None):
 
 # networkx 3.7's bounded search starts its upper bounds from infinity;
 # earlier ones started them from the node count, another sequence of steps.
-_INFINITE_START = tuple(int(p) for p in nx.__version__.split(".")[:2] if p.isdigit()) >= (3, 7)
+_INFINITE_START = tuple(map(int, re.match(r"(\d+)\.(\d+)", nx.__version__).groups())) >= (3, 7)
 NULL = "the null graph (networkx's error for it depends on its version)"
 
 
