@@ -138,11 +138,21 @@ TEST(AllPairs, RowsMatchFloydWarshallAndTheStatedOrder) {
 }
 
 TEST(AllPairs, SameRowsForAnyThreadCountAndBatch) {
+    // Work enough for four threads (past the grain below which one thread
+    // does it all), sources enough for two batches.
     std::mt19937 rng(7);
-    const G g = randomGraph(rng, true, 60, 200);
+    const G g = randomGraph(rng, true, 200, 1000);
     std::vector<NodeIndex> sources;
-    for (int k = 0; k < 300; ++k) sources.push_back(static_cast<NodeIndex>((k * 37) % 60));  // repeats, several batches
+    for (int k = 0; k < 300; ++k) sources.push_back(static_cast<NodeIndex>((k * 37) % 200));  // repeats
     tarvel::detail::assumedCores = 4;
+    ASSERT_EQ(tarvel::detail::threadsFor(4, sources.size() * (g.view().entryCount() + 200), tarvel::detail::SourceGrain),
+              4u);
+    const auto eccOne = tarvel::eccentricities(g.view(), true, {1, {}});
+    const auto eccFour = tarvel::eccentricities(g.view(), true, {4, {}});
+    for (std::size_t k = 0; k < eccOne.size(); ++k) {
+        EXPECT_EQ(eccOne[k].value, eccFour[k].value);
+        EXPECT_EQ(eccOne[k].reachesAll, eccFour[k].reachesAll);
+    }
     std::vector<std::vector<NodeIndex>> one, four;
     std::vector<std::vector<std::int64_t>> dOne, dFour;
     tarvel::distancesFromEach(g.view(), sources, ShortestPathAlgo::DIJKSTRA, {1, {}}, [&](std::size_t, const auto& r) {
