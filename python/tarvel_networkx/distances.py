@@ -10,11 +10,12 @@ import re
 import networkx as nx
 import tarvel
 
-from .dispatch import MULTIGRAPH, every, graph_ok, implements, weight_ok
+from .dispatch import every, graph_ok, implements, weight_ok
 from .graph import FLOAT, WIDE
 
 BFS, DIJKSTRA = tarvel.BFS, tarvel.DIJKSTRA
 INFINITE = "an eccentricity is infinite"
+NULL = "the null graph (networkx's error for it depends on its version)"
 # Distances held by one batch of rows before they are handed over.
 BATCH_ENTRIES = 1 << 18
 
@@ -152,7 +153,6 @@ def eccentricity(G, v=None, sp=None, weight=None, *, threads=None):
 # networkx 3.7's bounded search starts its upper bounds from infinity;
 # earlier ones started them from the node count, another sequence of steps.
 _INFINITE_START = tuple(map(int, re.match(r"(\d+)\.(\d+)", nx.__version__).groups())) >= (3, 7)
-NULL = "the null graph (networkx's error for it depends on its version)"
 
 
 def _bounds_ok(G, usebounds):
