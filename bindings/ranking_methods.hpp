@@ -53,7 +53,7 @@ bool rankVector(const Read<W>& g, const char* what, PyObject* object, std::vecto
 
 inline PyObject* pageRank(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
     const Method& signature = table::pageRank;
-    PyObject* given[10];
+    PyObject* given[9];
     if (!parseArguments(signature, args, nargs, kwnames, given)) return nullptr;
     const char* method = "pageRank";
     double alpha = 0.85, tolerance = 1e-06;
