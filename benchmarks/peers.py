@@ -517,7 +517,7 @@ class NetworKit:
             # Dangling nodes spread evenly, as the others spread them; its
             # tolerance bounds the L2 change.
             rank = nk.centrality.PageRank(g, damp=0.85, tol=PAGERANK_TOL, normalized=False,
-                                          distributeSinks=nk.centrality.SinkHandling.DISTRIBUTE_SINKS)
+                                          distributeSinks=nk.centrality.SinkHandling.DistributeSinks)
             rank.maxIterations = 10000
             return rank.run().scores()
 
