@@ -36,14 +36,15 @@ from peers import CONSISTENT, LIBRARIES, PEERS, Prepared  # noqa: E402
 if os.environ.get("TARVEL_BENCH_THREADS", "one") == "one":
     os.environ.setdefault("OMP_NUM_THREADS", "1")
     os.environ.setdefault("RAYON_NUM_THREADS", "1")
-PARALLEL = ["closeness", "betweenness", "katz"]  # also compared at each library's default threading
+# Also compared at each library's default threading.
+PARALLEL = ["closeness", "betweenness", "katz", "pagerank", "harmonic"]
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 WORMNET = "/usr/share/doc/networkx-2.8.8/examples/algorithms/WormNet.v3.benchmark.txt"
 
 LINEAR = ["dfs", "components", "scc_tarjan", "scc_kosaraju", "has_cycle", "node_coloring", "bfs", "dijkstra",
           "astar", "astar_manhattan", "bfs_random", "dijkstra_random", "astar_random", "astar_manhattan_random",
-          "mst_kruskal", "mst_prim", "mst_boruvka", "degree", "degree_named", "katz"]
+          "mst_kruskal", "mst_prim", "mst_boruvka", "degree", "degree_named", "katz", "pagerank"]
 # Undirected graphs only.
 TRIANGLES = ["triangles", "clustering", "average_clustering", "transitivity"]
 LINEAR += TRIANGLES
@@ -56,6 +57,7 @@ QUADRATIC = ["bellman_ford", "closeness", "betweenness", "betweenness_weighted"]
 # Distances between all pairs (every row made, as a caller gets it) and the
 # diameter, hop counts and weights (connected graphs only).
 QUADRATIC += ["all_pairs_lengths", "all_pairs_dijkstra", "diameter", "diameter_weighted"]
+QUADRATIC += ["harmonic"]
 # The orders and reach of a directed acyclic graph (descendants of the
 # query pair's start, ancestors of its end) and its weak components.
 DAG = ["topological_order", "topological_generations", "descendants", "ancestors", "weak_components"]

@@ -38,6 +38,15 @@ import tarvel
 # default threading ("all"), for the rows that compare parallel computations.
 ONE_THREAD = os.environ.get("TARVEL_BENCH_THREADS", "one") == "one"
 THREADS = 1 if ONE_THREAD else None
+# PageRank's stopping rule for every library, tight enough that the answers
+# agree to the check's 1e-6 once scaled by the node count (mean 1).
+PAGERANK_TOL = 1e-13
+
+
+def ranks(n, values):
+    """PageRank values scaled by the node count, so that the check's absolute
+    1e-6 is relative to the mean rank."""
+    return [n * float(v) for v in values]
 
 # tarvel's A* opt-in: the caller promises a consistent heuristic, and the
 # search may stop at its goal. Rows with it are made when the installed
@@ -216,6 +225,9 @@ class Tarvel:
             "all_pairs_lengths": (lambda: g.distancesFromEach(p.nodes, tarvel.BFS, threads=THREADS), row_totals),
             "all_pairs_dijkstra": (lambda: g.distancesFromEach(p.nodes, tarvel.DIJKSTRA, threads=THREADS),
                                    row_totals),
+            "pagerank": (lambda: g.pageRank(0.85, max_iterations=10000, tolerance=PAGERANK_TOL, weighted=True,
+                                            threads=THREADS), lambda r: ranks(len(p.nodes), scores(r))),
+            "harmonic": (lambda: g.harmonicCentrality(threads=THREADS), scores),
         }
         if len(g.distancesFromEach([s])[0]) == len(p.nodes):
             if not p.directed or len(g.stronglyConnectedComponents()) == 1:
@@ -296,6 +308,8 @@ class NetworkX:
                                    lambda r: row_totals(r.values())),
             "diameter": (lambda: nx.diameter(g), same),
             "diameter_weighted": (lambda: nx.diameter(g, weight="weight"), same),
+            "pagerank": (lambda: nx.pagerank(g, alpha=0.85, max_iter=10000, tol=PAGERANK_TOL),
+                         lambda r: ranks(n, scores(r))),
         }
         if p.coords is not None:
             estimate = p.estimates(t)[0]
@@ -310,6 +324,8 @@ class NetworkX:
             reversed_graph = g.reverse(copy=True)
             ops["katz"] = (lambda: nx.katz_centrality(reversed_graph, alpha=alpha, beta=1.0, max_iter=10000,
                                                       tol=1e-12), scores)
+            # networkx sums the distances toward a node; ours from it.
+            ops["harmonic"] = (lambda: nx.harmonic_centrality(reversed_graph), scores)
             ops["topological_order"] = (lambda: list(nx.topological_sort(g)), p.topological)
             ops["topological_generations"] = (lambda: list(nx.topological_generations(g)), generations)
             ops["descendants"] = (lambda: nx.descendants(g, s), frozenset)
@@ -324,6 +340,7 @@ class NetworkX:
                 ops["closeness"] = (lambda: nx.closeness_centrality(g, wf_improved=False),
                                     lambda r: [v / (n - 1) for v in scores(r)])
             ops["katz"] = (lambda: nx.katz_centrality(g, alpha=alpha, beta=1.0, max_iter=10000, tol=1e-12), scores)
+            ops["harmonic"] = (lambda: nx.harmonic_centrality(g), scores)
             ops["triangles"] = (lambda: nx.triangles(g), scores)
             ops["clustering"] = (lambda: nx.clustering(g), scores)
             ops["average_clustering"] = (lambda: nx.average_clustering(g), same)
@@ -382,6 +399,10 @@ class IGraph:
             # unconn=False: the longest path, infinite when some pair has none.
             "diameter": (lambda: g.diameter(directed=p.directed, unconn=False), same),
             "diameter_weighted": (lambda: g.diameter(directed=p.directed, unconn=False, weights="weight"), same),
+            # An exact solve (PRPACK), dangling nodes spread evenly.
+            "pagerank": (lambda: g.pagerank(directed=p.directed, damping=0.85, weights="weight"),
+                         lambda r: ranks(len(names), r)),
+            "harmonic": (lambda: g.harmonic_centrality(mode="out", normalized=False), floats),
         }
         if p.coords is not None:
             estimate = p.estimates(t)[1]
@@ -475,6 +496,9 @@ class RustworkX:
             ops["descendants"] = (lambda: named(rx.descendants(g, si)), frozenset)
             ops["ancestors"] = (lambda: named(rx.ancestors(g, ti)), frozenset)
             ops["weak_components"] = (lambda: groups(rx.weakly_connected_components(g)), partition)
+            # (its PageRank takes directed graphs only)
+            ops["pagerank"] = (lambda: rx.pagerank(g, alpha=0.85, weight_fn=float, max_iter=10000, tol=PAGERANK_TOL),
+                               lambda r: ranks(n, values(r)))
         else:
             ops["components"] = (lambda: groups(rx.connected_components(g)), partition)
             ops["mst_kruskal"] = ops["mst_prim"] = ops["mst_boruvka"] = (
@@ -532,6 +556,14 @@ class NetworKit:
             nk.graph.Traversal.DFSfrom(g, si, seen.append)
             return named(seen)
 
+        def pagerank():
+            # Dangling nodes spread evenly, as the others spread them; its
+            # tolerance bounds the L2 change.
+            rank = nk.centrality.PageRank(g, damp=0.85, tol=PAGERANK_TOL, normalized=False,
+                                          distributeSinks=nk.centrality.SinkHandling.DistributeSinks)
+            rank.maxIterations = 10000
+            return rank.run().scores()
+
         def astar(estimates):
             # The estimates are a vector by node, made for each search; the
             # path it keeps leaves out its two ends.
@@ -556,6 +588,8 @@ class NetworKit:
             "all_pairs_dijkstra": (lambda: nk.distance.APSP(g).run().getDistances(), row_totals),
             "diameter": (lambda: nk.distance.Diameter(hops, nk.distance.DiameterAlgo.EXACT).run().getDiameter()[0],
                          same),
+            "pagerank": (lambda: pagerank(), lambda r: ranks(n, r)),
+            "harmonic": (lambda: nk.centrality.HarmonicCloseness(hops, normalized=False).run().scores(), same),
         }
         if p.coords is not None:
             estimate = p.estimates(t)[1]

@@ -21,6 +21,7 @@
 #include "networkx.hpp"
 #include "networkx_adjacency.hpp"
 #include "pickled_form.hpp"
+#include "ranking_methods.hpp"
 #include "signatures.hpp"
 
 namespace tarvel_python {
@@ -281,6 +282,8 @@ inline const Binding bindings[] = {
     {table::betweennessCentrality, method(algorithms::betweennessCentrality)},
     {table::reachSums, method(algorithms::reachSums)},
     {table::incomingKatzCentrality, method(algorithms::incomingKatzCentrality)},
+    {table::pageRank, method(algorithms::pageRank)},
+    {table::harmonicCentrality, method(algorithms::harmonicCentrality)},
     {table::minimumSpanningTree, method(algorithms::minimumSpanningTree)},
     {table::iterativeDFS, method(algorithms::iterativeDFS)},
     {table::shortestPath, method(algorithms::shortestPath)},

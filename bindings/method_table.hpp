@@ -251,6 +251,48 @@ inline constexpr Method incomingKatzCentrality{"incomingKatzCentrality",
      "numbers are the same for any count). progress(done, total): called a few times a second with the steps "
      "done and max_iterations; what it raises stops the computation. O(steps × (V + E)).", 0};
 
+inline constexpr Method pageRank{"pageRank",
+    {{"alpha", Either, "0.85", "float"},
+     {"personalization", Keyword, "None", "Optional[Dict[str, float]]"},
+     {"start", Keyword, "None", "Optional[Dict[str, float]]"},
+     {"dangling", Keyword, "None", "Optional[Dict[str, float]]"},
+     {"max_iterations", Keyword, "100", "int"},
+     {"tolerance", Keyword, "1e-06", "float"},
+     {"weighted", Keyword, "False", "bool"},
+     {"threads", Keyword, "None", "Optional[int]"},
+     {"progress", Keyword, "None", "_Progress"}},
+    "Dict[str, float]",
+    "PageRank by power iteration: x[v] = alpha * (sum of x[u] * share(u, v) over the edges u -> v + (the sum "
+     "of x over dangling nodes) * dangling[v]) + (1 - alpha) * personalization[v], until the L1 change is below "
+     "V * tolerance.",
+    "Returns a dict in node order. share(u, v): the weight of u's edges to v (1 each unless weighted; parallel "
+     "edges add up) over u's total; an undirected edge leads both ways, a self-loop once; a node whose total is "
+     "0 dangles. personalization, start and dangling: dicts of numbers by name, 0 for the nodes left out, each "
+     "scaled to sum 1 (None: 1/V everywhere for the first two, personalization for dangling); an unknown name "
+     "raises IndexError, a personalization summing to 0 ValueError. Sums are numpy's pairwise sums, each node's "
+     "terms in node order. Raises RuntimeError 'PageRank did not converge in N iterations' when max_iterations "
+     "steps do not converge. threads: how many threads make each step's sums (None: every usable core; the "
+     "numbers are the same for any count). progress(done, total): called a few times a second with the steps "
+     "done and max_iterations; what it raises stops the computation. O(E log E + steps × (V + E)).", 0};
+
+inline constexpr Method harmonicCentrality{"harmonicCentrality",
+    {{"nodes", Keyword, "None", "Optional[Iterable[_Name]]"},
+     {"sources", Keyword, "None", "Optional[Iterable[_Name]]"},
+     {"weighted", Keyword, "False", "bool"},
+     {"threads", Keyword, "None", "Optional[int]"},
+     {"progress", Keyword, "None", "_Progress"}},
+    "Dict[str, float]",
+    "The sum of 1 / d over the nodes a node reaches at hop distance d > 0.",
+    "Returns a dict in node order: every node's score, or with nodes (an iterable of names) those nodes' only, "
+     "each the same to the bit as in the whole call; a name given twice raises ValueError, an unknown one "
+     "IndexError. sources (an iterable of names, None for every node): only those nodes count as far ends "
+     "(repeats once). Terms are added in ascending order of d; follows edge direction (on the reversed graph, "
+     "the nodes that reach a node). weighted: d is the least sum of edge weights (Dijkstra; nodes at distance 0 "
+     "count for nothing); a negative weight raises ValueError. threads: how many threads search (None: every "
+     "usable core; the numbers are the same for any count). progress(done, total): called a few times a second "
+     "with the nodes done and the nodes asked for; what it raises stops the computation. O(K × (V + E)) for K "
+     "nodes; weighted O(K × (V + E) log E).", 0};
+
 inline constexpr Method minimumSpanningTree{"minimumSpanningTree",
     {{"method", Either, "tarvel.KRUSKAL", "MSTAlgo"}},
     "List[Edge[_W]]",

@@ -201,16 +201,17 @@ inline void checkNodeList(const std::vector<NodeIndex>& nodes, std::size_t n) {
 // One value per node of `nodes` (value k for nodes[k]), each from its own
 // search (a Search made once per thread: ClosenessSearch, or a weighted
 // one), the nodes shared out to the threads as they ask; progress counts
-// nodes done of the number given.
-template <class Search, class T, class W, class Value, class Score>
+// nodes done of the number given. `extra` follows the graph into each
+// Search's constructor.
+template <class Search, class T, class W, class Value, class Score, class... Extra>
 std::vector<Value> eachNodeSearchWith(const GraphView<T, W>& g, const std::vector<NodeIndex>& nodes,
-                                      const RunOptions& options, Score&& score) {
+                                      const RunOptions& options, Score&& score, const Extra&... extra) {
     const std::size_t n = g.nodeCount(), count = nodes.size();
     std::vector<Value> values(count);
     const unsigned threads = threadsFor(options.threads, count * (entryCount(g) + n), SourceGrain);
     std::atomic<std::size_t> next{0}, done{0};
     runThreads(threads, [&](unsigned t, const std::atomic<bool>& stop) {
-        Search search(g);
+        Search search(g, extra...);
         WorkerCheck tick(t, stop);
         ProgressReport report(options.progress);
         for (std::size_t k; !stop.load(std::memory_order_relaxed) && (k = next++) < count;) {

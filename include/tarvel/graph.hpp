@@ -5,6 +5,7 @@
 #pragma once
 
 #include <functional>
+#include <stdexcept>
 #include <string>
 #include <unordered_map>
 #include <utility>
@@ -17,8 +18,10 @@
 #include "dag.hpp"
 #include "distance_measures.hpp"
 #include "edge_lookup.hpp"
+#include "harmonic.hpp"
 #include "json_file.hpp"
 #include "method_checks.hpp"
+#include "pagerank.hpp"
 #include "path_weight.hpp"
 #include "shortest_path_tree.hpp"
 #include "shortest_paths.hpp"
@@ -270,6 +273,25 @@ public:
     }
     NameList periphery(bool weighted = false, const RunOptions& options = {}) const {
         return names(tarvel::periphery(view(), weighted, options));
+    }
+
+    // See pagerank.hpp: the scores keyed by name, from uniform vectors;
+    // std::runtime_error "PageRank did not converge in N iterations" when
+    // maxIterations steps do not converge.
+    std::unordered_map<T, double> pageRank(double alpha = 0.85, int max_iterations = 100, double tolerance = 1e-6,
+                                           bool weighted = false) const {
+        PageRankScores ranks = tarvel::pageRank(view(), alpha, {}, {}, {}, max_iterations, tolerance, weighted);
+        if (!ranks.converged) {
+            throw std::runtime_error("PageRank did not converge in " + std::to_string(max_iterations) +
+                                     " iterations");
+        }
+        return byName(ranks.scores);
+    }
+
+    // See harmonic.hpp: every node's harmonic centrality over every node,
+    // keyed by name.
+    std::unordered_map<T, double> harmonicCentrality(bool weighted = false) const {
+        return byName(tarvel::harmonicCentrality(view(), weighted));
     }
 
     // See saveGraph and loadGraph (json_file.hpp).

@@ -7,9 +7,9 @@
 
 The sources are cut into chunks in node order; each task answers one chunk
 with tarvel's own `betweennessCentrality(sources=...)` or
-`closenessCentrality(nodes=...)` on a worker's copy of the graph, made by a
+`closenessCentrality(nodes=...)` or `harmonicCentrality(nodes=...)` on a worker's copy of the graph, made by a
 task from its pickled bytes, so that the scheduler makes it again when
-workers die, all of them included. Closeness chunks are joined: the result is the local call's,
+workers die, all of them included. Closeness and harmonic chunks are joined: the result is the local call's,
 to the bit. Betweenness chunks are summed in chunk order whatever order they
 finish in, so the same graph and chunk size give the same bits on any
 cluster; they differ from the local call's by rounding only (see
@@ -17,6 +17,6 @@ cluster; they differ from the local call's by rounding only (see
 ClosedClientError; a graph the cluster cannot make again (a restart), a
 RuntimeError. Needs `distributed` (install `tarvel[dask]`).
 """
-from ._centrality import betweennessCentrality, closenessCentrality, defaultChunk
+from ._centrality import betweennessCentrality, closenessCentrality, defaultChunk, harmonicCentrality
 
-__all__ = ["betweennessCentrality", "closenessCentrality", "defaultChunk"]
+__all__ = ["betweennessCentrality", "closenessCentrality", "defaultChunk", "harmonicCentrality"]

@@ -25,9 +25,9 @@ class _Stopped(Exception):
 
 
 def _part(graph, kind, names, weighted, threads, stopName, holdName):
-    """One task: betweenness from `names`, or closeness of `names`, as an
-    array of doubles in node order (all nodes for betweenness, the names'
-    for closeness)."""
+    """One task: betweenness from `names`, or closeness or harmonic
+    centrality of `names`, as an array of doubles in node order (all nodes
+    for betweenness, the names' for the others)."""
     from distributed import Event, Queue
 
     if holdName:
@@ -41,6 +41,8 @@ def _part(graph, kind, names, weighted, threads, stopName, holdName):
 
     if kind == "betweenness":
         scores = graph.betweennessCentrality(sources=names, weighted=weighted, threads=threads, progress=progress)
+    elif kind == "harmonic":
+        scores = graph.harmonicCentrality(nodes=names, weighted=weighted, threads=threads, progress=progress)
     else:
         scores = graph.closenessCentrality(nodes=names, weighted=weighted, threads=threads, progress=progress)
     return array.array("d", scores.values())
@@ -139,3 +141,10 @@ def closenessCentrality(graph, client, *, chunk=None, weighted=False, threads=1,
     `client`: the same dict, to the bit (each node's score is its own
     search). Arguments as for betweennessCentrality."""
     return _run("closeness", graph, client, chunk, bool(weighted), threads, progress)
+
+
+def harmonicCentrality(graph, client, *, chunk=None, weighted=False, threads=1, progress=None):
+    """tarvel's harmonicCentrality() of `graph` on the Dask cluster of
+    `client`: the same dict, to the bit (each node's score is its own
+    search). Arguments as for betweennessCentrality."""
+    return _run("harmonic", graph, client, chunk, bool(weighted), threads, progress)

@@ -28,14 +28,18 @@ FUNCTIONS = (
     "minimum_spanning_tree", "minimum_spanning_edges",
     # triangles and clustering
     "triangles", "clustering", "average_clustering", "transitivity",
+    # link analysis and harmonic centrality
+    "pagerank", "harmonic_centrality",
 )
 # all pairs and the eccentricity family
 DISTANCES = ("all_pairs_shortest_path_length", "all_pairs_dijkstra_path_length", "eccentricity", "diameter", "radius",
              "center", "periphery")
 FUNCTIONS += DISTANCES
 
-THREADED = ("closeness_centrality", "betweenness_centrality", "katz_centrality")
 THREADED_ONLY = DISTANCES  # threads=, no progress=
+THREADED = (
+    "closeness_centrality", "betweenness_centrality", "katz_centrality", "pagerank", "harmonic_centrality",
+)
 
 PATH_NOTE = "A shortest path; among equally short ones possibly another than networkx's."
 TREE_NOTE = "A minimum spanning forest by Kruskal's method; among equally light ones possibly another than networkx's."
@@ -50,6 +54,8 @@ NOTES = {
     "single_source_bellman_ford": PATH_NOTE,
     "minimum_spanning_tree": TREE_NOTE,
     "minimum_spanning_edges": TREE_NOTE,
+    "harmonic_centrality": "Within rounding of networkx's numbers: the same distances, their reciprocals added "
+                           "in another order.",
     "betweenness_centrality": "Within 2(V - 1) * 2**-53 of networkx's numbers, relatively; k draws networkx's "
                               "sources from the same seed; zero weights are answered by networkx.",
 }

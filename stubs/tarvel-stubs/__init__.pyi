@@ -144,6 +144,28 @@ class Graph(Generic[_W]):
         threads: Optional[int] = None,
         progress: _Progress = None,
     ) -> Dict[str, float]: ...
+    def pageRank(
+        self,
+        alpha: float = 0.85,
+        *,
+        personalization: Optional[Dict[str, float]] = None,
+        start: Optional[Dict[str, float]] = None,
+        dangling: Optional[Dict[str, float]] = None,
+        max_iterations: int = 100,
+        tolerance: float = 1e-06,
+        weighted: bool = False,
+        threads: Optional[int] = None,
+        progress: _Progress = None,
+    ) -> Dict[str, float]: ...
+    def harmonicCentrality(
+        self,
+        *,
+        nodes: Optional[Iterable[_Name]] = None,
+        sources: Optional[Iterable[_Name]] = None,
+        weighted: bool = False,
+        threads: Optional[int] = None,
+        progress: _Progress = None,
+    ) -> Dict[str, float]: ...
     def triangles(self, *, nodes: Optional[Iterable[_Name]] = None) -> Dict[str, int]: ...
     def clustering(self, *, nodes: Optional[Iterable[_Name]] = None) -> Dict[str, float]: ...
     def averageClustering(self, *, nodes: Optional[Iterable[_Name]] = None, count_zeros: bool = True) -> float: ...

@@ -91,12 +91,13 @@ def weight_deleted_by_its_own_index():
 
 
 def per_node_value_deleted_by_its_own_float():
-    """A beta= or start= value whose __float__ removes it from the dict and
+    """A beta= or start= value (of Katz; personalization=, start= or
+    dangling= of PageRank) whose __float__ removes it from the dict and
     returns something that is not a float: the error names its type."""
     g = tarvel.Graph(True)
     g.addNodes(["a", "b"])
     g.addEdge("a", "b", 1)
-    for keyword in ("beta", "start"):
+    for keyword in ("beta", "start", "personalization", "dangling"):
         values = {"a": 1.0, "b": 1.0}
 
         class Value:
@@ -107,7 +108,8 @@ def per_node_value_deleted_by_its_own_float():
                 return "not a float"
 
         values["a"] = Value()
-        message = _raises(TypeError, g.incomingKatzCentrality, **{keyword: values})
+        method = g.incomingKatzCentrality if keyword in ("beta", "start") else g.pageRank
+        message = _raises(TypeError, method, **{keyword: values})
         assert "Value.__float__ returned non-float" in message, message
 
 

@@ -87,7 +87,12 @@ def test_the_weighted_forms():
         with cluster() as c, Client(c) as client:
             between = tarvel_dask.betweennessCentrality(g, client, chunk=37, weighted=True)
             close = tarvel_dask.closenessCentrality(g, client, chunk=50, weighted=True)
+            harmonic = tarvel_dask.harmonicCentrality(g, client, chunk=45)
+            weighted_harmonic = tarvel_dask.harmonicCentrality(g, client, chunk=45, weighted=True)
         local = g.betweennessCentrality(weighted=True, threads=1)
+        # Joined chunks: the local call's, to the bit.
+        assert harmonic == g.harmonicCentrality() and list(harmonic) == list(g.harmonicCentrality())
+        assert weighted_harmonic == g.harmonicCentrality(weighted=True) != harmonic
         assert close == g.closenessCentrality(weighted=True) != g.closenessCentrality()
         assert list(between) == list(local) and between != g.betweennessCentrality()
         assert all(abs(between[k] - local[k]) <= 1e-12 * local[k] for k in local)

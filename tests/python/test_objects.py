@@ -21,6 +21,7 @@ GRAPH_CALLS = {
     "reachSums": (), "incomingKatzCentrality": (),
     "topologicalOrder": (), "topologicalGenerations": (), "descendants": ("a",), "ancestors": ("a",),
     "triangles": (), "clustering": (), "averageClustering": (), "transitivity": (),
+    "pageRank": (), "harmonicCentrality": (),
 }
 
 
