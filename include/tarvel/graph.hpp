@@ -24,6 +24,7 @@
 #include "store.hpp"
 #include "strong_components.hpp"
 #include "traversal.hpp"
+#include "two_ended_bfs.hpp"
 #include "weighted_centrality.hpp"
 
 namespace tarvel {
@@ -126,6 +127,15 @@ public:
         if (!heuristic) return names(tarvel::shortestPath(g, from, to, method, nullptr, consistent));
         const auto estimate = [&](NodeIndex u, NodeIndex v) { return heuristic(g.name(u), g.name(v)); };
         return names(tarvel::shortestPath(g, from, to, method, estimate, consistent));
+    }
+
+    // See twoEndedBfs (two_ended_bfs.hpp): its path by name, [] when goal is
+    // unreachable. Errors: std::out_of_range "unknown node: NAME" (start
+    // looked up first).
+    NameList twoEndedBfsPath(const T& start, const T& goal, bool symmetric = false) const {
+        const NodeIndex from = this->indexOf(start);
+        const NodeIndex to = this->indexOf(goal);
+        return names(tarvel::twoEndedBfs(view(), from, to, symmetric));
     }
 
     // The searches from one source (shortestPathTree, shortest_path_tree.hpp)

@@ -1,0 +1,169 @@
+// twoEndedBfs against a plain transcription of the procedure it states: two
+// dictionaries of marks, two fringes, the start side grown while its fringe
+// is no larger, the search ended at the first neighbor the other side holds.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "support.hpp"
+
+namespace {
+
+using testing_support::G;
+using testing_support::View;
+using tarvel::IndexPath;
+using tarvel::NodeIndex;
+
+// The lists the goal side reads: the incoming lists rebuilt by scanning
+// every node's list (sources in node order), or the lists themselves.
+std::vector<std::vector<NodeIndex>> backLists(const View& g, bool symmetric) {
+    std::vector<std::vector<NodeIndex>> back(g.nodeCount());
+    for (NodeIndex u = 0; u < g.nodeCount(); ++u) {
+        for (const auto& entry : g.neighbors(u)) {
+            if (symmetric || !g.isDirected()) {
+                back[u].push_back(entry.target);
+            } else {
+                back[entry.target].push_back(u);
+            }
+        }
+    }
+    return back;
+}
+
+IndexPath reference(const View& g, NodeIndex source, NodeIndex target, bool symmetric) {
+    if (source == target) return {source};
+    const auto back = backLists(g, symmetric);
+    std::map<NodeIndex, NodeIndex> pred{{source, tarvel::NoNode}}, succ{{target, tarvel::NoNode}};
+    std::vector<NodeIndex> forwardFringe{source}, reverseFringe{target};
+    NodeIndex meet = tarvel::NoNode;
+    while (meet == tarvel::NoNode && !forwardFringe.empty() && !reverseFringe.empty()) {
+        if (forwardFringe.size() <= reverseFringe.size()) {
+            const std::vector<NodeIndex> thisLevel = std::move(forwardFringe);
+            forwardFringe.clear();
+            for (NodeIndex v : thisLevel) {
+                for (const auto& entry : g.neighbors(v)) {
+                    const NodeIndex w = entry.target;
+                    if (!pred.count(w)) {
+                        forwardFringe.push_back(w);
+                        pred[w] = v;
+                    }
+                    if (succ.count(w)) {
+                        meet = w;
+                        break;
+                    }
+                }
+                if (meet != tarvel::NoNode) break;
+            }
+        } else {
+            const std::vector<NodeIndex> thisLevel = std::move(reverseFringe);
+            reverseFringe.clear();
+            for (NodeIndex v : thisLevel) {
+                for (NodeIndex w : back[v]) {
+                    if (!succ.count(w)) {
+                        succ[w] = v;
+                        reverseFringe.push_back(w);
+                    }
+                    if (pred.count(w)) {
+                        meet = w;
+                        break;
+                    }
+                }
+                if (meet != tarvel::NoNode) break;
+            }
+        }
+    }
+    if (meet == tarvel::NoNode) return {};
+    IndexPath path;
+    for (NodeIndex w = meet; w != tarvel::NoNode; w = pred[w]) path.insert(path.begin(), w);
+    for (NodeIndex w = succ[meet]; w != tarvel::NoNode; w = succ[w]) path.push_back(w);
+    return path;
+}
+
+// A directed graph holding both directions of every random edge, each
+// node's list in its own order (as an undirected graph converted for the
+// networkx backend): read with symmetric = true.
+G randomSymmetric(std::mt19937& rng, int n, int m) {
+    G g(true);
+    for (int i = 0; i < n; ++i) g.addNode(std::to_string(i));
+    std::uniform_int_distribution<int> node(0, n - 1);
+    for (int k = 0; k < m; ++k) {
+        const std::string a = std::to_string(node(rng)), b = std::to_string(node(rng));
+        g.addEdge(a, b, 1);
+        if (a != b) g.addEdge(b, a, 1);
+    }
+    return g;
+}
+
+TEST(TwoEndedBfs, MatchesTheProcedureOnRandomGraphs) {
+    std::mt19937 rng(20261208);
+    int paths = 0, unreachable = 0, differFromForward = 0;
+    for (int round = 0; round < 300; ++round) {
+        const int n = 2 + round % 40, m = static_cast<int>(rng() % static_cast<unsigned>(3 * n));
+        const int kind = round % 3;  // directed, undirected, symmetric directed
+        G graph = kind == 2 ? randomSymmetric(rng, n, m) : testing_support::randomGraph(rng, kind == 0, n, m);
+        const View g = graph.view();
+        const bool symmetric = kind == 2;
+        for (int q = 0; q < 8; ++q) {
+            const NodeIndex s = rng() % g.nodeCount(), t = rng() % g.nodeCount();
+            const IndexPath expected = reference(g, s, t, symmetric);
+            const IndexPath found = tarvel::twoEndedBfs(g, s, t, symmetric);
+            ASSERT_EQ(found, expected) << "round " << round << " from " << s << " to " << t;
+            // Shortest, and made of the graph's edges.
+            const IndexPath forward = tarvel::bfs(g, s, t);
+            ASSERT_EQ(found.size(), forward.size());
+            for (std::size_t k = 0; k + 1 < found.size(); ++k) {
+                const auto list = g.neighbors(found[k]);
+                ASSERT_TRUE(std::any_of(list.begin(), list.end(),
+                                        [&](const auto& e) { return e.target == found[k + 1]; }));
+            }
+            if (found.empty()) {
+                ++unreachable;
+            } else {
+                ++paths;
+                differFromForward += found != forward;
+            }
+        }
+    }
+    // The random graphs reach every case: paths, no paths, and paths the
+    // forward search does not choose.
+    EXPECT_GT(paths, 500);
+    EXPECT_GT(unreachable, 50);
+    EXPECT_GT(differFromForward, 10);
+}
+
+TEST(TwoEndedBfs, GrowsTheSmallerFringeAndMeetsAtTheFirstHeldNeighbor) {
+    // 0 -> {1, 2}, 1 -> 3, 2 -> 3, 3 -> 4. From 0 to 4 the start side grows
+    // first (fringes 1 and 1), then the goal side (2 > 1): 3 is found by it
+    // and held, then 3's sources 1, 2 in node order; 1 is held by the start.
+    G g(true);
+    for (const char* name : {"0", "1", "2", "3", "4"}) g.addNode(name);
+    g.addEdge("0", "2", 1);
+    g.addEdge("0", "1", 1);
+    g.addEdge("2", "3", 1);
+    g.addEdge("1", "3", 1);
+    g.addEdge("3", "4", 1);
+    EXPECT_EQ(g.twoEndedBfsPath("0", "4"), (std::vector<std::string>{"0", "1", "3", "4"}));
+    // The forward search takes 0's first neighbor, 2.
+    EXPECT_EQ(g.shortestPath("0", "4", tarvel::ShortestPathAlgo::BFS, nullptr),
+              (std::vector<std::string>{"0", "2", "3", "4"}));
+    EXPECT_EQ(g.twoEndedBfsPath("4", "0"), std::vector<std::string>{});
+    EXPECT_EQ(g.twoEndedBfsPath("3", "3"), std::vector<std::string>{"3"});
+    EXPECT_THROW(g.twoEndedBfsPath("0", "9"), std::out_of_range);
+    EXPECT_THROW(tarvel::twoEndedBfs(g.view(), 0, 5), std::out_of_range);
+}
+
+TEST(TwoEndedBfs, WalksAMillionNodePath) {
+    G g(false);
+    const int n = 1000000;
+    for (int i = 0; i < n; ++i) g.addNode(std::to_string(i));
+    for (int i = 0; i + 1 < n; ++i) g.addEdge(std::to_string(i), std::to_string(i + 1), 1);
+    const IndexPath path = tarvel::twoEndedBfs(g.view(), g.indexOf("0"), g.indexOf(std::to_string(n - 1)));
+    ASSERT_EQ(path.size(), static_cast<std::size_t>(n));
+    EXPECT_EQ(path.front(), g.indexOf("0"));
+    EXPECT_EQ(path.back(), g.indexOf(std::to_string(n - 1)));
+}
+
+}  // namespace
