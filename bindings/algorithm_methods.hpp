@@ -470,6 +470,46 @@ inline PyObject* shortestPath(PyObject* self, PyObject* const* args, Py_ssize_t 
     });
 }
 
+// twoEndedBfsPath(start, goal, *, symmetric=False).
+inline PyObject* twoEndedBfsPath(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    PyObject* given[3];
+    if (!parseArguments(table::twoEndedBfsPath, args, nargs, kwnames, given)) return nullptr;
+    if (given[2] != nullptr && !PyBool_Check(given[2])) {
+        wrongType("twoEndedBfsPath", "symmetric", "a bool", given[2]);
+        return nullptr;
+    }
+    const bool symmetric = given[2] == Py_True;
+    std::string_view start, goal;
+    if (!nameArgument("twoEndedBfsPath", "start", given[0], start) ||
+        !nameArgument("twoEndedBfsPath", "goal", given[1], goal)) {
+        return nullptr;
+    }
+    return onGraph(self, [&](auto& shared) {
+        const Read g(shared);
+        const tarvel::NodeIndex from = g.graph().indexOf(start);
+        const tarvel::NodeIndex to = g.graph().indexOf(goal);
+        return nameList(g, released([&] { return tarvel::twoEndedBfs(g.view(), from, to, symmetric); }));
+    });
+}
+
+// nodesWithin(source, depth).
+inline PyObject* nodesWithin(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    PyObject* given[2];
+    std::string_view source;
+    long long depth = 0;
+    if (!parseArguments(table::nodesWithin, args, nargs, kwnames, given) ||
+        !nameArgument("nodesWithin", "source", given[0], source) ||
+        !longArgument("nodesWithin", "depth", given[1], 0, LLONG_MAX, depth)) {
+        return nullptr;
+    }
+    return onGraph(self, [&](auto& shared) {
+        const Read g(shared);
+        const tarvel::NodeIndex from = g.graph().indexOf(source);
+        return nameList(
+            g, released([&] { return tarvel::nodesWithin(g.view(), from, static_cast<std::size_t>(depth)); }));
+    });
+}
+
 // distances, shortestPaths and predecessors: (source, method=DIJKSTRA), one
 // search from the source; make(read, tree, method) makes the dict.
 template <class Make>

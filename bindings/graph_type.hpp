@@ -284,6 +284,8 @@ inline const Binding bindings[] = {
     {table::minimumSpanningTree, method(algorithms::minimumSpanningTree)},
     {table::iterativeDFS, method(algorithms::iterativeDFS)},
     {table::shortestPath, method(algorithms::shortestPath)},
+    {table::twoEndedBfsPath, method(algorithms::twoEndedBfsPath)},
+    {table::nodesWithin, method(algorithms::nodesWithin)},
     {table::topologicalOrder, method(algorithms::topologicalOrder)},
     {table::topologicalGenerations, method(algorithms::topologicalGenerations)},
     {table::descendants, method(algorithms::descendants)},

@@ -331,6 +331,31 @@ inline constexpr Method stronglyConnectedComponents{"stronglyConnectedComponents
      "topological order.",
     "Raises RuntimeError 'implemented only for directed graph' for an undirected graph. O(V + E).", 0};
 
+inline constexpr Method twoEndedBfsPath{"twoEndedBfsPath",
+    {{"start", Either, nullptr, "_Name"},
+     {"goal", Either, nullptr, "_Name"},
+     {"symmetric", Keyword, "False", "bool"}},
+    "List[str]",
+    "A path of fewest edges from start to goal found from both ends: [] when goal is unreachable, [start] "
+     "when both are the same node.",
+    "Two breadth-first sides grow a whole level at a time, the start side while its fringe (the nodes its last "
+     "level found) is no larger than the goal side's; each expands its fringe in discovery order, the start side "
+     "over the out-edges in insertion order, the goal side over the edges into a node (their sources in node "
+     "order) or, with symmetric=True or on an undirected graph, over the node's own edges in insertion order. "
+     "The first neighbor read that the other side holds joins the two halves. symmetric=True promises that "
+     "the graph holds both directions of every edge. Raises IndexError for an unknown name (start first). "
+     "O(V + E) at most, usually the levels near the two ends; a directed graph's first call without "
+     "symmetric makes its incoming lists.", 0};
+
+inline constexpr Method nodesWithin{"nodesWithin",
+    {{"source", Either, nullptr, "_Name"},
+     {"depth", Either, nullptr, "int"}},
+    "List[str]",
+    "The nodes at most depth edges from source, in the order a breadth-first search from source discovers them "
+     "(source first; out-edges in insertion order).",
+    "depth is an int from 0 (giving [source]) up. Raises IndexError for an unknown source, OverflowError for a "
+     "negative depth. Reads only the edges of the nodes within depth - 1 edges, plus O(V) memory.", 0};
+
 inline constexpr Method save{"save",
     {{"filename", Positional, nullptr, "_Path"}},
     "None",

@@ -24,7 +24,7 @@
 #include "store.hpp"
 #include "strong_components.hpp"
 #include "traversal.hpp"
-#include "two_ended_bfs.hpp"
+#include "local_searches.hpp"
 #include "weighted_centrality.hpp"
 
 namespace tarvel {
@@ -129,13 +129,19 @@ public:
         return names(tarvel::shortestPath(g, from, to, method, estimate, consistent));
     }
 
-    // See twoEndedBfs (two_ended_bfs.hpp): its path by name, [] when goal is
+    // See twoEndedBfs (local_searches.hpp): its path by name, [] when goal is
     // unreachable. Errors: std::out_of_range "unknown node: NAME" (start
     // looked up first).
     NameList twoEndedBfsPath(const T& start, const T& goal, bool symmetric = false) const {
         const NodeIndex from = this->indexOf(start);
         const NodeIndex to = this->indexOf(goal);
         return names(tarvel::twoEndedBfs(view(), from, to, symmetric));
+    }
+
+    // See nodesWithin (local_searches.hpp), by name. Errors: std::out_of_range
+    // "unknown node: NAME".
+    NameList nodesWithin(const T& source, std::size_t depth) const {
+        return names(tarvel::nodesWithin(view(), this->indexOf(source), depth));
     }
 
     // The searches from one source (shortestPathTree, shortest_path_tree.hpp)

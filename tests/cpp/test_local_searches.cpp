@@ -1,9 +1,12 @@
-// twoEndedBfs against a plain transcription of the procedure it states: two
-// dictionaries of marks, two fringes, the start side grown while its fringe
-// is no larger, the search ended at the first neighbor the other side holds.
+// The searches near their ends. twoEndedBfs against a plain transcription
+// of the procedure it states: two dictionaries of marks, two fringes, the
+// start side grown while its fringe is no larger, the search ended at the
+// first neighbor the other side holds. nodesWithin against a queue-driven
+// breadth-first search to the end.
 #include <gtest/gtest.h>
 
 #include <map>
+#include <queue>
 #include <random>
 #include <string>
 #include <vector>
@@ -164,6 +167,52 @@ TEST(TwoEndedBfs, WalksAMillionNodePath) {
     ASSERT_EQ(path.size(), static_cast<std::size_t>(n));
     EXPECT_EQ(path.front(), g.indexOf("0"));
     EXPECT_EQ(path.back(), g.indexOf(std::to_string(n - 1)));
+}
+
+// Every node the source reaches with its distance, in discovery order.
+std::vector<std::pair<NodeIndex, std::size_t>> discoveries(const View& g, NodeIndex source) {
+    std::vector<std::size_t> dist(g.nodeCount(), ~std::size_t{0});
+    std::vector<std::pair<NodeIndex, std::size_t>> order{{source, 0}};
+    std::queue<NodeIndex> queue;
+    queue.push(source);
+    dist[source] = 0;
+    while (!queue.empty()) {
+        const NodeIndex u = queue.front();
+        queue.pop();
+        for (const auto& entry : g.neighbors(u)) {
+            if (dist[entry.target] != ~std::size_t{0}) continue;
+            dist[entry.target] = dist[u] + 1;
+            order.emplace_back(entry.target, dist[entry.target]);
+            queue.push(entry.target);
+        }
+    }
+    return order;
+}
+
+TEST(NodesWithin, IsTheBreadthFirstOrderCutAtTheDepth) {
+    std::mt19937 rng(7);
+    std::size_t cut = 0;
+    for (int round = 0; round < 200; ++round) {
+        const int n = 1 + round % 30;
+        G graph = testing_support::randomGraph(rng, round % 2 == 0, n, static_cast<int>(rng() % (2u * n + 1)));
+        const View g = graph.view();
+        const NodeIndex s = rng() % g.nodeCount();
+        const auto all = discoveries(g, s);
+        for (std::size_t depth = 0; depth < 6; ++depth) {
+            IndexPath expected;
+            for (const auto& [node, d] : all)
+                if (d <= depth) expected.push_back(node);
+            ASSERT_EQ(tarvel::nodesWithin(g, s, depth), expected) << "round " << round << " depth " << depth;
+            cut += expected.size() < all.size();
+        }
+    }
+    EXPECT_GT(cut, 200u);  // depths that leave nodes out, not only whole searches
+    G g(false);
+    g.addNode("a");
+    g.addNode("b");
+    g.addEdge("a", "b", 1);
+    EXPECT_EQ(g.nodesWithin("a", 0), std::vector<std::string>{"a"});
+    EXPECT_THROW(g.nodesWithin("z", 1), std::out_of_range);
 }
 
 }  // namespace

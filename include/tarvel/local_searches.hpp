@@ -1,6 +1,9 @@
-// The two-ended breadth-first search between two nodes whose path is fixed
-// by the order in which it grows its two sides (not the forward search's
-// path, which bfs in shortest_paths.hpp returns).
+// Searches that read the part of a graph near their ends: the two-ended
+// breadth-first search between two nodes, whose path is fixed by the order
+// in which it grows its two sides (not the forward search's path, which bfs
+// in shortest_paths.hpp returns), and the nodes within a number of edges of
+// a node, in breadth-first order. Their working memory is O(V), but the
+// time they take is the part of the graph they read.
 #pragma once
 
 #include <algorithm>
@@ -39,7 +42,7 @@ IndexPath twoEndedBfs(std::size_t n, NodeIndex start, NodeIndex goal, const Forw
         static_cast<std::uint32_t>(goal)};
     std::vector<std::uint32_t> level;
     std::uint32_t meet = NoSide;
-    Checkpoint checkpoint;
+    detail::Checkpoint checkpoint;
     // One level of one side: `mine` marks what this side holds, `other`
     // what the other side holds. Returns the meeting node, or NoSide.
     const auto grow = [&](const auto& lists, std::vector<std::uint32_t>& fringe, std::vector<std::uint32_t>& mine,
@@ -121,6 +124,38 @@ IndexPath twoEndedBfs(const GraphView<T, W>& g, NodeIndex start, NodeIndex goal,
     const detail::OwnLists<GraphView<T, W>> forward{g};
     if (symmetric || !g.isDirected()) return detail::twoEndedBfs(g.nodeCount(), start, goal, forward, forward);
     return detail::twoEndedBfs(g.nodeCount(), start, goal, forward, g.incoming());
+}
+
+// The nodes whose distance from `source` is at most `depth` edges, in the
+// order a breadth-first search from source discovers them: source first,
+// then level by level, each level's nodes expanded in their order over
+// their lists in insertion order (a neighbor once, when first met; parallel
+// edges and self-loops change nothing). depth 0 gives [source].
+// Errors: std::out_of_range for a source past the end.
+// Cost: the lists of the nodes within depth - 1 edges, plus O(V) memory
+// (the marks of the nodes found, set to zero once).
+template <class T, class W>
+IndexPath nodesWithin(const GraphView<T, W>& g, NodeIndex source, std::size_t depth) {
+    g.checkNode(source);
+    std::vector<bool> seen(g.nodeCount(), false);
+    IndexPath found{source};
+    seen[source] = true;
+    detail::Checkpoint checkpoint;
+    // found[levelStart, levelEnd) is the level being expanded.
+    for (std::size_t level = 0, levelStart = 0; level < depth && levelStart < found.size(); ++level) {
+        const std::size_t levelEnd = found.size();
+        for (std::size_t k = levelStart; k < levelEnd; ++k) {
+            const auto entries = g.neighbors(found[k]);
+            checkpoint(entries.size() + 1);
+            for (const auto& entry : entries) {
+                if (seen[entry.target]) continue;
+                seen[entry.target] = true;
+                found.push_back(entry.target);
+            }
+        }
+        levelStart = levelEnd;
+    }
+    return found;
 }
 
 }  // namespace tarvel
