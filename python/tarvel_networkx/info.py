@@ -28,6 +28,8 @@ FUNCTIONS = (
     "minimum_spanning_tree", "minimum_spanning_edges",
     # triangles and clustering
     "triangles", "clustering", "average_clustering", "transitivity",
+    # local queries
+    "bidirectional_shortest_path", "ego_graph",
 )
 
 THREADED = ("closeness_centrality", "betweenness_centrality", "katz_centrality")
