@@ -135,6 +135,8 @@ FAMILIES = [
      lambda G, **kw: nx.single_source_shortest_path_length(G, 0, **kw)),
     ("weighted searches", "single_source_dijkstra_path_length", False,
      lambda G, **kw: nx.single_source_dijkstra_path_length(G, 0, **kw)),
+    ("weighted searches", "multi_source_dijkstra_path_length", False,
+     lambda G, **kw: nx.multi_source_dijkstra_path_length(G, [0, 1], **kw)),
     ("weighted searches", "single_source_bellman_ford_path_length", False,
      lambda G, **kw: nx.single_source_bellman_ford_path_length(G, 0, **kw)),
     ("components", "connected_components", False, lambda G, **kw: list(nx.connected_components(G, **kw))),

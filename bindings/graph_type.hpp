@@ -286,6 +286,8 @@ inline const Binding bindings[] = {
     {table::shortestPath, method(algorithms::shortestPath)},
     {table::twoEndedBfsPath, method(algorithms::twoEndedBfsPath)},
     {table::nodesWithin, method(algorithms::nodesWithin)},
+    {table::multiSourceDistances, method(algorithms::multiSourceDistances)},
+    {table::multiSourcePaths, method(algorithms::multiSourcePaths)},
     {table::topologicalOrder, method(algorithms::topologicalOrder)},
     {table::topologicalGenerations, method(algorithms::topologicalGenerations)},
     {table::descendants, method(algorithms::descendants)},

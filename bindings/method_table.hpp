@@ -458,6 +458,29 @@ inline constexpr Method toNetworkx{"toNetworkx",
      "addEdge call in call order with its 'weight'. Imports networkx. O(V + E).",
     "", 0};
 
+inline constexpr Method multiSourceDistances{"multiSourceDistances",
+    {{"sources", Either, nullptr, "Iterable[_Name]"},
+     {"cutoff", Keyword, "None", "Optional[float]"}},
+    "Dict[str, _W]",
+    "The least distance from any of sources to every node they reach (each source at 0), as a dict in node "
+     "order: Dijkstra's search from all of them at once.",
+    "A name given twice counts once; no sources reach nothing. cutoff: only the sources and the nodes at most "
+     "cutoff away (a NaN cutoff bounds nothing); the search stops beyond it. Ints for a graph of integer "
+     "weights, floats for weightType=float. Raises IndexError for an unknown name, RuntimeError 'Negative "
+     "cycle detected' when the search meets one. O(E log V) over the part searched.", 0};
+
+inline constexpr Method multiSourcePaths{"multiSourcePaths",
+    {{"sources", Either, nullptr, "Iterable[_Name]"},
+     {"cutoff", Keyword, "None", "Optional[float]"},
+     {"goal", Keyword, "None", "Optional[_Name]"}},
+    "Dict[str, List[str]]",
+    "The path of every node multiSourceDistances(sources, cutoff=cutoff) holds, from the source it is "
+     "nearest, as a dict in node order ([s] for a source s).",
+    "Among equally short paths, the one Dijkstra's search keeps when the greatest node index leaves the queue "
+     "first among equal distances and only a strictly shorter path replaces a node's. goal: the search stops "
+     "when goal is settled and the dict holds goal's path alone (empty when goal is not reached within "
+     "cutoff). Errors as multiSourceDistances. O(E log V) over the part searched.", 0};
+
 inline constexpr Method distances{"distances",
     {{"source", Either, nullptr, "_Name"},
      {"method", Either, "tarvel.DIJKSTRA", "ShortestPathAlgo"}},

@@ -16,7 +16,7 @@ from . import info
 if not info.dispatching(nx.__version__):
     raise ImportError("tarvel's networkx backend needs networkx 3.4 or later, not %s" % nx.__version__)
 
-from . import centrality, clustering, dag, local, paths, spanning, structure  # noqa: E402  (they register their functions)
+from . import centrality, clustering, dag, local, multi_source, paths, spanning, structure  # noqa: E402  (they register their functions)
 from .dispatch import checks, converted_for, forget_conversion, heavy, implementations  # noqa: E402
 from .graph import WIDE, TarvelGraph, convert, keep_attributes  # noqa: E402
 
@@ -61,7 +61,8 @@ ONE_PASS = {
     **dict.fromkeys(["single_source_shortest_path_length", "single_source_shortest_path"], "breadth-first searches"),
     **dict.fromkeys(["single_source_dijkstra_path_length", "single_source_dijkstra_path", "single_source_dijkstra",
                      "single_source_bellman_ford_path_length", "single_source_bellman_ford_path",
-                     "single_source_bellman_ford"], "weighted searches"),
+                     "single_source_bellman_ford", "multi_source_dijkstra_path_length", "multi_source_dijkstra",
+                     "multi_source_dijkstra_path"], "weighted searches"),
     **dict.fromkeys(["connected_components", "number_connected_components"], "components"),
     **dict.fromkeys(["strongly_connected_components", "number_strongly_connected_components"], "strong components"),
 }

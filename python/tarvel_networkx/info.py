@@ -30,6 +30,8 @@ FUNCTIONS = (
     "triangles", "clustering", "average_clustering", "transitivity",
     # local queries
     "bidirectional_shortest_path", "ego_graph",
+    # searches from several sources
+    "multi_source_dijkstra_path_length", "multi_source_dijkstra", "multi_source_dijkstra_path",
 )
 
 THREADED = ("closeness_centrality", "betweenness_centrality", "katz_centrality")
@@ -45,6 +47,8 @@ NOTES = {
     "single_source_bellman_ford_path": PATH_NOTE,
     "single_source_dijkstra": PATH_NOTE,
     "single_source_bellman_ford": PATH_NOTE,
+    "multi_source_dijkstra": PATH_NOTE,
+    "multi_source_dijkstra_path": PATH_NOTE,
     "minimum_spanning_tree": TREE_NOTE,
     "minimum_spanning_edges": TREE_NOTE,
     "betweenness_centrality": "Within 2(V - 1) * 2**-53 of networkx's numbers, relatively; k draws networkx's "

@@ -199,3 +199,68 @@ print(dispatch.counts["minimum_spanning_tree"])
     env.pop("NETWORKX_BACKEND_PRIORITY", None)
     done = subprocess.run([sys.executable, "-c", code], env=env, capture_output=True, text=True, check=True)
     assert done.stdout == "1\n"
+
+
+def path_weight(G, path, weight="weight"):
+    """The weight of `path` as networkx's Dijkstra reads G: each step the
+    least over parallel edges, 1 where an edge lacks the attribute."""
+    total = 0
+    for u, v in zip(path, path[1:]):
+        data = G[u][v]
+        total += min(d.get(weight, 1) for d in data.values()) if G.is_multigraph() else data.get(weight, 1)
+    return total
+
+
+def test_multi_source_searches_give_networkx_lengths_and_shortest_paths():
+    rng = random.Random(884)
+    bounded = 0
+    for round in range(160):
+        kind = KINDS[round % 4]
+        n = rng.randint(1, 40)
+        G = random_graph(rng, kind, n, rng.randint(0, 3 * n))
+        if round % 3 == 0:  # float weights, ties kept
+            for *_, d in (G.edges(keys=True, data=True) if G.is_multigraph() else G.edges(data=True)):
+                d["weight"] = d["weight"] / 4
+        nodes = list(G)
+        sources = rng.sample(nodes, rng.randint(1, min(3, n)))
+        if round % 2:
+            sources = set(sources)
+        cutoff = rng.choice([None, None, 0, 2, 3.5, 6])
+        want = nx.multi_source_dijkstra_path_length(G, sources, cutoff=cutoff, backend="networkx")
+        got = nx.multi_source_dijkstra_path_length(G, sources, cutoff=cutoff, backend="tarvel")
+        assert got == want and [type(got[k]) for k in want] == [type(v) for v in want.values()], round
+        bounded += cutoff is not None and len(want) < len(nx.multi_source_dijkstra_path_length(G, sources))
+        lengths, paths = nx.multi_source_dijkstra(G, sources, cutoff=cutoff, backend="tarvel")
+        assert lengths == want and set(paths) == set(want)
+        assert paths == nx.multi_source_dijkstra_path(G, sources, cutoff=cutoff, backend="tarvel")
+        for node, path in paths.items():
+            assert path[0] in sources and path[-1] == node
+            assert path_weight(G, path) == want[node]
+        target = rng.choice(nodes)
+        try:
+            expected = nx.multi_source_dijkstra(G, sources, target, cutoff, backend="networkx")
+        except nx.NetworkXNoPath:
+            with pytest.raises(nx.NetworkXNoPath, match="^No path to %s\\.$" % target):
+                nx.multi_source_dijkstra(G, sources, target, cutoff, backend="tarvel")
+            continue
+        found = nx.multi_source_dijkstra(G, sources, target, cutoff, backend="tarvel")
+        assert found[0] == expected[0] and type(found[0]) is type(expected[0])
+        assert found[1][0] in sources and found[1][-1] == target and path_weight(G, found[1]) == expected[0]
+    assert bounded > 20
+
+
+def test_multi_source_errors_are_networkx_errors():
+    G = nx.path_graph(4)
+    with pytest.raises(ValueError, match="^sources must not be empty$"):
+        nx.multi_source_dijkstra_path_length(G, [], backend="tarvel")
+    with pytest.raises(nx.NodeNotFound, match="^Node 9 not found in graph$"):
+        nx.multi_source_dijkstra(G, [0, 9], backend="tarvel")
+    assert nx.multi_source_dijkstra(G, [0, 2], 2, backend="tarvel") == (0, [2])
+    with pytest.raises(nx.NetworkXNoPath, match="^No path to 9\\.$"):
+        nx.multi_source_dijkstra(G, [0], 9, backend="tarvel")
+    with pytest.raises(nx.NetworkXNoPath, match="^No path to 3\\.$"):
+        nx.multi_source_dijkstra(G, [0], 3, cutoff=2, backend="tarvel")
+    from tarvel_networkx import backend
+
+    assert "weight=None" in backend.can_run("multi_source_dijkstra", (G, [0]), {"weight": None})
+    assert "sources of type" in backend.can_run("multi_source_dijkstra_path", (G, iter([0])), {})
