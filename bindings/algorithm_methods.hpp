@@ -470,10 +470,17 @@ inline PyObject* shortestPath(PyObject* self, PyObject* const* args, Py_ssize_t 
     });
 }
 
-// twoEndedBfsPath(start, goal, *, symmetric=False).
+// twoEndedBfsPath(start, goal, *, symmetric=False, backward=None).
 inline PyObject* twoEndedBfsPath(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-    PyObject* given[3];
+    PyObject* given[4] = {nullptr, nullptr, nullptr, nullptr};
     if (!parseArguments(table::twoEndedBfsPath, args, nargs, kwnames, given)) return nullptr;
+    PyObject* backward = given[3] == Py_None ? nullptr : given[3];
+    if (backward != nullptr && !PyObject_TypeCheck(backward, &GraphType)) {
+        wrongType("twoEndedBfsPath", "backward", "a Graph or None", backward);
+        return nullptr;
+    }
+    AnyGraph* other = backward == nullptr ? nullptr : graphOf(backward);
+    if (backward != nullptr && other == nullptr) return nullptr;
     if (given[2] != nullptr && !PyBool_Check(given[2])) {
         wrongType("twoEndedBfsPath", "symmetric", "a bool", given[2]);
         return nullptr;
@@ -488,7 +495,16 @@ inline PyObject* twoEndedBfsPath(PyObject* self, PyObject* const* args, Py_ssize
         const Read g(shared);
         const tarvel::NodeIndex from = g.graph().indexOf(start);
         const tarvel::NodeIndex to = g.graph().indexOf(goal);
-        return nameList(g, released([&] { return tarvel::twoEndedBfs(g.view(), from, to, symmetric); }));
+        if (other == nullptr) {
+            return nameList(g, released([&] { return tarvel::twoEndedBfs(g.view(), from, to, symmetric); }));
+        }
+        const InCall otherCall(backward);
+        return std::visit(
+            [&](auto& otherShared) {
+                const Read h(otherShared);
+                return nameList(g, released([&] { return tarvel::twoEndedBfs(g.view(), from, to, h.view()); }));
+            },
+            *other);
     });
 }
 

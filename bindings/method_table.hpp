@@ -334,7 +334,8 @@ inline constexpr Method stronglyConnectedComponents{"stronglyConnectedComponents
 inline constexpr Method twoEndedBfsPath{"twoEndedBfsPath",
     {{"start", Either, nullptr, "_Name"},
      {"goal", Either, nullptr, "_Name"},
-     {"symmetric", Keyword, "False", "bool"}},
+     {"symmetric", Keyword, "False", "bool"},
+     {"backward", Keyword, "None", "Optional[Graph[Any]]"}},
     "List[str]",
     "A path of fewest edges from start to goal found from both ends: [] when goal is unreachable, [start] "
      "when both are the same node.",
@@ -343,7 +344,10 @@ inline constexpr Method twoEndedBfsPath{"twoEndedBfsPath",
      "over the out-edges in insertion order, the goal side over the edges into a node (their sources in node "
      "order) or, with symmetric=True or on an undirected graph, over the node's own edges in insertion order. "
      "The first neighbor read that the other side holds joins the two halves. symmetric=True promises that "
-     "the graph holds both directions of every edge. Raises IndexError for an unknown name (start first). "
+     "the graph holds both directions of every edge. backward: a graph of the same node count whose node k's "
+     "edges give, in their order, the nodes with an edge into node k (of this graph's node k): the goal side "
+     "reads those lists instead (a predecessor order of your own); ValueError when the counts differ. Raises "
+     "IndexError for an unknown name (start first). "
      "O(V + E) at most, usually the levels near the two ends; a directed graph's first call without "
      "symmetric makes its incoming lists.", 0};
 

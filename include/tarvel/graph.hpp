@@ -138,6 +138,16 @@ public:
         return names(tarvel::twoEndedBfs(view(), from, to, symmetric));
     }
 
+    // The same, the goal side reading `backward`'s lists (see the
+    // twoEndedBfs that takes a backward view). Errors: its
+    // std::invalid_argument, then std::out_of_range as above.
+    template <class T2, class W2>
+    NameList twoEndedBfsPath(const T& start, const T& goal, const Graph<T2, W2>& backward) const {
+        const NodeIndex from = this->indexOf(start);
+        const NodeIndex to = this->indexOf(goal);
+        return names(tarvel::twoEndedBfs(view(), from, to, backward.view()));
+    }
+
     // See nodesWithin (local_searches.hpp), by name. Errors: std::out_of_range
     // "unknown node: NAME".
     NameList nodesWithin(const T& source, std::size_t depth) const {

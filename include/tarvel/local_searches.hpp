@@ -8,6 +8,8 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <stdexcept>
+#include <string>
 #include <vector>
 
 #include "detail/adjacency_lists.hpp"
@@ -124,6 +126,25 @@ IndexPath twoEndedBfs(const GraphView<T, W>& g, NodeIndex start, NodeIndex goal,
     const detail::OwnLists<GraphView<T, W>> forward{g};
     if (symmetric || !g.isDirected()) return detail::twoEndedBfs(g.nodeCount(), start, goal, forward, forward);
     return detail::twoEndedBfs(g.nodeCount(), start, goal, forward, g.incoming());
+}
+
+// twoEndedBfs with the goal side reading `backward`'s lists instead: node k
+// of backward stands for node k of g, and its list gives the nodes whose
+// edges lead to k, in the order the goal side is to meet them (a graph of
+// the predecessors in another order than the incoming lists').
+// Errors: std::invalid_argument "the backward graph has N nodes, not M"
+// first, then std::out_of_range for an index past the end.
+// Cost: as twoEndedBfs; backward's lists are read as they are.
+template <class T, class W, class T2, class W2>
+IndexPath twoEndedBfs(const GraphView<T, W>& g, NodeIndex start, NodeIndex goal, const GraphView<T2, W2>& backward) {
+    if (backward.nodeCount() != g.nodeCount()) {
+        throw std::invalid_argument("the backward graph has " + std::to_string(backward.nodeCount()) +
+                                    " nodes, not " + std::to_string(g.nodeCount()));
+    }
+    g.checkNode(start);
+    g.checkNode(goal);
+    return detail::twoEndedBfs(g.nodeCount(), start, goal, detail::OwnLists<GraphView<T, W>>{g},
+                               detail::OwnLists<GraphView<T2, W2>>{backward});
 }
 
 // The nodes whose distance from `source` is at most `depth` edges, in the

@@ -158,6 +158,10 @@ class TarvelGraph:
         # functions that return part of it copy the part from there, as
         # networkx does (ego_graph).
         self.source = None
+        # For a directed graph's two-ended search: False when every node
+        # lists its predecessors in node order (the incoming lists serve),
+        # else a tarvel graph of the predecessor lists in networkx's order.
+        self.backward = None
 
     def __getstate__(self):
         # A weak reference does not pickle: a graph made again from its

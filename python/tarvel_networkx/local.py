@@ -8,11 +8,10 @@ import math
 
 import networkx as nx
 
+import tarvel
+
 from .dispatch import every, graph_ok, implements
 from .graph import TarvelGraph
-
-PRED_ORDER = "predecessor order"  # the key of the verdict in G's networkx cache
-
 
 def _networkx_graph(G):
     """The networkx graph behind G: G itself, or the one it was converted
@@ -24,40 +23,42 @@ def _networkx_graph(G):
 
 def _predecessors_in_node_order(G):
     """Whether every node of the directed networkx graph G lists its
-    predecessors (G._pred) in node order: then tarvel's incoming lists of the
-    converted graph meet them in networkx's order. One pass over the edges,
-    remembered in G's networkx cache (emptied when G changes)."""
-    cache = getattr(G, "__networkx_cache__", None)
-    if not getattr(getattr(nx, "config", None), "cache_converted_graphs", True):
-        cache = None
-    known = cache.get("tarvel", {}).get(PRED_ORDER) if cache is not None else None
-    if known is not None:
-        return known
+    predecessors (G._pred) in node order, as tarvel's incoming lists of the
+    converted graph hold them. One pass over the edges."""
     position = {node: k for k, node in enumerate(G._adj)}.__getitem__
-    verdict = True
     for preds in G._pred.values():
         last = -1
         for k in map(position, preds):
             if k <= last:
-                verdict = False
-                break
+                return False
             last = k
-        if not verdict:
-            break
-    if cache is not None:
-        cache.setdefault("tarvel", {})[PRED_ORDER] = verdict
-    return verdict
+    return True
+
+
+def _backward(G):
+    """The graph whose lists tarvel's goal side reads for the directed
+    TarvelGraph G, None for its incoming lists: made on the first call and
+    kept with the conversion (networkx empties its cache when G changes)."""
+    if G.backward is None:
+        original = G.source()
+        if _predecessors_in_node_order(original):
+            G.backward = False
+        else:
+            names, index = G.names, G.index
+            backward = tarvel.Graph(True)
+            backward.addNodes(names)
+            backward.addEdges([(names[index[v]], names[index[u]], 1)
+                               for v, preds in original._pred.items() for u in preds])
+            G.backward = backward
+    return G.backward or None
 
 
 def _check_bidirectional(G, source, target):
-    answer = graph_ok(G, multigraph=True)
-    if answer is not True or not G.is_directed():
-        return answer
-    original = _networkx_graph(G)
-    if original is None:
-        return "a directed graph whose networkx graph is gone (its predecessor order is unknown)"
-    return _predecessors_in_node_order(original) or (
-        "a node lists its predecessors out of node order (tarvel's goal side would meet them in another order)")
+    return every(
+        graph_ok(G, multigraph=True),
+        not G.is_directed() or _networkx_graph(G) is not None or (
+            "a directed graph whose networkx graph is gone (its predecessor order is unknown)"),
+    )
 
 
 @implements(_check_bidirectional)
@@ -69,7 +70,12 @@ def bidirectional_shortest_path(G, source, target):
     names, index = G.names, G.index
     # An undirected graph is held with both directions of every edge, each
     # node's list in networkx's adjacency order: the goal side reads it too.
-    path = G.graph.twoEndedBfsPath(names[index[source]], names[index[target]], symmetric=not G.directed)
+    start, goal = names[index[source]], names[index[target]]
+    if G.directed:
+        # The goal side meets a node's predecessors in networkx's G.pred order.
+        path = G.graph.twoEndedBfsPath(start, goal, backward=_backward(G))
+    else:
+        path = G.graph.twoEndedBfsPath(start, goal, symmetric=True)
     if not path:
         raise nx.NetworkXNoPath(f"No path between {source} and {target}.")
     return list(map(G.by_name.__getitem__, path))

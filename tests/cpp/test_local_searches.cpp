@@ -36,9 +36,9 @@ std::vector<std::vector<NodeIndex>> backLists(const View& g, bool symmetric) {
     return back;
 }
 
-IndexPath reference(const View& g, NodeIndex source, NodeIndex target, bool symmetric) {
+IndexPath reference(const View& g, NodeIndex source, NodeIndex target,
+                    const std::vector<std::vector<NodeIndex>>& back) {
     if (source == target) return {source};
-    const auto back = backLists(g, symmetric);
     std::map<NodeIndex, NodeIndex> pred{{source, tarvel::NoNode}}, succ{{target, tarvel::NoNode}};
     std::vector<NodeIndex> forwardFringe{source}, reverseFringe{target};
     NodeIndex meet = tarvel::NoNode;
@@ -111,7 +111,7 @@ TEST(TwoEndedBfs, MatchesTheProcedureOnRandomGraphs) {
         const bool symmetric = kind == 2;
         for (int q = 0; q < 8; ++q) {
             const NodeIndex s = rng() % g.nodeCount(), t = rng() % g.nodeCount();
-            const IndexPath expected = reference(g, s, t, symmetric);
+            const IndexPath expected = reference(g, s, t, backLists(g, symmetric));
             const IndexPath found = tarvel::twoEndedBfs(g, s, t, symmetric);
             ASSERT_EQ(found, expected) << "round " << round << " from " << s << " to " << t;
             // Shortest, and made of the graph's edges.
@@ -135,6 +135,37 @@ TEST(TwoEndedBfs, MatchesTheProcedureOnRandomGraphs) {
     EXPECT_GT(paths, 500);
     EXPECT_GT(unreachable, 50);
     EXPECT_GT(differFromForward, 10);
+}
+
+TEST(TwoEndedBfs, ReadsTheGoalSideFromABackwardGraph) {
+    // The predecessors of every node in a shuffled order, held as the lists
+    // of a second graph: the goal side meets them in that order.
+    std::mt19937 rng(99);
+    int differ = 0;
+    for (int round = 0; round < 150; ++round) {
+        const int n = 2 + round % 30;
+        const G graph = testing_support::randomGraph(rng, true, n, static_cast<int>(rng() % (3u * n)));
+        const View g = graph.view();
+        auto back = backLists(g, false);
+        for (auto& list : back) std::shuffle(list.begin(), list.end(), rng);
+        tarvel::Graph<int, double> backward(true);
+        for (int k = 0; k < n; ++k) backward.addNode(k);
+        for (NodeIndex v = 0; v < back.size(); ++v)
+            for (NodeIndex u : back[v]) backward.addEdge(static_cast<int>(v), static_cast<int>(u), 1.0);
+        for (int q = 0; q < 8; ++q) {
+            const NodeIndex s = rng() % g.nodeCount(), t = rng() % g.nodeCount();
+            const IndexPath found = tarvel::twoEndedBfs(g, s, t, backward.view());
+            ASSERT_EQ(found, reference(g, s, t, back)) << "round " << round;
+            differ += found != tarvel::twoEndedBfs(g, s, t);
+        }
+    }
+    EXPECT_GT(differ, 5);  // the order read matters
+    tarvel::Graph<int, double> small(true);
+    small.addNode(1);
+    G g(true);
+    g.addNode("a");
+    g.addNode("b");
+    EXPECT_THROW(g.twoEndedBfsPath("a", "b", small), std::invalid_argument);
 }
 
 TEST(TwoEndedBfs, GrowsTheSmallerFringeAndMeetsAtTheFirstHeldNeighbor) {
