@@ -146,7 +146,7 @@ FAMILIES = [
 ]
 
 
-def break_even(small):
+def break_even(small, only=""):
     """networkx against tarvel converting, per family, on G(n, 5n) with
     integer weights: the ratio crosses 1 at the break-even size (nodes plus
     adjacency entries, what both walk)."""
@@ -155,6 +155,8 @@ def break_even(small):
     print("| function (family) | nodes | nodes + entries | networkx (s) | tarvel, converting (s) | networkx / tarvel |")
     print("|---|---|---|---|---|---|")
     for family, name, directed, call in FAMILIES:
+        if only not in name:
+            continue
         for n in sizes:
             G = gnm(n, 5 * n, 3, True, directed)
             repeats = max(3, min(50, 200000 // n))
@@ -182,7 +184,7 @@ def main():
     if args.conversion:
         return conversion(args.small)
     if args.break_even:
-        return break_even(args.small)
+        return break_even(args.small, args.k)
     print("| function | graph | networkx (s) | tarvel, converting (s) | tarvel, cached (s) | "
           "speed-up converting | speed-up cached |")
     print("|---|---|---|---|---|---|---|")

@@ -75,11 +75,6 @@ ONE_PASS = {
 # multi_source_dijkstra_path_length): either both run in tarvel or neither.
 BOUNDED_BY = ("cutoff", "target")
 
-# Functions networkx converts with every attribute kept (they return part of
-# the graph): only a cached conversion of that kind is at hand for them.
-EVERY_ATTRIBUTE = {"ego_graph"}
-
-
 def _bounded(name, args, kwargs):
     """Whether this call of a one-pass search has a cutoff or a target."""
     function = implementations[name].__wrapped__
@@ -91,14 +86,13 @@ def _bounded(name, args, kwargs):
 
 
 def _cached(name, G):
-    """Whether networkx holds a converted graph of G that serves `name`."""
+    """Whether networkx holds a converted graph of G. Any kind serves: a
+    function and the inner call it makes (ego_graph and its breadth-first
+    search) then get the same verdict, though ego_graph, converted with
+    every attribute kept, converts once more after a conversion without
+    them."""
     cache = getattr(G, "__networkx_cache__", None)
-    converted = cache.get("backends", {}).get("tarvel") if cache else None
-    if not converted:
-        return False
-    if name in EVERY_ATTRIBUTE:
-        return isinstance(converted.get((True, True)), TarvelGraph)
-    return True
+    return bool(cache and cache.get("backends", {}).get("tarvel"))
 
 
 def pays_off(name, G):
