@@ -101,7 +101,8 @@ def main():
 
         seconds, want = per_query(plain, pairs)
         rows.append(("bidirectional_shortest_path", label, "networkx", seconds))
-        for who, call, queries in (("tarvel twoEndedBfsPath", own, pairs), ("networkx → tarvel, cached", through, pairs),
+        for who, call, queries in (("tarvel twoEndedBfsPath", own, pairs),
+                                   ("networkx → tarvel, cached", through, pairs),
                                    ("networkx → tarvel, converting", fresh, pairs[:3])):
             if who.endswith("cached"):
                 through(pairs[0])  # converted and cached

@@ -43,7 +43,8 @@ TEST(MultiSourceDijkstra, IsDijkstraFromAVirtualSource) {
         const NodeIndex virtualNode = g.nodeCount();
         const auto reference = tarvel::dijkstraTree(virtualGraph.view(), virtualNode);
         const std::optional<double> cutoff =
-            round % 3 == 0 ? std::nullopt : std::optional<double>(static_cast<int>(rng() % 20) / 2.0 - 0.5);  // fractions too
+            // Fractions and negative cutoffs too.
+            round % 3 == 0 ? std::nullopt : std::optional<double>(static_cast<int>(rng() % 20) / 2.0 - 0.5);
         const auto tree = tarvel::multiSourceDijkstraTree(g, sources, tarvel::NoNode, cutoff);
         EXPECT_EQ(tree.source, tarvel::NoNode);
         for (NodeIndex v = 0; v < g.nodeCount(); ++v) {
@@ -54,7 +55,8 @@ TEST(MultiSourceDijkstra, IsDijkstraFromAVirtualSource) {
             cut += reference.reaches(v) && !within;
             if (!within) continue;
             ASSERT_EQ(tree.distance[v], reference.distance[v]);
-            const NodeIndex expected = reference.predecessor[v] == virtualNode ? tarvel::NoNode : reference.predecessor[v];
+            const NodeIndex before = reference.predecessor[v];
+            const NodeIndex expected = before == virtualNode ? tarvel::NoNode : before;
             ASSERT_EQ(tree.predecessor[v], expected) << "round " << round << " node " << v;
         }
         // Up to a goal: the goal's path and distance are the whole search's.
