@@ -135,6 +135,8 @@ FAMILIES = [
      lambda G, **kw: nx.single_source_shortest_path_length(G, 0, **kw)),
     ("weighted searches", "single_source_dijkstra_path_length", False,
      lambda G, **kw: nx.single_source_dijkstra_path_length(G, 0, **kw)),
+    ("weighted searches", "multi_source_dijkstra_path_length", False,
+     lambda G, **kw: nx.multi_source_dijkstra_path_length(G, [0, 1], **kw)),
     ("weighted searches", "single_source_bellman_ford_path_length", False,
      lambda G, **kw: nx.single_source_bellman_ford_path_length(G, 0, **kw)),
     ("components", "connected_components", False, lambda G, **kw: list(nx.connected_components(G, **kw))),
@@ -144,7 +146,7 @@ FAMILIES = [
 ]
 
 
-def break_even(small):
+def break_even(small, only=""):
     """networkx against tarvel converting, per family, on G(n, 5n) with
     integer weights: the ratio crosses 1 at the break-even size (nodes plus
     adjacency entries, what both walk)."""
@@ -153,6 +155,8 @@ def break_even(small):
     print("| function (family) | nodes | nodes + entries | networkx (s) | tarvel, converting (s) | networkx / tarvel |")
     print("|---|---|---|---|---|---|")
     for family, name, directed, call in FAMILIES:
+        if only not in name:
+            continue
         for n in sizes:
             G = gnm(n, 5 * n, 3, True, directed)
             repeats = max(3, min(50, 200000 // n))
@@ -180,7 +184,7 @@ def main():
     if args.conversion:
         return conversion(args.small)
     if args.break_even:
-        return break_even(args.small)
+        return break_even(args.small, args.k)
     print("| function | graph | networkx (s) | tarvel, converting (s) | tarvel, cached (s) | "
           "speed-up converting | speed-up cached |")
     print("|---|---|---|---|---|---|---|")

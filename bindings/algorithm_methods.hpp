@@ -470,6 +470,119 @@ inline PyObject* shortestPath(PyObject* self, PyObject* const* args, Py_ssize_t 
     });
 }
 
+// twoEndedBfsPath(start, goal, *, symmetric=False, backward=None).
+inline PyObject* twoEndedBfsPath(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    PyObject* given[4] = {nullptr, nullptr, nullptr, nullptr};
+    if (!parseArguments(table::twoEndedBfsPath, args, nargs, kwnames, given)) return nullptr;
+    PyObject* backward = given[3] == Py_None ? nullptr : given[3];
+    if (backward != nullptr && !PyObject_TypeCheck(backward, &GraphType)) {
+        wrongType("twoEndedBfsPath", "backward", "a Graph or None", backward);
+        return nullptr;
+    }
+    AnyGraph* other = backward == nullptr ? nullptr : graphOf(backward);
+    if (backward != nullptr && other == nullptr) return nullptr;
+    if (given[2] != nullptr && !PyBool_Check(given[2])) {
+        wrongType("twoEndedBfsPath", "symmetric", "a bool", given[2]);
+        return nullptr;
+    }
+    const bool symmetric = given[2] == Py_True;
+    std::string_view start, goal;
+    if (!nameArgument("twoEndedBfsPath", "start", given[0], start) ||
+        !nameArgument("twoEndedBfsPath", "goal", given[1], goal)) {
+        return nullptr;
+    }
+    return onGraph(self, [&](auto& shared) {
+        const Read g(shared);
+        const tarvel::NodeIndex from = g.graph().indexOf(start);
+        const tarvel::NodeIndex to = g.graph().indexOf(goal);
+        if (other == nullptr) {
+            return nameList(g, released([&] { return tarvel::twoEndedBfs(g.view(), from, to, symmetric); }));
+        }
+        const InCall otherCall(backward);
+        return std::visit(
+            [&](auto& otherShared) {
+                const Read h(otherShared);
+                return nameList(g, released([&] { return tarvel::twoEndedBfs(g.view(), from, to, h.view()); }));
+            },
+            *other);
+    });
+}
+
+// nodesWithin(source, depth).
+inline PyObject* nodesWithin(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    PyObject* given[2];
+    std::string_view source;
+    long long depth = 0;
+    if (!parseArguments(table::nodesWithin, args, nargs, kwnames, given) ||
+        !nameArgument("nodesWithin", "source", given[0], source) ||
+        !longArgument("nodesWithin", "depth", given[1], 0, LLONG_MAX, depth)) {
+        return nullptr;
+    }
+    return onGraph(self, [&](auto& shared) {
+        const Read g(shared);
+        const tarvel::NodeIndex from = g.graph().indexOf(source);
+        return nameList(
+            g, released([&] { return tarvel::nodesWithin(g.view(), from, static_cast<std::size_t>(depth)); }));
+    });
+}
+
+// multiSourceDistances and multiSourcePaths: (sources, *, cutoff=None[,
+// goal=None]), one search from all the sources; make(read, tree, goal)
+// makes the dict (goal NoNode for none).
+template <class Make>
+PyObject* fromSources(const Method& signature, PyObject* self, PyObject* const* args, Py_ssize_t nargs,
+                      PyObject* kwnames, Make&& make) {
+    const char* name = signature.name;
+    PyObject* given[3] = {nullptr, nullptr, nullptr};
+    std::optional<std::vector<std::string>> sources;
+    std::optional<double> cutoff;
+    std::string_view goalName;
+    if (!parseArguments(signature, args, nargs, kwnames, given) ||
+        !nameListArgument(name, "sources", given[0], sources)) {
+        return nullptr;
+    }
+    if (given[0] == Py_None) {
+        wrongType(name, "sources", "an iterable of names", given[0]);
+        return nullptr;
+    }
+    if (given[1] != nullptr && given[1] != Py_None) {
+        double value = 0;
+        if (!doubleArgument(name, "cutoff", given[1], value)) return nullptr;
+        cutoff = value;
+    }
+    const bool hasGoal = signature.size() > 2 && given[2] != nullptr && given[2] != Py_None;
+    if (hasGoal && !nameArgument(name, "goal", given[2], goalName)) return nullptr;
+    return onGraph(self, [&](auto& shared) {
+        const Read g(shared);
+        std::vector<tarvel::NodeIndex> from;
+        from.reserve(sources->size());
+        for (const std::string& source : *sources) from.push_back(g.graph().indexOf(source));
+        const tarvel::NodeIndex goal = hasGoal ? g.graph().indexOf(goalName) : tarvel::NoNode;
+        const auto tree = released([&] { return tarvel::multiSourceDijkstraTree(g.view(), from, goal, cutoff); });
+        return make(g, tree, goal);
+    });
+}
+
+inline PyObject* multiSourceDistances(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    return fromSources(table::multiSourceDistances, self, args, nargs, kwnames,
+                       [](const auto& g, const auto& tree, tarvel::NodeIndex) { return distanceDict(g, tree, false); });
+}
+
+inline PyObject* multiSourcePaths(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    return fromSources(table::multiSourcePaths, self, args, nargs, kwnames,
+                       [](const auto& g, const auto& tree, tarvel::NodeIndex goal) -> py::dict {
+                           if (goal == tarvel::NoNode) return pathDict(g, tree);
+                           py::dict out;
+                           if (!tree.reaches(goal)) return out;
+                           tarvel::IndexPath path;
+                           for (tarvel::NodeIndex step = goal; step != tarvel::NoNode; step = tree.predecessor[step])
+                               path.push_back(step);
+                           std::reverse(path.begin(), path.end());
+                           setByName(g, out, goal, nameList(g, path).release().ptr());
+                           return out;
+                       });
+}
+
 // distances, shortestPaths and predecessors: (source, method=DIJKSTRA), one
 // search from the source; make(read, tree, method) makes the dict.
 template <class Make>

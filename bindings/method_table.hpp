@@ -373,6 +373,35 @@ inline constexpr Method stronglyConnectedComponents{"stronglyConnectedComponents
      "topological order.",
     "Raises RuntimeError 'implemented only for directed graph' for an undirected graph. O(V + E).", 0};
 
+inline constexpr Method twoEndedBfsPath{"twoEndedBfsPath",
+    {{"start", Either, nullptr, "_Name"},
+     {"goal", Either, nullptr, "_Name"},
+     {"symmetric", Keyword, "False", "bool"},
+     {"backward", Keyword, "None", "Optional[Graph[Any]]"}},
+    "List[str]",
+    "A path of fewest edges from start to goal found from both ends: [] when goal is unreachable, [start] "
+     "when both are the same node.",
+    "Two breadth-first sides grow a whole level at a time, the start side while its fringe (the nodes its last "
+     "level found) is no larger than the goal side's; each expands its fringe in discovery order, the start side "
+     "over the out-edges in insertion order, the goal side over the edges into a node (their sources in node "
+     "order) or, with symmetric=True or on an undirected graph, over the node's own edges in insertion order. "
+     "The first neighbor read that the other side holds joins the two halves. symmetric=True promises that "
+     "the graph holds both directions of every edge. backward: a graph of the same node count whose node k's "
+     "edges give, in their order, the nodes with an edge into node k (of this graph's node k): the goal side "
+     "reads those lists instead (a predecessor order of your own); ValueError when the counts differ. Raises "
+     "IndexError for an unknown name (start first). "
+     "O(V + E) at most, usually the levels near the two ends; a directed graph's first call without "
+     "symmetric makes its incoming lists.", 0};
+
+inline constexpr Method nodesWithin{"nodesWithin",
+    {{"source", Either, nullptr, "_Name"},
+     {"depth", Either, nullptr, "int"}},
+    "List[str]",
+    "The nodes at most depth edges from source, in the order a breadth-first search from source discovers them "
+     "(source first; out-edges in insertion order).",
+    "depth is an int from 0 (giving [source]) up. Raises IndexError for an unknown source, OverflowError for a "
+     "negative depth. Reads only the edges of the nodes within depth - 1 edges, plus O(V) memory.", 0};
+
 inline constexpr Method save{"save",
     {{"filename", Positional, nullptr, "_Path"}},
     "None",
@@ -474,6 +503,29 @@ inline constexpr Method toNetworkx{"toNetworkx",
     "A new networkx MultiGraph (MultiDiGraph when directed): the nodes in node order, then one edge per "
      "addEdge call in call order with its 'weight'. Imports networkx. O(V + E).",
     "", 0};
+
+inline constexpr Method multiSourceDistances{"multiSourceDistances",
+    {{"sources", Either, nullptr, "Iterable[_Name]"},
+     {"cutoff", Keyword, "None", "Optional[float]"}},
+    "Dict[str, _W]",
+    "The least distance from any of sources to every node they reach (each source at 0), as a dict in node "
+     "order: Dijkstra's search from all of them at once.",
+    "A name given twice counts once; no sources reach nothing. cutoff: only the sources and the nodes at most "
+     "cutoff away (a NaN cutoff bounds nothing); the search stops beyond it. Ints for a graph of integer "
+     "weights, floats for weightType=float. Raises IndexError for an unknown name, RuntimeError 'Negative "
+     "cycle detected' when the search meets one. O(E log V) over the part searched.", 0};
+
+inline constexpr Method multiSourcePaths{"multiSourcePaths",
+    {{"sources", Either, nullptr, "Iterable[_Name]"},
+     {"cutoff", Keyword, "None", "Optional[float]"},
+     {"goal", Keyword, "None", "Optional[_Name]"}},
+    "Dict[str, List[str]]",
+    "The path of every node multiSourceDistances(sources, cutoff=cutoff) holds, from the source it is "
+     "nearest, as a dict in node order ([s] for a source s).",
+    "Among equally short paths, the one Dijkstra's search keeps when the greatest node index leaves the queue "
+     "first among equal distances and only a strictly shorter path replaces a node's. goal: the search stops "
+     "when goal is settled and the dict holds goal's path alone (empty when goal is not reached within "
+     "cutoff). Errors as multiSourceDistances. O(E log V) over the part searched.", 0};
 
 inline constexpr Method distances{"distances",
     {{"source", Either, nullptr, "_Name"},

@@ -29,6 +29,7 @@
 #include "store.hpp"
 #include "strong_components.hpp"
 #include "traversal.hpp"
+#include "local_searches.hpp"
 #include "weighted_centrality.hpp"
 
 namespace tarvel {
@@ -131,6 +132,31 @@ public:
         if (!heuristic) return names(tarvel::shortestPath(g, from, to, method, nullptr, consistent));
         const auto estimate = [&](NodeIndex u, NodeIndex v) { return heuristic(g.name(u), g.name(v)); };
         return names(tarvel::shortestPath(g, from, to, method, estimate, consistent));
+    }
+
+    // See twoEndedBfs (local_searches.hpp): its path by name, [] when goal is
+    // unreachable. Errors: std::out_of_range "unknown node: NAME" (start
+    // looked up first).
+    NameList twoEndedBfsPath(const T& start, const T& goal, bool symmetric = false) const {
+        const NodeIndex from = this->indexOf(start);
+        const NodeIndex to = this->indexOf(goal);
+        return names(tarvel::twoEndedBfs(view(), from, to, symmetric));
+    }
+
+    // The same, the goal side reading `backward`'s lists (see the
+    // twoEndedBfs that takes a backward view). Errors: its
+    // std::invalid_argument, then std::out_of_range as above.
+    template <class T2, class W2>
+    NameList twoEndedBfsPath(const T& start, const T& goal, const Graph<T2, W2>& backward) const {
+        const NodeIndex from = this->indexOf(start);
+        const NodeIndex to = this->indexOf(goal);
+        return names(tarvel::twoEndedBfs(view(), from, to, backward.view()));
+    }
+
+    // See nodesWithin (local_searches.hpp), by name. Errors: std::out_of_range
+    // "unknown node: NAME".
+    NameList nodesWithin(const T& source, std::size_t depth) const {
+        return names(tarvel::nodesWithin(view(), this->indexOf(source), depth));
     }
 
     // The searches from one source (shortestPathTree, shortest_path_tree.hpp)

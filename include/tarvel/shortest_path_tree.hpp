@@ -14,7 +14,10 @@
 #pragma once
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
+#include <limits>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <utility>
@@ -40,14 +43,19 @@ namespace tarvel {
 // ends at the source.
 // reaches(node): whether the source reaches the node; told by the
 // predecessor, since a float path's length may equal Unreached<W>
-// (+infinity). O(1).
+// (+infinity), or, for a source, by its distance, which is never
+// Unreached<W>. O(1).
+// A search from several sources (multiSourceDijkstraTree) makes one too,
+// `source` then NoNode: each source has distance 0 and no predecessor.
 template <class W>
 struct ShortestPathTree {
     std::vector<Distance<W>> distance;
     std::vector<NodeIndex> predecessor;
     NodeIndex source = NoNode;
 
-    bool reaches(NodeIndex node) const noexcept { return node == source || predecessor[node] != NoNode; }
+    bool reaches(NodeIndex node) const noexcept {
+        return predecessor[node] != NoNode || distance[node] != Unreached<W>;
+    }
 };
 
 // Breadth-first search from `source` to the end: a node's predecessor is the
@@ -100,6 +108,83 @@ ShortestPathTree<W> dijkstraTree(const GraphView<T, W>& g, NodeIndex source) {
     detail::DistanceKeys<W> keys;  // no goal: every reachable node is settled
     detail::bestFirstSearch(g, source, state, detail::GreaterNodeFirst{}, keys);
     return ShortestPathTree<W>{std::move(state.dist), std::move(state.prev), source};
+}
+
+namespace detail {
+
+// Dijkstra's keys, the search ended by a goal or by the first node taken
+// out farther than a bound.
+template <class W>
+struct BoundedDistanceKeys : DistanceKeys<W> {
+    const std::vector<Distance<W>>* dist = nullptr;
+    bool bounded = false;
+    Distance<W> bound{};
+
+    bool stopsAt(NodeIndex node) const noexcept { return node == this->goal || (bounded && (*dist)[node] > bound); }
+};
+
+// The greatest distance of type D at most `cutoff`, exactly (an integral
+// distance compares with a fractional cutoff as with its floor); nullopt
+// when every distance is within it.
+template <class D>
+std::optional<D> boundOf(double cutoff) {
+    if constexpr (std::is_floating_point_v<D>) {
+        return static_cast<D>(cutoff);
+    } else {
+        // 2^63 and up: every 64-bit distance is within; below -2^63: none.
+        if (!(cutoff < 9223372036854775808.0)) return std::nullopt;
+        if (cutoff < -9223372036854775808.0) return std::numeric_limits<D>::min();
+        return static_cast<D>(std::floor(cutoff));
+    }
+}
+
+}  // namespace detail
+
+// Dijkstra's search from every node of `sources` at once, each at distance
+// 0 (a source given twice counts once): as dijkstraTree from a node that
+// leads to each source by an edge of weight 0. The queue gives the smallest
+// distance first and, among equal distances, the greatest node index; a
+// node's predecessor is the first that reached its final distance (strict
+// improvement only); a source keeps no predecessor unless a negative edge
+// improves it. The tree's `source` is NoNode.
+// goal (NoNode for none): the search stops when goal leaves the queue, so
+// goal's distance and path are final and no other node's need be.
+// cutoff: the search stops at the first node farther than cutoff, and the
+// tree then holds the sources and the nodes within cutoff only (an integral
+// distance compared with a fractional cutoff exactly; a NaN cutoff bounds
+// nothing, as no distance compares greater).
+// Errors: std::out_of_range for a source or goal past the end; as
+// dijkstraTree otherwise ("Negative cycle detected" for a negative cycle
+// the search reaches before it stops).
+// Cost: O(E log V) time over the part of the graph searched, O(V) memory.
+template <class T, class W>
+ShortestPathTree<W> multiSourceDijkstraTree(const GraphView<T, W>& g, const std::vector<NodeIndex>& sources,
+                                            NodeIndex goal = NoNode, std::optional<double> cutoff = std::nullopt) {
+    using D = Distance<W>;
+    for (const NodeIndex s : sources) g.checkNode(s);
+    if (goal != NoNode) g.checkNode(goal);
+    detail::SearchState<W> state(g.nodeCount());
+    detail::BoundedDistanceKeys<W> keys;
+    keys.goal = goal;
+    keys.dist = &state.dist;
+    if (cutoff) {
+        const std::optional<D> bound = detail::boundOf<D>(*cutoff);
+        keys.bounded = bound.has_value();
+        if (bound) keys.bound = *bound;
+    }
+    detail::bestFirstSearchFrom(g, sources, state, detail::GreaterNodeFirst{}, keys);
+    if (keys.bounded) {
+        // The sources stay, whatever the cutoff (they are at distance 0
+        // without a predecessor); the nodes beyond it go.
+        for (NodeIndex node = 0; node < g.nodeCount(); ++node) {
+            const bool isSource = state.prev[node] == NoNode && state.dist[node] == D{0};
+            if (state.dist[node] > keys.bound && !isSource) {
+                state.dist[node] = Unreached<W>;
+                state.prev[node] = NoNode;
+            }
+        }
+    }
+    return ShortestPathTree<W>{std::move(state.dist), std::move(state.prev), NoNode};
 }
 
 // Bellman-Ford from `source`: passes over every entry in node and adjacency

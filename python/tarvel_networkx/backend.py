@@ -7,6 +7,8 @@ answers it), should_run whether the answer is worth converting the graph,
 then converts the graph (convert_from_nx, cached on the graph by networkx)
 and calls the function of the same name here.
 """
+import inspect
+
 import networkx as nx
 
 from . import info
@@ -14,7 +16,8 @@ from . import info
 if not info.dispatching(nx.__version__):
     raise ImportError("tarvel's networkx backend needs networkx 3.4 or later, not %s" % nx.__version__)
 
-from . import centrality, clustering, dag, paths, ranking, spanning, structure  # noqa: E402  (they register their functions)
+# The modules register their functions.
+from . import centrality, clustering, dag, local, multi_source, paths, ranking, spanning, structure  # noqa: E402
 from . import distances  # noqa: E402,F401  (all pairs and the eccentricity family)
 from .dispatch import checks, converted_for, forget_conversion, heavy, implementations  # noqa: E402
 from .graph import WIDE, TarvelGraph, convert, keep_attributes  # noqa: E402
@@ -60,10 +63,38 @@ ONE_PASS = {
     **dict.fromkeys(["single_source_shortest_path_length", "single_source_shortest_path"], "breadth-first searches"),
     **dict.fromkeys(["single_source_dijkstra_path_length", "single_source_dijkstra_path", "single_source_dijkstra",
                      "single_source_bellman_ford_path_length", "single_source_bellman_ford_path",
-                     "single_source_bellman_ford"], "weighted searches"),
+                     "single_source_bellman_ford", "multi_source_dijkstra_path_length", "multi_source_dijkstra",
+                     "multi_source_dijkstra_path"], "weighted searches"),
     **dict.fromkeys(["connected_components", "number_connected_components"], "components"),
     **dict.fromkeys(["strongly_connected_components", "number_strongly_connected_components"], "strong components"),
 }
+
+
+# The searches a cutoff or a target may end early: networkx's answer then
+# reads part of the graph, the conversion all of it, so they pay only with a
+# converted graph at hand. The same rule for a function and the inner call
+# networkx makes in it (single_source_dijkstra_path_length calls
+# multi_source_dijkstra_path_length): either both run in tarvel or neither.
+BOUNDED_BY = ("cutoff", "target")
+
+def _bounded(name, args, kwargs):
+    """Whether this call of a one-pass search has a cutoff or a target."""
+    function = implementations[name].__wrapped__
+    try:
+        bound = inspect.signature(function).bind(*args, **kwargs).arguments
+    except TypeError:
+        return False  # networkx refuses the call itself
+    return any(bound.get(key) is not None for key in BOUNDED_BY)
+
+
+def _cached(name, G):
+    """Whether networkx holds a converted graph of G. Any kind serves: a
+    function and the inner call it makes (ego_graph and its breadth-first
+    search) then get the same verdict, though ego_graph, converted with
+    every attribute kept, converts once more after a conversion without
+    them."""
+    cache = getattr(G, "__networkx_cache__", None)
+    return bool(cache and cache.get("backends", {}).get("tarvel"))
 
 
 def pays_off(name, G):
@@ -96,9 +127,10 @@ def _worth_converting(name, args, kwargs):
     G = args[0] if args else kwargs.get("G")
     if isinstance(G, TarvelGraph):
         return True
-    cache = getattr(G, "__networkx_cache__", None)
-    if cache and cache.get("backends", {}).get("tarvel"):
+    if _cached(name, G):
         return True
+    if name in ONE_PASS and _bounded(name, args, kwargs):
+        return "a search a cutoff or a target ends early pays only with a converted graph at hand"
     if pays_off(name, G):
         return True
     return "converting the graph costs more than networkx's own one-pass answer"

@@ -13,6 +13,7 @@ each neighbour once, weighing the least of its parallel edges' weights
 (presented_adjacency below).
 """
 import math
+import weakref
 
 import tarvel
 
@@ -153,6 +154,21 @@ class TarvelGraph:
         self.graph_class = None
         self._weighted = {}  # (attribute, default) -> (tarvel graph, Weights)
         self._reversed = None
+        # The networkx graph it was converted from, while that lives: the
+        # functions that return part of it copy the part from there, as
+        # networkx does (ego_graph).
+        self.source = None
+        # For a directed graph's two-ended search: False when every node
+        # lists its predecessors in node order (the incoming lists serve),
+        # else a tarvel graph of the predecessor lists in networkx's order.
+        self.backward = None
+
+    def __getstate__(self):
+        # A weak reference does not pickle: a graph made again from its
+        # pickle has no networkx graph to copy parts from.
+        state = self.__dict__.copy()
+        state["source"] = None
+        return state
 
     def is_directed(self):
         return self.directed
@@ -239,6 +255,7 @@ def convert(G, attr=None, default=1, keep_all=False, merged=None):
         return convert_plain(G, attr, default, keep_all, merged)
     graph, nodes, self_loops = found
     converted = TarvelGraph(nodes, G.is_directed(), self_loops, G.is_multigraph())
+    converted.source = weakref.ref(G)
     if attr is None:
         converted.weights = Weights([], len(nodes))
     else:
@@ -269,6 +286,7 @@ def convert_plain(G, attr=None, default=1, keep_all=False, merged=None):
     adj = G._adj
     nodes = list(adj)
     converted = TarvelGraph(nodes, G.is_directed(), [], G.is_multigraph())
+    converted.source = weakref.ref(G)
     converted.self_loops.extend(k for k, (u, nbrs) in enumerate(adj.items()) if u in nbrs)
     name = dict(zip(nodes, converted.names)).__getitem__
     # One comprehension over the adjacency: the triples addEdges takes.

@@ -30,6 +30,10 @@ FUNCTIONS = (
     "triangles", "clustering", "average_clustering", "transitivity",
     # link analysis and harmonic centrality
     "pagerank", "harmonic_centrality",
+    # local queries
+    "bidirectional_shortest_path", "ego_graph",
+    # searches from several sources
+    "multi_source_dijkstra_path_length", "multi_source_dijkstra", "multi_source_dijkstra_path",
 )
 # all pairs and the eccentricity family
 DISTANCES = ("all_pairs_shortest_path_length", "all_pairs_dijkstra_path_length", "eccentricity", "diameter", "radius",
@@ -52,6 +56,8 @@ NOTES = {
     "single_source_bellman_ford_path": PATH_NOTE,
     "single_source_dijkstra": PATH_NOTE,
     "single_source_bellman_ford": PATH_NOTE,
+    "multi_source_dijkstra": PATH_NOTE,
+    "multi_source_dijkstra_path": PATH_NOTE,
     "minimum_spanning_tree": TREE_NOTE,
     "minimum_spanning_edges": TREE_NOTE,
     "harmonic_centrality": "Within rounding of networkx's numbers: the same distances, their reciprocals added "

@@ -72,12 +72,15 @@ struct DistanceKeys {
     Key key(NodeIndex, NodeIndex, Key distance) const noexcept { return distance; }
 };
 
-// Runs the search from `start` on `state` (fresh), the queue ordered by
-// `before(a, b)` over entries (key, node), keys made by `keys`.
+// Runs the search from every node of `starts` (each at distance 0 and key
+// 0, queued in their order, a node given twice once) on `state` (fresh),
+// the queue ordered by `before(a, b)` over entries (key, node), keys made
+// by `keys`.
 // Errors: "Negative cycle detected"; std::overflow_error from a checked
 // sum; what keys.key throws.
-template <class T, class W, class Before, class Keys>
-void bestFirstSearch(const GraphView<T, W>& g, NodeIndex start, SearchState<W>& state, Before before, Keys& keys) {
+template <class T, class W, class Starts, class Before, class Keys>
+void bestFirstSearchFrom(const GraphView<T, W>& g, const Starts& starts, SearchState<W>& state, Before before,
+                         Keys& keys) {
     using D = Distance<W>;
     using Key = typename Keys::Key;
     const std::size_t n = g.nodeCount();
@@ -85,8 +88,11 @@ void bestFirstSearch(const GraphView<T, W>& g, NodeIndex start, SearchState<W>& 
     std::vector<NodeIndex>& prev = state.prev;
     std::vector<std::uint32_t>& hops = state.hops;
     IndexedHeap<Key, Before> heap(n, before);
-    heap.push(static_cast<std::uint32_t>(start), Key{0});
-    dist[start] = D{0};
+    for (const NodeIndex start : starts) {
+        if (dist[start] == D{0}) continue;  // given before
+        heap.push(static_cast<std::uint32_t>(start), Key{0});
+        dist[start] = D{0};
+    }
     std::vector<Improvement<D>> waiting;
     Checkpoint checkpoint;
     while (!heap.empty()) {
@@ -106,7 +112,9 @@ void bestFirstSearch(const GraphView<T, W>& g, NodeIndex start, SearchState<W>& 
         for (const auto& entry : entries) {
             const std::uint32_t v = entry.target;
             const D nd = extend<W>(base, entry.weight);
-            if (improves<W>(dist[v], nd, [&] { return prev[v] != NoNode || v == start; })) {
+            // A node is reached when it has a predecessor or is a start:
+            // a start's distance is 0 or less, never Unreached.
+            if (improves<W>(dist[v], nd, [&] { return prev[v] != NoNode || dist[v] != Unreached<W>; })) {
                 dist[v] = nd;
                 prev[v] = u;
                 hops[v] = baseHops + 1;
@@ -128,6 +136,13 @@ void bestFirstSearch(const GraphView<T, W>& g, NodeIndex start, SearchState<W>& 
         }
         if (cycle) negativeCycle();
     }
+}
+
+// The search from one start.
+template <class T, class W, class Before, class Keys>
+void bestFirstSearch(const GraphView<T, W>& g, NodeIndex start, SearchState<W>& state, Before before, Keys& keys) {
+    const NodeIndex starts[1] = {start};
+    bestFirstSearchFrom(g, starts, state, before, keys);
 }
 
 // Queue orders: among equal keys the greater node index first (Dijkstra,
