@@ -71,7 +71,10 @@ def test_the_command_exits_1_on_a_problem_and_0_on_a_whole_release(tmp_path, cap
     assert wheel_tags.main(str(tmp_path), VERSIONS) == 0
     listed = capsys.readouterr().out.splitlines()
     assert len(listed) == len(VERSIONS) and all("manylinux2014_x86_64" in line for line in listed)
-    assert wheel_tags.main(str(tmp_path), []) == 1  # no version asked: nothing was checked
+    empty = tmp_path / "empty"
+    empty.mkdir()
+    assert wheel_tags.main(str(empty), []) == 1  # no version asked: nothing was checked
+    assert wheel_tags.main(str(empty), ["3.13"]) == 1
     (tmp_path / wheel("3.10")).unlink()
     (tmp_path / wheel("3.10", "linux_x86_64")).write_bytes(b"")
     assert wheel_tags.main(str(tmp_path), VERSIONS) == 1
