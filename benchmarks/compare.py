@@ -134,9 +134,12 @@ def wormnet(rng):
     return list(names), edges
 
 
-def make_graphs(tiny, folder):
+def make_graphs(tiny, folder, scale=None):
+    """The benchmark's graphs, written into `folder`: full size, or 0.01 of
+    it when tiny, or `scale` of it (benchmarks/builds.py)."""
     rng = random.Random(20261207)
-    scale = 0.01 if tiny else 1.0
+    if scale is None:
+        scale = 0.01 if tiny else 1.0
     big = max(int(200_000 * scale), 200)
     side = max(int(700 * scale ** 0.5), 12)
     small_side = max(int(50 * scale ** 0.25), 10)

@@ -10,7 +10,9 @@
 # then the whole Python test suite runs there (the test command runs it on
 # 3.8 beside this), followed by networkx's own test suite with tarvel as its
 # backend (tests/networkx_suite.py), whose output stays in
-# build/pythons/networkx-suite.log.
+# build/pythons/networkx-suite.log. Last, the release wheel of 3.13, built
+# by Zig's clang, installed where no compiler is found, with the documented
+# examples and the Python test suite there (scripts/test-wheel.sh).
 # TARVEL_TEST_LOAD=N runs N busy processes beside the Python tests on 3.13
 # (scripts/load.sh).
 # Each build fails on a warning in tarvel's own code
@@ -110,3 +112,5 @@ for version in "${VERSIONS[@]}"; do
         echo "(networkx's suite took $((SECONDS - started)) s)"
     fi
 done
+
+bash "$ROOT/scripts/test-wheel.sh"

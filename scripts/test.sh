@@ -16,8 +16,10 @@
 #      built with ThreadSanitizer;
 #   5. the module built from the source distribution on CPython 3.8 to 3.13
 #      in fresh environments, a smoke run on each, and on 3.13 the Python
-#      tests and networkx's own test suite through the tarvel backend
-#      (scripts/test-pythons.sh).
+#      tests and networkx's own test suite through the tarvel backend; then
+#      the release wheel of 3.13 (built by Zig's clang) installed where no
+#      compiler is found, the documented examples and the Python tests on it
+#      (scripts/test-pythons.sh, scripts/test-wheel.sh).
 # TARVEL_TEST_LOAD=N runs N busy processes beside every ctest and pytest run
 # (scripts/load.sh), the one in scripts/test-pythons.sh included.
 # Every build it makes fails on a warning in tarvel's own code
