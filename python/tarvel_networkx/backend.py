@@ -14,7 +14,7 @@ from . import info
 if not info.dispatching(nx.__version__):
     raise ImportError("tarvel's networkx backend needs networkx 3.4 or later, not %s" % nx.__version__)
 
-from . import centrality, clustering, dag, paths, spanning, structure  # noqa: E402  (they register their functions)
+from . import centrality, clustering, cycles, dag, paths, spanning, structure  # noqa: E402  (they register their functions)
 from .dispatch import checks, converted_for, forget_conversion, heavy, implementations  # noqa: E402
 from .graph import WIDE, TarvelGraph, convert, keep_attributes  # noqa: E402
 
@@ -53,8 +53,9 @@ def can_run(name, args, kwargs):
 # `python benchmarks/backend.py --break-even` (docs/networkx-backend.md
 # states the sizes); the searches are single-source ones, which there reach
 # every node.
+EDGE_SEARCHES = 10_000  # edge_dfs, edge_bfs, find_cycle over the whole graph, has_cycle (cycles.py)
 BREAK_EVEN = {"breadth-first searches": 150_000, "weighted searches": 300, "components": 130_000,
-              "strong components": 1_000}
+              "strong components": 1_000, "edge searches": EDGE_SEARCHES}
 ONE_PASS = {
     **dict.fromkeys(["single_source_shortest_path_length", "single_source_shortest_path"], "breadth-first searches"),
     **dict.fromkeys(["single_source_dijkstra_path_length", "single_source_dijkstra_path", "single_source_dijkstra",
@@ -62,6 +63,7 @@ ONE_PASS = {
                      "single_source_bellman_ford"], "weighted searches"),
     **dict.fromkeys(["connected_components", "number_connected_components"], "components"),
     **dict.fromkeys(["strongly_connected_components", "number_strongly_connected_components"], "strong components"),
+    **dict.fromkeys(["edge_dfs", "edge_bfs", "find_cycle", "has_cycle", "is_directed_acyclic_graph"], "edge searches"),
 }
 
 
@@ -98,6 +100,8 @@ def _worth_converting(name, args, kwargs):
     cache = getattr(G, "__networkx_cache__", None)
     if cache and cache.get("backends", {}).get("tarvel"):
         return True
+    if cycles.local_query(name, args, kwargs):
+        return cycles.LOCAL
     if pays_off(name, G):
         return True
     return "converting the graph costs more than networkx's own one-pass answer"

@@ -28,6 +28,8 @@ FUNCTIONS = (
     "minimum_spanning_tree", "minimum_spanning_edges",
     # triangles and clustering
     "triangles", "clustering", "average_clustering", "transitivity",
+    # edge traversals and cycles
+    "edge_dfs", "edge_bfs", "find_cycle", "has_cycle",
 )
 
 THREADED = ("closeness_centrality", "betweenness_centrality", "katz_centrality")

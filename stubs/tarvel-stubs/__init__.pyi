@@ -150,6 +150,27 @@ class Graph(Generic[_W]):
     def transitivity(self) -> float: ...
     def minimumSpanningTree(self, method: MSTAlgo = ...) -> List[Edge[_W]]: ...
     def iterativeDFS(self, start: _Name, /) -> List[str]: ...
+    def edgeDepthFirst(
+        self,
+        sources: Optional[Iterable[_Name]] = None,
+        *,
+        orientation: Optional[str] = 'original',
+        symmetric: bool = False,
+    ) -> List[Tuple[str, str, int, bool]]: ...
+    def edgeBreadthFirst(
+        self,
+        sources: Optional[Iterable[_Name]] = None,
+        *,
+        orientation: Optional[str] = 'original',
+        symmetric: bool = False,
+    ) -> List[Tuple[str, str, int, bool]]: ...
+    def findCycle(
+        self,
+        sources: Optional[Iterable[_Name]] = None,
+        *,
+        orientation: Optional[str] = 'original',
+        symmetric: bool = False,
+    ) -> List[Tuple[str, str, int, bool]]: ...
     @overload
     def shortestPath(
         self,
