@@ -110,6 +110,7 @@ void checkTraversal(View g, const std::vector<TraversedEdge>& steps, const std::
     // left come in the order they were reached.
     std::vector<bool> entered(g.nodeCount(), false);
     std::vector<std::size_t> lastForward(g.nodeCount(), 0);
+    std::vector<std::pair<std::size_t, std::size_t>> lastBackward(g.nodeCount(), {0, 0});
     std::vector<std::size_t> reachedAt(g.nodeCount(), SIZE_MAX);
     std::size_t reachedCount = 0;
     for (auto s : sources)
@@ -127,6 +128,11 @@ void checkTraversal(View g, const std::vector<TraversedEdge>& steps, const std::
         if (directed && !e.reverse) {
             EXPECT_GE(e.edge + 1, lastForward[near]) << where;
             lastForward[near] = e.edge + 1;
+        }
+        if (e.reverse) {  // in-edges by tail in node order, one tail's in call order
+            const auto key = std::make_pair(e.tail, e.edge + 1);
+            EXPECT_TRUE(lastBackward[near] < key) << where;
+            lastBackward[near] = key;
         }
         entered[farEnd(e)] = true;
         if (reachedAt[farEnd(e)] == SIZE_MAX) reachedAt[farEnd(e)] = reachedCount++;
