@@ -172,7 +172,8 @@ def dag(n, m, seed):
     G.add_nodes_from(range(n))
     G.add_edges_from((k, k + 1) for k in range(n - 1))
     rng = random.Random(seed)
-    while G.number_of_edges() < m and n > 1:
+    m = min(m, n * (n - 1) // 2)
+    while G.number_of_edges() < m:
         u, v = rng.randrange(n), rng.randrange(n)
         if u != v:
             G.add_edge(min(u, v), max(u, v))

@@ -267,13 +267,10 @@ inline constexpr Method iterativeDFS{"iterativeDFS",
     "Raises IndexError when start is not a node. O(V + E).", 0};
 
 // ---- Edge traversals and cycles --------------------------------------------
-#define TARVEL_EDGE_SEARCH_PARAMETERS                                      \
-    {{"sources", Either, "None", "Optional[Iterable[_Name]]"},               \
-     {"orientation", Keyword, "'original'", "Optional[str]"},                \
-     {"symmetric", Keyword, "False", "bool"}}
-
 inline constexpr Method edgeDepthFirst{"edgeDepthFirst",
-    TARVEL_EDGE_SEARCH_PARAMETERS,
+    {{"sources", Either, "None", "Optional[Iterable[_Name]]"},
+     {"orientation", Keyword, "'original'", "Optional[str]"},
+     {"symmetric", Keyword, "False", "bool"}},
     "List[Tuple[str, str, int, bool]]",
     "Every edge reachable from the sources, each once, in the order a depth-first search over edges takes them.",
     "Each step is (tail, head, index, reverse): the edge tail -> head as stored (undirected: the way it was "
@@ -289,7 +286,9 @@ inline constexpr Method edgeDepthFirst{"edgeDepthFirst",
      "for an unknown source, ValueError for another orientation. O(V + E).", 0};
 
 inline constexpr Method edgeBreadthFirst{"edgeBreadthFirst",
-    TARVEL_EDGE_SEARCH_PARAMETERS,
+    {{"sources", Either, "None", "Optional[Iterable[_Name]]"},
+     {"orientation", Keyword, "'original'", "Optional[str]"},
+     {"symmetric", Keyword, "False", "bool"}},
     "List[Tuple[str, str, int, bool]]",
     "Every edge reachable from the sources, each once, in the order a breadth-first search over edges takes "
      "them.",
@@ -299,7 +298,9 @@ inline constexpr Method edgeBreadthFirst{"edgeBreadthFirst",
      "O(V + E).", 0};
 
 inline constexpr Method findCycle{"findCycle",
-    TARVEL_EDGE_SEARCH_PARAMETERS,
+    {{"sources", Either, "None", "Optional[Iterable[_Name]]"},
+     {"orientation", Keyword, "'original'", "Optional[str]"},
+     {"symmetric", Keyword, "False", "bool"}},
     "List[Tuple[str, str, int, bool]]",
     "The first cycle a depth-first edge search from the sources runs into, as its steps; [] when there is none.",
     "Steps, sources, orientation and symmetric as for edgeDepthFirst(); each step's far node is the next "
@@ -309,8 +310,6 @@ inline constexpr Method findCycle{"findCycle",
      "closes the cycle. A self-loop is a cycle; in an undirected graph two parallel edges are one, the edge "
      "taken back is not. Raises IndexError for an unknown source, ValueError for another orientation. "
      "O(V + E).", 0};
-
-#undef TARVEL_EDGE_SEARCH_PARAMETERS
 
 inline constexpr Method topologicalOrder{"topologicalOrder",
     {{"rank", Keyword, "None", "Optional[Sequence[int]]"}},

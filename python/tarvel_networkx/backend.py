@@ -53,7 +53,7 @@ def can_run(name, args, kwargs):
 # `python benchmarks/backend.py --break-even` (docs/networkx-backend.md
 # states the sizes); the searches are single-source ones, which there reach
 # every node.
-EDGE_SEARCHES = 10_000  # edge_dfs, edge_bfs, find_cycle over the whole graph, has_cycle (cycles.py)
+EDGE_SEARCHES = 100  # edge_dfs, edge_bfs, find_cycle over the whole graph, has_cycle (cycles.py)
 BREAK_EVEN = {"breadth-first searches": 150_000, "weighted searches": 300, "components": 130_000,
               "strong components": 1_000, "edge searches": EDGE_SEARCHES}
 ONE_PASS = {
