@@ -505,7 +505,8 @@ PyObject* edgeSearch(const char* name, const Method& signature, PyObject* self, 
             sources.reserve(names->size());
             for (const std::string& source : *names) sources.push_back(g.graph().indexOf(source));
         }
-        const auto steps = released([&] { return search(g.view(), names ? &sources : nullptr, orientation, symmetric); });
+        const auto steps =
+            released([&] { return search(g.view(), names ? &sources : nullptr, orientation, symmetric); });
         return stepList(g, steps);
     });
 }

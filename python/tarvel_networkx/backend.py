@@ -14,7 +14,8 @@ from . import info
 if not info.dispatching(nx.__version__):
     raise ImportError("tarvel's networkx backend needs networkx 3.4 or later, not %s" % nx.__version__)
 
-from . import centrality, clustering, cycles, dag, paths, spanning, structure  # noqa: E402  (they register their functions)
+from . import centrality, clustering, dag, paths, spanning, structure  # noqa: E402  (they register their functions)
+from . import cycles  # noqa: E402  (registers the edge searches; local_query below)
 from .dispatch import checks, converted_for, forget_conversion, heavy, implementations  # noqa: E402
 from .graph import WIDE, TarvelGraph, convert, keep_attributes  # noqa: E402
 
