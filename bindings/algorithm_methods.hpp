@@ -429,6 +429,112 @@ inline PyObject* ancestors(PyObject* self, PyObject* const* args, Py_ssize_t nar
                      [](const auto& v, tarvel::NodeIndex from) { return tarvel::ancestors(v, from); });
 }
 
+// ---- Edge traversals and cycles ---------------------------------------------
+
+// orientation=: 'original' (or None), 'reverse' or 'ignore'.
+inline bool orientationArgument(const char* method, PyObject* object, tarvel::Orientation& orientation) {
+    if (object == nullptr || object == Py_None) return true;
+    if (!PyUnicode_Check(object)) {
+        wrongType(method, "orientation", "a str or None", object);
+        return false;
+    }
+    const char* text = PyUnicode_AsUTF8(object);
+    if (text == nullptr) return false;
+    const std::string_view given(text);
+    if (given == "original") {
+        orientation = tarvel::Orientation::Original;
+    } else if (given == "reverse") {
+        orientation = tarvel::Orientation::Reverse;
+    } else if (given == "ignore") {
+        orientation = tarvel::Orientation::Ignore;
+    } else {
+        PyErr_Format(PyExc_ValueError, "%s(): orientation must be 'original', 'reverse', 'ignore' or None, not %R",
+                     method, object);
+        return false;
+    }
+    return true;
+}
+
+// Steps as (tail, head, index, reverse) tuples.
+template <class W>
+py::list stepList(const Read<W>& g, const std::vector<tarvel::TraversedEdge>& steps) {
+    py::list out(steps.size());
+    SignalPoll poll;
+    for (std::size_t k = 0; k < steps.size(); ++k) {
+        poll();
+        const tarvel::TraversedEdge& s = steps[k];
+        PyObject* tail = g.name(s.tail);
+        PyObject* head = g.name(s.head);
+        PyObject* index = PyLong_FromSize_t(s.edge);
+        PyObject* step = index == nullptr ? nullptr : PyTuple_New(4);
+        if (step == nullptr) {
+            Py_DECREF(tail);
+            Py_DECREF(head);
+            Py_XDECREF(index);
+            throw py::error_already_set();
+        }
+        PyTuple_SET_ITEM(step, 0, tail);
+        PyTuple_SET_ITEM(step, 1, head);
+        PyTuple_SET_ITEM(step, 2, index);
+        PyTuple_SET_ITEM(step, 3, py::bool_(s.reverse).release().ptr());
+        PyList_SET_ITEM(out.ptr(), static_cast<Py_ssize_t>(k), step);
+    }
+    return out;
+}
+
+// edgeDepthFirst, edgeBreadthFirst and findCycle: (sources=None, *,
+// orientation='original', symmetric=False), the search run by
+// search(view, sources or nullptr for every node, orientation, symmetric).
+template <class Search>
+PyObject* edgeSearch(const char* name, const Method& signature, PyObject* self, PyObject* const* args,
+                     Py_ssize_t nargs, PyObject* kwnames, Search&& search) {
+    PyObject* given[3];
+    std::optional<std::vector<std::string>> names;
+    tarvel::Orientation orientation = tarvel::Orientation::Original;
+    bool symmetric = false;
+    if (!parseArguments(signature, args, nargs, kwnames, given) ||
+        (given[0] != nullptr && !nameListArgument(name, "sources", given[0], names)) ||
+        !orientationArgument(name, given[1], orientation) ||
+        (given[2] != nullptr && !flagArgument(name, "symmetric", given[2], symmetric))) {
+        return nullptr;
+    }
+    return onGraph(self, [&](auto& shared) {
+        const Read g(shared);
+        std::vector<tarvel::NodeIndex> sources;
+        if (names) {
+            sources.reserve(names->size());
+            for (const std::string& source : *names) sources.push_back(g.graph().indexOf(source));
+        }
+        const auto steps =
+            released([&] { return search(g.view(), names ? &sources : nullptr, orientation, symmetric); });
+        return stepList(g, steps);
+    });
+}
+
+inline PyObject* edgeDepthFirst(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    return edgeSearch("edgeDepthFirst", table::edgeDepthFirst, self, args, nargs, kwnames,
+                      [](const auto& v, const auto* sources, tarvel::Orientation o, bool symmetric) {
+                          return sources ? tarvel::edgeDepthFirst(v, *sources, o, symmetric)
+                                         : tarvel::edgeDepthFirst(v, o, symmetric);
+                      });
+}
+
+inline PyObject* edgeBreadthFirst(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    return edgeSearch("edgeBreadthFirst", table::edgeBreadthFirst, self, args, nargs, kwnames,
+                      [](const auto& v, const auto* sources, tarvel::Orientation o, bool symmetric) {
+                          return sources ? tarvel::edgeBreadthFirst(v, *sources, o, symmetric)
+                                         : tarvel::edgeBreadthFirst(v, o, symmetric);
+                      });
+}
+
+inline PyObject* findCycle(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    return edgeSearch("findCycle", table::findCycle, self, args, nargs, kwnames,
+                      [](const auto& v, const auto* sources, tarvel::Orientation o, bool symmetric) {
+                          return sources ? tarvel::findCycle(v, *sources, o, symmetric)
+                                         : tarvel::findCycle(v, o, symmetric);
+                      });
+}
+
 inline const char* const ShortestPathAlgoExpected =
     "a ShortestPathAlgo (BFS, DIJKSTRA, A_STAR, UNIFORM_COST_SEARCH or BELLMAN_FORD)";
 

@@ -308,6 +308,51 @@ inline constexpr Method iterativeDFS{"iterativeDFS",
      "order).",
     "Raises IndexError when start is not a node. O(V + E).", 0};
 
+// ---- Edge traversals and cycles --------------------------------------------
+inline constexpr Method edgeDepthFirst{"edgeDepthFirst",
+    {{"sources", Either, "None", "Optional[Iterable[_Name]]"},
+     {"orientation", Keyword, "'original'", "Optional[str]"},
+     {"symmetric", Keyword, "False", "bool"}},
+    "List[Tuple[str, str, int, bool]]",
+    "Every edge reachable from the sources, each once, in the order a depth-first search over edges takes them.",
+    "Each step is (tail, head, index, reverse): the edge tail -> head as stored (undirected: the way it was "
+     "taken), its index in edges() order (so parallel edges differ), and True when it was taken from head to "
+     "tail. sources: an iterable of names searched from in turn (repeats add nothing); None for every node in "
+     "node order. The node on top of a stack takes its next step, an edge not taken yet, and its far node is "
+     "pushed (a node entered before goes on where it stopped); a node without steps left is popped. A node's "
+     "steps: orientation 'original' (or None) its edges in insertion order; 'reverse' its incoming edges, by "
+     "tail in node order (each tail's edges in insertion order), taken backwards; 'ignore' both, outgoing "
+     "first. An undirected graph takes each edge once, in the direction first met, whatever the orientation. "
+     "symmetric=True reads a directed graph that holds both directions of each edge as undirected: the k-th "
+     "edge u -> v and the k-th edge v -> u are one edge, a self-loop is an edge of its own. Raises IndexError "
+     "for an unknown source, ValueError for another orientation. O(V + E).", 0};
+
+inline constexpr Method edgeBreadthFirst{"edgeBreadthFirst",
+    {{"sources", Either, "None", "Optional[Iterable[_Name]]"},
+     {"orientation", Keyword, "'original'", "Optional[str]"},
+     {"symmetric", Keyword, "False", "bool"}},
+    "List[Tuple[str, str, int, bool]]",
+    "Every edge reachable from the sources, each once, in the order a breadth-first search over edges takes "
+     "them.",
+    "Steps, sources, orientation and symmetric as for edgeDepthFirst(). The sources are queued first; each node "
+     "taken from the queue gives every step of its own over an edge not taken yet, and queues each node it "
+     "reaches the first time. Raises IndexError for an unknown source, ValueError for another orientation. "
+     "O(V + E).", 0};
+
+inline constexpr Method findCycle{"findCycle",
+    {{"sources", Either, "None", "Optional[Iterable[_Name]]"},
+     {"orientation", Keyword, "'original'", "Optional[str]"},
+     {"symmetric", Keyword, "False", "bool"}},
+    "List[Tuple[str, str, int, bool]]",
+    "The first cycle a depth-first edge search from the sources runs into, as its steps; [] when there is none.",
+    "Steps, sources, orientation and symmetric as for edgeDepthFirst(); each step's far node is the next "
+     "step's near node, the last leads back to the first. Each source not reached by an earlier one is "
+     "searched on its own, passing over the nodes earlier searches reached; a step leaving another node than "
+     "the last one reached first drops the path's steps back to that node, and a step into a node on the path "
+     "closes the cycle. A self-loop is a cycle; in an undirected graph two parallel edges are one, the edge "
+     "taken back is not. Raises IndexError for an unknown source, ValueError for another orientation. "
+     "O(V + E).", 0};
+
 inline constexpr Method topologicalOrder{"topologicalOrder",
     {{"rank", Keyword, "None", "Optional[Sequence[int]]"}},
     "List[str]",

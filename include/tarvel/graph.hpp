@@ -18,6 +18,7 @@
 #include "dag.hpp"
 #include "distance_measures.hpp"
 #include "edge_lookup.hpp"
+#include "edge_traversal.hpp"
 #include "harmonic.hpp"
 #include "json_file.hpp"
 #include "method_checks.hpp"
@@ -323,6 +324,59 @@ public:
     // See saveGraph and loadGraph (json_file.hpp).
     void save(const std::string& filename) const { saveGraph(view(), filename); }
     static Graph load(const std::string& filename) { return Graph(loadGraph<T, W>(filename)); }
+
+    // ---- Edge traversals and cycles (edge_traversal.hpp) -------------------
+    // A TraversedEdge by name: the edge tail -> head as stored, its index in
+    // edgeRecords()'s call order of addEdge (see TraversedEdge), and whether
+    // the step went against it.
+    struct NamedStep {
+        T tail;
+        T head;
+        std::size_t edge;
+        bool reverse;
+    };
+    using Steps = std::vector<NamedStep>;
+
+    // See edgeDepthFirst, from the named sources in order or from every
+    // node. Errors: std::out_of_range naming an unknown source.
+    Steps edgeDepthFirst(const std::vector<T>& sources, Orientation orientation = Orientation::Original) const {
+        return named(tarvel::edgeDepthFirst(view(), indices(sources), orientation));
+    }
+    Steps edgeDepthFirst(Orientation orientation = Orientation::Original) const {
+        return named(tarvel::edgeDepthFirst(view(), orientation));
+    }
+    // See edgeBreadthFirst; as edgeDepthFirst.
+    Steps edgeBreadthFirst(const std::vector<T>& sources, Orientation orientation = Orientation::Original) const {
+        return named(tarvel::edgeBreadthFirst(view(), indices(sources), orientation));
+    }
+    Steps edgeBreadthFirst(Orientation orientation = Orientation::Original) const {
+        return named(tarvel::edgeBreadthFirst(view(), orientation));
+    }
+    // See findCycle: the cycle's steps, empty when there is none; as
+    // edgeDepthFirst.
+    Steps findCycle(const std::vector<T>& sources, Orientation orientation = Orientation::Original) const {
+        return named(tarvel::findCycle(view(), indices(sources), orientation));
+    }
+    Steps findCycle(Orientation orientation = Orientation::Original) const {
+        return named(tarvel::findCycle(view(), orientation));
+    }
+
+private:
+    IndexPath indices(const std::vector<T>& sources) const {
+        IndexPath out;
+        out.reserve(sources.size());
+        for (const T& source : sources) out.push_back(this->indexOf(source));
+        return out;
+    }
+
+    Steps named(const std::vector<TraversedEdge>& steps) const {
+        Steps out;
+        out.reserve(steps.size());
+        for (const TraversedEdge& s : steps) out.push_back({name(s.tail), name(s.head), s.edge, s.reverse});
+        return out;
+    }
+
+public:
 
 private:
     const T& name(NodeIndex node) const { return view().name(node); }

@@ -19,6 +19,7 @@ if not info.dispatching(nx.__version__):
 # The modules register their functions.
 from . import centrality, clustering, dag, local, multi_source, paths, ranking, spanning, structure  # noqa: E402
 from . import distances  # noqa: E402,F401  (all pairs and the eccentricity family)
+from . import cycles  # noqa: E402  (registers the edge searches; local_query below)
 from .dispatch import checks, converted_for, forget_conversion, heavy, implementations  # noqa: E402
 from .graph import WIDE, TarvelGraph, convert, keep_attributes  # noqa: E402
 
@@ -57,8 +58,9 @@ def can_run(name, args, kwargs):
 # `python benchmarks/backend.py --break-even` (docs/networkx-backend.md
 # states the sizes); the searches are single-source ones, which there reach
 # every node.
+EDGE_SEARCHES = 100  # edge_dfs, edge_bfs, find_cycle over the whole graph, has_cycle (cycles.py)
 BREAK_EVEN = {"breadth-first searches": 150_000, "weighted searches": 300, "components": 130_000,
-              "strong components": 1_000}
+              "strong components": 1_000, "edge searches": EDGE_SEARCHES}
 ONE_PASS = {
     **dict.fromkeys(["single_source_shortest_path_length", "single_source_shortest_path"], "breadth-first searches"),
     **dict.fromkeys(["single_source_dijkstra_path_length", "single_source_dijkstra_path", "single_source_dijkstra",
@@ -67,6 +69,7 @@ ONE_PASS = {
                      "multi_source_dijkstra_path"], "weighted searches"),
     **dict.fromkeys(["connected_components", "number_connected_components"], "components"),
     **dict.fromkeys(["strongly_connected_components", "number_strongly_connected_components"], "strong components"),
+    **dict.fromkeys(["edge_dfs", "edge_bfs", "find_cycle", "has_cycle", "is_directed_acyclic_graph"], "edge searches"),
 }
 
 
@@ -131,6 +134,8 @@ def _worth_converting(name, args, kwargs):
         return True
     if name in ONE_PASS and _bounded(name, args, kwargs):
         return "a search a cutoff or a target ends early pays only with a converted graph at hand"
+    if cycles.local_query(name, args, kwargs):
+        return cycles.LOCAL
     if pays_off(name, G):
         return True
     return "converting the graph costs more than networkx's own one-pass answer"

@@ -162,6 +162,12 @@ class TarvelGraph:
         # lists its predecessors in node order (the incoming lists serve),
         # else a tarvel graph of the predecessor lists in networkx's order.
         self.backward = None
+        # The networkx graph's adjacency and predecessor dicts, for the edge
+        # searches (cycles.py): a multigraph's parallel edges, _pred's order.
+        self.adjacency = None
+        self.predecessors = None
+        self._parallel = None
+        self._pred_order = None
 
     def __getstate__(self):
         # A weak reference does not pickle: a graph made again from its
@@ -211,6 +217,40 @@ class TarvelGraph:
             self._weighted[key] = (graph, weights)
         return self._weighted[key]
 
+    def parallel(self):
+        """(tarvel graph, keys) of a multigraph with every parallel edge: each
+        node's entries as networkx's G.edges(node, keys=True) lists them
+        (neighbours in adjacency order, each one's keys in key order), the
+        key of edges()[k] at keys[k]."""
+        if self._parallel is None:
+            index, names = self.index, self.names
+            ends, keys = [], []
+            for u, nbrs in self.adjacency.items():
+                su = names[index[u]]
+                for v, keydict in nbrs.items():
+                    sv = names[index[v]]
+                    for key in keydict:
+                        ends.append((su, sv, 1))
+                        keys.append(key)
+            g = tarvel.Graph(True)
+            g.addNodes(names)
+            g.addEdges(ends)
+            self._parallel = (g, keys)
+        return self._parallel
+
+    def pred_in_node_order(self):
+        """Whether each node's predecessors (networkx's G._pred) come in node
+        order, the order tarvel's in-edges take: True for an undirected graph."""
+        if self._pred_order is None:
+            index = self.index
+
+            def ordered(preds):
+                positions = [index[u] for u in preds]
+                return positions == sorted(positions)
+
+            self._pred_order = self.predecessors is None or all(map(ordered, self.predecessors.values()))
+        return self._pred_order
+
     def reversed(self):
         """The tarvel graph with every edge turned round (the graph itself
         when undirected): its searches give distances toward a node."""
@@ -256,6 +296,7 @@ def convert(G, attr=None, default=1, keep_all=False, merged=None):
     graph, nodes, self_loops = found
     converted = TarvelGraph(nodes, G.is_directed(), self_loops, G.is_multigraph())
     converted.source = weakref.ref(G)
+    keep_adjacency(converted, G)
     if attr is None:
         converted.weights = Weights([], len(nodes))
     else:
@@ -266,6 +307,13 @@ def convert(G, attr=None, default=1, keep_all=False, merged=None):
         keep_attributes(converted, G)
     converted.graph = graph
     return converted
+
+
+def keep_adjacency(converted, G):
+    """G's adjacency and predecessor dicts (references: networkx empties its
+    cache of converted graphs when G changes)."""
+    converted.adjacency = G._adj
+    converted.predecessors = getattr(G, "_pred", None) if G.is_directed() else None
 
 
 def keep_attributes(converted, G):
@@ -287,6 +335,7 @@ def convert_plain(G, attr=None, default=1, keep_all=False, merged=None):
     nodes = list(adj)
     converted = TarvelGraph(nodes, G.is_directed(), [], G.is_multigraph())
     converted.source = weakref.ref(G)
+    keep_adjacency(converted, G)
     converted.self_loops.extend(k for k, (u, nbrs) in enumerate(adj.items()) if u in nbrs)
     name = dict(zip(nodes, converted.names)).__getitem__
     # One comprehension over the adjacency: the triples addEdges takes.

@@ -34,6 +34,8 @@ FUNCTIONS = (
     "bidirectional_shortest_path", "ego_graph",
     # searches from several sources
     "multi_source_dijkstra_path_length", "multi_source_dijkstra", "multi_source_dijkstra_path",
+    # edge traversals and cycles
+    "edge_dfs", "edge_bfs", "find_cycle", "has_cycle",
 )
 # all pairs and the eccentricity family
 DISTANCES = ("all_pairs_shortest_path_length", "all_pairs_dijkstra_path_length", "eccentricity", "diameter", "radius",

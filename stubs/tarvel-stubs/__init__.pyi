@@ -182,6 +182,27 @@ class Graph(Generic[_W]):
     def center(self, *, weighted: bool = False, threads: Optional[int] = None) -> List[str]: ...
     def periphery(self, *, weighted: bool = False, threads: Optional[int] = None) -> List[str]: ...
     def iterativeDFS(self, start: _Name, /) -> List[str]: ...
+    def edgeDepthFirst(
+        self,
+        sources: Optional[Iterable[_Name]] = None,
+        *,
+        orientation: Optional[str] = 'original',
+        symmetric: bool = False,
+    ) -> List[Tuple[str, str, int, bool]]: ...
+    def edgeBreadthFirst(
+        self,
+        sources: Optional[Iterable[_Name]] = None,
+        *,
+        orientation: Optional[str] = 'original',
+        symmetric: bool = False,
+    ) -> List[Tuple[str, str, int, bool]]: ...
+    def findCycle(
+        self,
+        sources: Optional[Iterable[_Name]] = None,
+        *,
+        orientation: Optional[str] = 'original',
+        symmetric: bool = False,
+    ) -> List[Tuple[str, str, int, bool]]: ...
     @overload
     def shortestPath(
         self,

@@ -20,6 +20,7 @@ GRAPH_CALLS = {
     "distances": ("a",), "shortestPaths": ("a",), "predecessors": ("a",), "hasEdge": ("a", "b"),
     "reachSums": (), "incomingKatzCentrality": (),
     "topologicalOrder": (), "topologicalGenerations": (), "descendants": ("a",), "ancestors": ("a",),
+    "edgeDepthFirst": (), "edgeBreadthFirst": (), "findCycle": (),
     "triangles": (), "clustering": (), "averageClustering": (), "transitivity": (),
     "pageRank": (), "harmonicCentrality": (),
 }
