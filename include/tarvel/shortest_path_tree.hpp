@@ -20,6 +20,7 @@
 #include <utility>
 #include <vector>
 
+#include "breadth_first.hpp"
 #include "detail/best_first.hpp"
 #include "detail/search_support.hpp"
 #include "interrupt.hpp"
@@ -64,20 +65,13 @@ ShortestPathTree<W> bfsTree(const GraphView<T, W>& g, NodeIndex source) {
     tree.distance[source] = Distance<W>{0};
     std::vector<NodeIndex> queue{source};
     queue.reserve(n);
-    detail::Checkpoint checkpoint;
-    for (std::size_t head = 0; head < queue.size(); ++head) {
-        const NodeIndex u = queue[head];
-        detail::prefetchAhead(g, queue, head);
-        checkpoint(g.neighbors(u).size() + 1);
-        const Distance<W> next = tree.distance[u] + Distance<W>{1};
-        for (const auto& entry : g.neighbors(u)) {
-            const NodeIndex v = entry.target;
-            if (tree.distance[v] != Unreached<W>) continue;
-            tree.distance[v] = next;
-            tree.predecessor[v] = u;
-            queue.push_back(v);
-        }
-    }
+    // A reached node gets its distance at once (found follows claim), which marks it.
+    const auto claim = [&](NodeIndex v) { return tree.distance[v] == Unreached<W>; };
+    detail::breadthFirst(g, g, queue, NoDepthLimit, claim, [&](NodeIndex u, NodeIndex v) {
+        tree.distance[v] = tree.distance[u] + Distance<W>{1};
+        tree.predecessor[v] = u;
+        return false;
+    });
     return tree;
 }
 

@@ -1,13 +1,17 @@
 // Traversals: depth-first order, connected and weakly connected components
 // and the cycle test.
 // Each follows adjacency lists exactly as stored (out-edges in a directed
-// graph, both directions of an undirected edge) and keeps its own stack or
-// queue, so a path-shaped graph of any length needs no deep recursion.
+// graph, both directions of an undirected edge) with an explicit stack or
+// queue (the components on the breadth-first kernel, the cycle test on the
+// depth-first one), so a path-shaped graph of any length needs no deep
+// recursion.
 #pragma once
 
 #include <utility>
 #include <vector>
 
+#include "breadth_first.hpp"
+#include "depth_first.hpp"
 #include "detail/undirected_lists.hpp"
 #include "interrupt.hpp"
 #include "store.hpp"
@@ -15,7 +19,8 @@
 namespace tarvel {
 
 // The nodes reachable from `start`, in the order an explicit stack releases
-// them: a node is marked when pushed, its unmarked neighbors are pushed in
+// them (its own loop, not the depth-first kernel's: a node is marked when
+// pushed, not when entered, so this order is not a depth-first preorder): a node is marked when pushed, its unmarked neighbors are pushed in
 // adjacency order, so the last of them is visited next. `start` comes first.
 // Errors: std::out_of_range when start is past the end.
 // Cost: O(V + E) time, O(V) memory.
@@ -44,35 +49,28 @@ IndexPath depthFirstOrder(const GraphView<T, W>& g, NodeIndex start) {
 
 namespace detail {
 
-// The groups of one breadth-first search from each node not yet placed, in
-// index order: `visit(u, add)` calls add(v) for each neighbor v of u, in the
-// order the search takes them. The breadth-first queues of all groups, one
-// after the other, are the groups themselves.
-template <class T, class W, class Visit>
-Groups breadthFirstGroups(const GraphView<T, W>& g, Visit&& visit) {
+// The groups of one breadth-first search (the kernel, breadth_first.hpp)
+// from each node not yet placed, in index order, following `lists`. The
+// breadth-first queues of all groups, one after the other, are the groups
+// themselves.
+template <class T, class W, class Lists>
+Groups breadthFirstGroups(const GraphView<T, W>& g, const Lists& lists) {
     const std::size_t n = g.nodeCount();
-    std::vector<bool> visited(n, false);
+    std::vector<unsigned char> visited(n, 0);
     Groups groups;
-    groups.nodes.resize(n);
+    groups.nodes.reserve(n);
     groups.offsets.reserve(n + 1);
-    std::size_t tail = 0;
-    detail::Checkpoint checkpoint;
-    const auto add = [&](NodeIndex v) {
-        if (!visited[v]) {
-            visited[v] = true;
-            groups.nodes[tail++] = v;
-        }
-    };
+    std::vector<NodeIndex> queue;
+    queue.reserve(n);
+    const auto claim = [&](NodeIndex v) { return visited[v] ? false : (visited[v] = 1, true); };
+    const auto found = [](NodeIndex, NodeIndex) { return false; };
     for (NodeIndex i = 0; i < n; ++i) {
         if (visited[i]) continue;
-        add(i);
-        for (std::size_t head = tail - 1; head < tail; ++head) {
-            if (head + 8 < tail) g.prefetch(groups.nodes[head + 8], 0);
-            if (head + 4 < tail) g.prefetch(groups.nodes[head + 4], 1);
-            checkpoint(g.neighbors(groups.nodes[head]).size() + 1);
-            visit(groups.nodes[head], add);
-        }
-        groups.offsets.push_back(tail);
+        visited[i] = 1;
+        queue.assign(1, i);
+        breadthFirst(g, lists, queue, NoDepthLimit, claim, found);
+        groups.nodes.insert(groups.nodes.end(), queue.begin(), queue.end());
+        groups.offsets.push_back(groups.nodes.size());
     }
     return groups;
 }
@@ -87,9 +85,7 @@ Groups breadthFirstGroups(const GraphView<T, W>& g, Visit&& visit) {
 // Errors: none. Cost: O(V + E) time, O(V) memory.
 template <class T, class W>
 Groups connectedComponents(const GraphView<T, W>& g) {
-    return detail::breadthFirstGroups(g, [&](NodeIndex u, const auto& add) {
-        for (const auto& entry : g.neighbors(u)) add(entry.target);
-    });
+    return detail::breadthFirstGroups(g, g);
 }
 
 // The weakly connected components: the groups connectedComponents finds in
@@ -104,9 +100,7 @@ template <class T, class W>
 Groups weaklyConnectedComponents(const GraphView<T, W>& g) {
     if (!g.isDirected()) return connectedComponents(g);
     const detail::UndirectedNeighbors<T, W> lists(g);
-    return detail::breadthFirstGroups(g, [&](NodeIndex u, const auto& add) {
-        lists.forEach(u, [&](NodeIndex v, const W&, bool) { add(v); });
-    });
+    return detail::breadthFirstGroups(g, lists);
 }
 
 // The number of groups connectedComponents returns. Errors: none.
@@ -124,33 +118,18 @@ std::size_t connectedComponentCount(const GraphView<T, W>& g) {
 template <class T, class W>
 bool hasCycle(const GraphView<T, W>& g) {
     const std::size_t n = g.nodeCount();
-    std::vector<bool> visited(n, false);
-    std::vector<bool> onPath(n, false);
-    std::vector<std::pair<NodeIndex, std::size_t>> stack;  // (node, next entry)
-    detail::Checkpoint checkpoint;
-    for (NodeIndex i = 0; i < n; ++i) {
-        if (visited[i]) continue;
-        visited[i] = onPath[i] = true;
-        stack.emplace_back(i, 0);
-        while (!stack.empty()) {
-            checkpoint();
-            const NodeIndex u = stack.back().first;
-            const std::size_t position = stack.back().second;
-            const Span<AdjacencyEntry<W>> entries = g.neighbors(u);
-            if (position == entries.size()) {
-                onPath[u] = false;
-                stack.pop_back();
-                continue;
-            }
-            ++stack.back().second;
-            const NodeIndex v = entries[position].target;
-            if (visited[v]) {
-                if (onPath[v]) return true;
-                continue;
-            }
-            visited[v] = onPath[v] = true;
-            stack.emplace_back(v, 0);
+    std::vector<unsigned char> visited(n, 0);
+    std::vector<unsigned char> onPath(n, 0);
+    std::vector<std::pair<NodeIndex, std::size_t>> stack;
+    const auto visit = [&](NodeIndex, NodeIndex v, DepthFirstLabel label) {
+        switch (label) {
+            case DepthFirstLabel::Forward: onPath[v] = 1; return false;
+            case DepthFirstLabel::Nontree: return onPath[v] != 0;
+            default: onPath[v] = 0; return false;
         }
+    };
+    for (NodeIndex i = 0; i < n; ++i) {
+        if (detail::depthFirst(g, i, visited, stack, NoDepthLimit, visit)) return true;
     }
     return false;
 }
