@@ -22,6 +22,7 @@
 #include "networkx_adjacency.hpp"
 #include "pickled_form.hpp"
 #include "signatures.hpp"
+#include "traversal_methods.hpp"
 
 namespace tarvel_python {
 namespace graph_type {
@@ -284,6 +285,9 @@ inline const Binding bindings[] = {
     {table::minimumSpanningTree, method(algorithms::minimumSpanningTree)},
     {table::iterativeDFS, method(algorithms::iterativeDFS)},
     {table::shortestPath, method(algorithms::shortestPath)},
+    {table::breadthFirstEdges, method(traversals::breadthFirstEdges)},
+    {table::breadthFirstLayers, method(traversals::breadthFirstLayers)},
+    {table::depthFirstLabeledEdges, method(traversals::depthFirstLabeledEdges)},
     {table::topologicalOrder, method(algorithms::topologicalOrder)},
     {table::topologicalGenerations, method(algorithms::topologicalGenerations)},
     {table::descendants, method(algorithms::descendants)},

@@ -148,17 +148,20 @@ std::vector<std::pair<NodeIndex, NodeIndex>> breadthFirstEdges(const GraphView<T
 // search reaches them (layer 0: the sources in the order given, a repeated
 // one once; then level by level, each node's entries in list order, as in
 // breadthFirstEdges). Every node the sources reach is in exactly one layer;
-// no layer is empty. Parallel edges and self-loops add nothing.
+// no layer is empty. Parallel edges and self-loops add nothing. With a
+// depth limit, the layers up to depthLimit hops only (0: the sources).
 // Errors: std::out_of_range for a source past the end.
-// Cost: O(V + E) time, O(V) memory.
+// Cost: O(V + E) time, O(V) memory; with a depth limit, the part of the
+// graph within it.
 template <class T, class W>
-Groups breadthFirstLayers(const GraphView<T, W>& g, const std::vector<NodeIndex>& sources) {
+Groups breadthFirstLayers(const GraphView<T, W>& g, const std::vector<NodeIndex>& sources,
+                          std::size_t depthLimit = NoDepthLimit) {
     std::vector<unsigned char> seen(g.nodeCount(), 0);
     Groups layers;
     layers.nodes = detail::firstSources(g, sources, seen);
     const auto claim = [&](NodeIndex v) { return seen[v] ? false : (seen[v] = 1, true); };
     detail::breadthFirst(
-        g, g, layers.nodes, NoDepthLimit, claim, [](NodeIndex, NodeIndex) { return false; },
+        g, g, layers.nodes, depthLimit, claim, [](NodeIndex, NodeIndex) { return false; },
         [&](std::size_t, std::size_t end, std::size_t) { layers.offsets.push_back(end); });
     return layers;
 }

@@ -102,8 +102,9 @@ public:
     }
 
     // See breadthFirstLayers (breadth_first.hpp).
-    std::vector<NameList> breadthFirstLayers(const std::vector<Key>& sources) const {
-        const Groups found = tarvel::breadthFirstLayers(view(), indicesOf(sources));
+    std::vector<NameList> breadthFirstLayers(const std::vector<Key>& sources,
+                                             std::size_t depthLimit = NoDepthLimit) const {
+        const Groups found = tarvel::breadthFirstLayers(view(), indicesOf(sources), depthLimit);
         std::vector<NameList> out(found.size());
         for (std::size_t k = 0; k < found.size(); ++k) out[k] = names(found[k]);
         return out;

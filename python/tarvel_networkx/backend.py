@@ -14,7 +14,7 @@ from . import info
 if not info.dispatching(nx.__version__):
     raise ImportError("tarvel's networkx backend needs networkx 3.4 or later, not %s" % nx.__version__)
 
-from . import centrality, clustering, dag, paths, spanning, structure  # noqa: E402  (they register their functions)
+from . import centrality, clustering, dag, paths, spanning, structure, traversal  # noqa: E402  (they register their functions)
 from .dispatch import checks, converted_for, forget_conversion, heavy, implementations  # noqa: E402
 from .graph import WIDE, TarvelGraph, convert, keep_attributes  # noqa: E402
 
@@ -63,6 +63,15 @@ ONE_PASS = {
     **dict.fromkeys(["connected_components", "number_connected_components"], "components"),
     **dict.fromkeys(["strongly_connected_components", "number_strongly_connected_components"], "strong components"),
 }
+# The traversals (traversal.py): whole-graph searches by size, local ones
+# (a depth limit) only with a converted graph at hand.
+BREAK_EVEN.update({"breadth-first traversals": 150_000, "depth-first traversals": 150_000})
+ONE_PASS.update({
+    **dict.fromkeys(["bfs_edges", "bfs_tree", "bfs_successors", "bfs_layers", "generic_bfs_edges"],
+                    "breadth-first traversals"),
+    **dict.fromkeys(["dfs_edges", "dfs_tree", "dfs_preorder_nodes", "dfs_postorder_nodes", "dfs_labeled_edges",
+                     "dfs_predecessors", "dfs_successors"], "depth-first traversals"),
+})
 
 
 def pays_off(name, G):
@@ -98,6 +107,8 @@ def _worth_converting(name, args, kwargs):
     cache = getattr(G, "__networkx_cache__", None)
     if cache and cache.get("backends", {}).get("tarvel"):
         return True
+    if traversal.local_query(name, args, kwargs):
+        return "a search near its source: converting the whole graph costs more"
     if pays_off(name, G):
         return True
     return "converting the graph costs more than networkx's own one-pass answer"

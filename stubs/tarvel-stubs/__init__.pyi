@@ -150,6 +150,20 @@ class Graph(Generic[_W]):
     def transitivity(self) -> float: ...
     def minimumSpanningTree(self, method: MSTAlgo = ...) -> List[Edge[_W]]: ...
     def iterativeDFS(self, start: _Name, /) -> List[str]: ...
+    def breadthFirstEdges(
+        self, sources: Union[_Name, Iterable[_Name]], /, depthLimit: Optional[int] = None, reverse: bool = False
+    ) -> List[Tuple[str, str]]: ...
+    def breadthFirstLayers(
+        self, sources: Union[_Name, Iterable[_Name]], /, depthLimit: Optional[int] = None
+    ) -> List[List[str]]: ...
+    def depthFirstLabeledEdges(
+        self,
+        sources: Union[None, _Name, Iterable[_Name]] = None,
+        /,
+        depthLimit: Optional[int] = None,
+        *,
+        labels: Optional[Iterable[str]] = None,
+    ) -> List[Tuple[str, str, str]]: ...
     @overload
     def shortestPath(
         self,
