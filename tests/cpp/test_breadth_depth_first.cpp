@@ -187,9 +187,9 @@ TEST(DepthFirst, LabelledEdgesMatchARecursiveSearch) {
         } else {
             starts = someSources(rng, g.nodeCount());
         }
-        RecursiveLabels reference{lists, limit, {}, {}};
+        RecursiveLabels reference{lists, limit, std::vector<bool>(lists.size()), {}};
         reference.run(starts);
-        const auto steps = all ? tarvel::depthFirstLabeledEdges(g.view(), limit)
+        const auto steps = all ? tarvel::wholeDepthFirstLabeledEdges(g.view(), limit)
                                : tarvel::depthFirstLabeledEdges(g.view(), starts, limit);
         ASSERT_EQ(steps, reference.out) << "round " << round;
 
