@@ -77,6 +77,8 @@ def rows(small):
         ("single_source_dijkstra_path_length", big,
          lambda G, **kw: nx.single_source_dijkstra_path_length(G, source, **kw), 3),
         ("connected_components", big, lambda G, **kw: list(nx.connected_components(G, **kw)), 3),
+        ("bfs_edges", big, lambda G, **kw: list(nx.bfs_edges(G, source, **kw)), 3),
+        ("dfs_edges", big, lambda G, **kw: list(nx.dfs_edges(G, source, **kw)), 3),
         ("single_source_dijkstra_path_length, 20 sources, weight='length'", grid,
          lambda G, **kw: [nx.single_source_dijkstra_path_length(G, s, weight="length", **kw) for s in sources], 2),
         ("betweenness_centrality, weight='length'", little_grid,
@@ -93,6 +95,8 @@ def check(name, G, call):
     want = call(G)
     if name.startswith(("betweenness", "closeness")):
         same_numbers(want, got)
+    elif name.startswith(("bfs_", "dfs_")):
+        assert got == want, name  # the traversals' order is their answer
     else:
         assert canonical(got) == canonical(want), name
     return True
@@ -141,10 +145,12 @@ FAMILIES = [
     ("components", "number_connected_components", False, lambda G, **kw: nx.number_connected_components(G, **kw)),
     ("components", "strongly_connected_components", True,
      lambda G, **kw: list(nx.strongly_connected_components(G, **kw))),
+    ("breadth-first traversals", "bfs_edges", False, lambda G, **kw: list(nx.bfs_edges(G, 0, **kw))),
+    ("depth-first traversals", "dfs_edges", False, lambda G, **kw: list(nx.dfs_edges(G, **kw))),
 ]
 
 
-def break_even(small):
+def break_even(small, k=""):
     """networkx against tarvel converting, per family, on G(n, 5n) with
     integer weights: the ratio crosses 1 at the break-even size (nodes plus
     adjacency entries, what both walk)."""
@@ -153,6 +159,8 @@ def break_even(small):
     print("| function (family) | nodes | nodes + entries | networkx (s) | tarvel, converting (s) | networkx / tarvel |")
     print("|---|---|---|---|---|---|")
     for family, name, directed, call in FAMILIES:
+        if k not in name + " " + family:
+            continue
         for n in sizes:
             G = gnm(n, 5 * n, 3, True, directed)
             repeats = max(3, min(50, 200000 // n))
@@ -180,7 +188,7 @@ def main():
     if args.conversion:
         return conversion(args.small)
     if args.break_even:
-        return break_even(args.small)
+        return break_even(args.small, args.k)
     print("| function | graph | networkx (s) | tarvel, converting (s) | tarvel, cached (s) | "
           "speed-up converting | speed-up cached |")
     print("|---|---|---|---|---|---|---|")

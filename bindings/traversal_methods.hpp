@@ -180,7 +180,7 @@ inline PyObject* depthFirstLabeledEdges(PyObject* self, PyObject* const* args, P
         if (names) starts = indicesInOrder(g, *names);
         const auto steps = released([&] {
             return starts ? tarvel::depthFirstLabeledEdges(g.view(), *starts, limit, mask)
-                          : tarvel::depthFirstLabeledEdges(g.view(), limit, mask);
+                          : tarvel::wholeDepthFirstLabeledEdges(g.view(), limit, mask);
         });
         py::list out(steps.size());
         SignalPoll poll;

@@ -116,9 +116,9 @@ std::vector<LabeledEdge> depthFirstLabeledEdges(const GraphView<T, W>& g, const 
     return steps;
 }
 
-// The same from every node in index order: the whole graph.
+// depthFirstLabeledEdges from every node in index order: the whole graph.
 template <class T, class W>
-std::vector<LabeledEdge> depthFirstLabeledEdges(const GraphView<T, W>& g,
+std::vector<LabeledEdge> wholeDepthFirstLabeledEdges(const GraphView<T, W>& g,
                                                 std::size_t depthLimit = std::numeric_limits<std::size_t>::max(),
                                                 unsigned labels = AllDepthFirstLabels) {
     std::vector<NodeIndex> starts(g.nodeCount());

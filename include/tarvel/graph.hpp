@@ -113,7 +113,7 @@ public:
     // See depthFirstLabeledEdges (depth_first.hpp); no starts: every node.
     std::vector<std::tuple<T, T, DepthFirstLabel>> depthFirstLabeledEdges(
         const std::vector<Key>& starts = {}, std::size_t depthLimit = NoDepthLimit) const {
-        const auto steps = starts.empty() ? tarvel::depthFirstLabeledEdges(view(), depthLimit)
+        const auto steps = starts.empty() ? tarvel::wholeDepthFirstLabeledEdges(view(), depthLimit)
                                           : tarvel::depthFirstLabeledEdges(view(), indicesOf(starts), depthLimit);
         std::vector<std::tuple<T, T, DepthFirstLabel>> out;
         out.reserve(steps.size());
