@@ -50,9 +50,8 @@ def local_query(name, args, kwargs):
         return True
     if name not in LIMITED:
         return False
-    position = 2 if name.startswith("dfs") else 3  # (G, source, depth_limit) or (G, source, reverse, depth_limit)
-    if name == "generic_bfs_edges":
-        position = 3  # (G, source, neighbors, depth_limit)
+    # depth_limit's position: (G, source, reverse or neighbors, depth_limit), else (G, source, depth_limit).
+    position = 3 if name in ("bfs_edges", "bfs_tree", "generic_bfs_edges") else 2
     limit = args[position] if len(args) > position else kwargs.get("depth_limit")
     return limit is not None
 
