@@ -67,8 +67,7 @@ ONE_PASS = {
 # (a depth limit) only with a converted graph at hand.
 BREAK_EVEN.update({"breadth-first traversals": 150_000, "depth-first traversals": 150_000})
 ONE_PASS.update({
-    **dict.fromkeys(["bfs_edges", "bfs_tree", "bfs_successors", "bfs_layers", "generic_bfs_edges"],
-                    "breadth-first traversals"),
+    **dict.fromkeys(["bfs_edges", "bfs_tree", "bfs_successors", "bfs_layers"], "breadth-first traversals"),
     **dict.fromkeys(["dfs_edges", "dfs_tree", "dfs_preorder_nodes", "dfs_postorder_nodes", "dfs_labeled_edges",
                      "dfs_predecessors", "dfs_successors"], "depth-first traversals"),
 })

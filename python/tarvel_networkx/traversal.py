@@ -7,10 +7,13 @@ keeps (a multigraph's parallel edges merged). They come from three tarvel
 methods: breadthFirstEdges, breadthFirstLayers and depthFirstLabeledEdges.
 
 Declined, so that networkx answers:
-- sort_neighbors, and generic_bfs_edges with a neighbors function other
-  than the graph's own neighbors or successors;
-- a search over predecessors of a directed graph (bfs_edges(reverse=True),
-  generic_bfs_edges with G.predecessors): networkx meets a node's
+- sort_neighbors;
+- generic_bfs_edges, networkx's inner call of bfs_edges (which tarvel
+  answers): networkx's own tests never call it with the graph's own
+  neighbours, the one form tarvel could answer, and every function
+  registered here must be reached there;
+- a search over predecessors of a directed graph (bfs_edges(reverse=True)):
+  networkx meets a node's
   predecessors in the order their edges were added (G._pred), a converted
   graph's incoming lists in node order, and the two differ;
 - a source that is not a node of the graph (networkx raises its own error,
@@ -25,7 +28,6 @@ import re
 import networkx as nx
 
 from .dispatch import every, graph_ok, implements
-from .graph import TarvelGraph
 
 SORTED = "sort_neighbors is answered by networkx"
 PREDECESSORS = ("searches over a directed graph's predecessors are answered by networkx: it meets them in the "
@@ -38,7 +40,7 @@ _found = re.match(r"(\d+)\.(\d+)", nx.__version__)
 SET_OF_SOURCES = _found is not None and (int(_found.group(1)), int(_found.group(2))) >= (3, 7)
 
 # Functions that take a depth_limit: with one given they are local queries.
-LIMITED = {"bfs_edges", "bfs_tree", "bfs_successors", "generic_bfs_edges", "dfs_edges", "dfs_tree",
+LIMITED = {"bfs_edges", "bfs_tree", "bfs_successors", "dfs_edges", "dfs_tree",
            "dfs_preorder_nodes", "dfs_postorder_nodes", "dfs_labeled_edges", "dfs_predecessors", "dfs_successors"}
 
 
@@ -50,8 +52,8 @@ def local_query(name, args, kwargs):
         return True
     if name not in LIMITED:
         return False
-    # depth_limit's position: (G, source, reverse or neighbors, depth_limit), else (G, source, depth_limit).
-    position = 3 if name in ("bfs_edges", "bfs_tree", "generic_bfs_edges") else 2
+    # depth_limit's position: (G, source, reverse, depth_limit), else (G, source, depth_limit).
+    position = 3 if name in ("bfs_edges", "bfs_tree") else 2
     limit = args[position] if len(args) > position else kwargs.get("depth_limit")
     return limit is not None
 
@@ -80,28 +82,6 @@ def _check_bfs_from(G, source, depth_limit=None, sort_neighbors=None):
     return _check_bfs(G, source, False, depth_limit, sort_neighbors)
 
 
-def _own_neighbors(G, neighbors):
-    """True when `neighbors` is G's own neighbors or successors (G the
-    networkx graph or its conversion); else why tarvel declines."""
-    if neighbors is None:
-        return True
-    original = getattr(neighbors, "__self__", None)  # the networkx graph the method is bound to
-    name = getattr(neighbors, "__name__", None)
-    if not isinstance(original, nx.Graph) or (not isinstance(G, TarvelGraph) and original is not G):
-        return "a neighbors function other than the graph's own"
-    if name in ("neighbors", "successors") and getattr(type(original), name, None) is getattr(
-            neighbors, "__func__", None):
-        return True
-    if name == "predecessors" and original.is_directed():
-        return PREDECESSORS
-    return "a neighbors function other than the graph's own"
-
-
-def _check_generic(G, source, neighbors=None, depth_limit=None):
-    return every(graph_ok(G, multigraph=True), _check_source(G, source), _limit_ok(depth_limit),
-                 _own_neighbors(G, neighbors))
-
-
 def _check_dfs(G, source=None, depth_limit=None, *, sort_neighbors=None):
     return every(graph_ok(G, multigraph=True), sort_neighbors is None or SORTED,
                  source is None or _check_source(G, source), _limit_ok(depth_limit))
@@ -114,6 +94,8 @@ def _check_layers(G, sources):
     if _has_node(G, sources):
         return True
     try:
+        if iter(sources) is sources:
+            return "sources given as an iterator (reading them here would use them up)"
         sources = list(sources)
     except TypeError:
         return "sources that are neither a node nor an iterable of nodes"
@@ -148,11 +130,6 @@ def _bfs_edges(G, source, depth_limit):
 
 @implements(_check_bfs)
 def bfs_edges(G, source, reverse=False, depth_limit=None, sort_neighbors=None):
-    return iter(_bfs_edges(G, source, depth_limit))
-
-
-@implements(_check_generic)
-def generic_bfs_edges(G, source, neighbors=None, depth_limit=None):
     return iter(_bfs_edges(G, source, depth_limit))
 
 
