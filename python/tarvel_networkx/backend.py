@@ -65,7 +65,7 @@ ONE_PASS = {
 }
 # The traversals (traversal.py): whole-graph searches by size, local ones
 # (a depth limit) only with a converted graph at hand.
-BREAK_EVEN.update({"breadth-first traversals": 150_000, "depth-first traversals": 150_000})
+BREAK_EVEN.update({"breadth-first traversals": 120_000, "depth-first traversals": 50_000})
 ONE_PASS.update({
     **dict.fromkeys(["bfs_edges", "bfs_tree", "bfs_successors", "bfs_layers"], "breadth-first traversals"),
     **dict.fromkeys(["dfs_edges", "dfs_tree", "dfs_preorder_nodes", "dfs_postorder_nodes", "dfs_labeled_edges",
