@@ -45,9 +45,11 @@ struct NoLevels {
     void operator()(std::size_t, std::size_t, std::size_t) const noexcept {}
 };
 
-// The breadth-first kernel. `queue` holds the sources on entry (each
-// already claimed); the search appends every node it reaches, so on return
-// the queue is the search order. Level by level: level(begin, end, depth)
+// The breadth-first kernel. `queue` holds the sources on entry from
+// position `first` on (each already claimed; what comes before is left
+// alone, so one array can hold the searches of a traversal one after the
+// other); the search appends every node it reaches, so on return the queue
+// from `first` on is the search order. Level by level: level(begin, end, depth)
 // is told the queue positions of the nodes at `depth` hops once they are
 // all known; nodes at depthLimit hops are queued but not expanded. Each
 // queued node's targets are read in list order (eachTarget on `lists`);
@@ -58,10 +60,10 @@ struct NoLevels {
 // `g` serves the look-ahead: the lists of the nodes a few places further
 // along the queue are fetched while the current one is read.
 template <class T, class W, class Lists, class Claim, class Found, class Level = NoLevels>
-bool breadthFirst(const GraphView<T, W>& g, const Lists& lists, std::vector<NodeIndex>& queue,
+bool breadthFirst(const GraphView<T, W>& g, const Lists& lists, std::vector<NodeIndex>& queue, std::size_t first,
                   std::size_t depthLimit, Claim&& claim, Found&& found, Level&& level = {}) {
     detail::Checkpoint checkpoint;
-    std::size_t begin = 0, depth = 0;
+    std::size_t begin = first, depth = 0;
     bool stop = false;
     const auto reach = [&](NodeIndex u) {
         return [&, u](NodeIndex v) {
@@ -77,7 +79,7 @@ bool breadthFirst(const GraphView<T, W>& g, const Lists& lists, std::vector<Node
         if (depth == depthLimit) break;
         for (std::size_t head = begin; head < end; ++head) {
             const NodeIndex u = queue[head];
-            prefetchAhead(g, queue.data(), head, end);
+            prefetchAhead(g, queue.data(), head, queue.size());
             checkpoint(g.neighbors(u).size() + 1);
             eachTarget(lists, u, reach(u));
             if (stop) return true;
@@ -136,9 +138,9 @@ std::vector<std::pair<NodeIndex, NodeIndex>> breadthFirstEdges(const GraphView<T
         return false;
     };
     if (reverse && g.isDirected()) {
-        detail::breadthFirst(g, g.incoming(), queue, depthLimit, claim, found);
+        detail::breadthFirst(g, g.incoming(), queue, 0, depthLimit, claim, found);
     } else {
-        detail::breadthFirst(g, g, queue, depthLimit, claim, found);
+        detail::breadthFirst(g, g, queue, 0, depthLimit, claim, found);
     }
     return edges;
 }
@@ -161,7 +163,7 @@ Groups breadthFirstLayers(const GraphView<T, W>& g, const std::vector<NodeIndex>
     layers.nodes = detail::firstSources(g, sources, seen);
     const auto claim = [&](NodeIndex v) { return seen[v] ? false : (seen[v] = 1, true); };
     detail::breadthFirst(
-        g, g, layers.nodes, depthLimit, claim, [](NodeIndex, NodeIndex) { return false; },
+        g, g, layers.nodes, 0, depthLimit, claim, [](NodeIndex, NodeIndex) { return false; },
         [&](std::size_t, std::size_t end, std::size_t) { layers.offsets.push_back(end); });
     return layers;
 }

@@ -67,7 +67,7 @@ ShortestPathTree<W> bfsTree(const GraphView<T, W>& g, NodeIndex source) {
     queue.reserve(n);
     // A reached node gets its distance at once (found follows claim), which marks it.
     const auto claim = [&](NodeIndex v) { return tree.distance[v] == Unreached<W>; };
-    detail::breadthFirst(g, g, queue, NoDepthLimit, claim, [&](NodeIndex u, NodeIndex v) {
+    detail::breadthFirst(g, g, queue, 0, NoDepthLimit, claim, [&](NodeIndex u, NodeIndex v) {
         tree.distance[v] = tree.distance[u] + Distance<W>{1};
         tree.predecessor[v] = u;
         return false;

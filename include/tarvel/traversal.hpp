@@ -58,18 +58,15 @@ Groups breadthFirstGroups(const GraphView<T, W>& g, const Lists& lists) {
     const std::size_t n = g.nodeCount();
     std::vector<unsigned char> visited(n, 0);
     Groups groups;
-    groups.nodes.reserve(n);
+    groups.nodes.reserve(n);  // the queues of the searches, one after the other
     groups.offsets.reserve(n + 1);
-    std::vector<NodeIndex> queue;
-    queue.reserve(n);
     const auto claim = [&](NodeIndex v) { return visited[v] ? false : (visited[v] = 1, true); };
     const auto found = [](NodeIndex, NodeIndex) { return false; };
     for (NodeIndex i = 0; i < n; ++i) {
         if (visited[i]) continue;
         visited[i] = 1;
-        queue.assign(1, i);
-        breadthFirst(g, lists, queue, NoDepthLimit, claim, found);
-        groups.nodes.insert(groups.nodes.end(), queue.begin(), queue.end());
+        groups.nodes.push_back(i);
+        breadthFirst(g, lists, groups.nodes, groups.nodes.size() - 1, NoDepthLimit, claim, found);
         groups.offsets.push_back(groups.nodes.size());
     }
     return groups;
