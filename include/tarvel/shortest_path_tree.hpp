@@ -20,7 +20,6 @@
 #include <utility>
 #include <vector>
 
-#include "breadth_first.hpp"
 #include "detail/best_first.hpp"
 #include "detail/search_support.hpp"
 #include "interrupt.hpp"
@@ -54,7 +53,9 @@ struct ShortestPathTree {
 // Breadth-first search from `source` to the end: a node's predecessor is the
 // node that first queued it, neighbors queued in adjacency order, so the
 // path of every node is the path bfs(g, source, node) returns. Weights play
-// no part: distances count edges.
+// no part: distances count edges. Its own loop, not the breadth-first
+// kernel's (breadth_first.hpp): on the kernel it measured about 1.5 times
+// slower from one node of an undirected G(200000, 1000000).
 // Errors: std::out_of_range for a source past the end.
 // Cost: O(V + E) time, O(V) memory.
 template <class T, class W>
@@ -65,13 +66,20 @@ ShortestPathTree<W> bfsTree(const GraphView<T, W>& g, NodeIndex source) {
     tree.distance[source] = Distance<W>{0};
     std::vector<NodeIndex> queue{source};
     queue.reserve(n);
-    // A reached node gets its distance at once (found follows claim), which marks it.
-    const auto claim = [&](NodeIndex v) { return tree.distance[v] == Unreached<W>; };
-    detail::breadthFirst(g, g, queue, 0, NoDepthLimit, claim, [&](NodeIndex u, NodeIndex v) {
-        tree.distance[v] = tree.distance[u] + Distance<W>{1};
-        tree.predecessor[v] = u;
-        return false;
-    });
+    detail::Checkpoint checkpoint;
+    for (std::size_t head = 0; head < queue.size(); ++head) {
+        const NodeIndex u = queue[head];
+        detail::prefetchAhead(g, queue, head);
+        checkpoint(g.neighbors(u).size() + 1);
+        const Distance<W> next = tree.distance[u] + Distance<W>{1};
+        for (const auto& entry : g.neighbors(u)) {
+            const NodeIndex v = entry.target;
+            if (tree.distance[v] != Unreached<W>) continue;
+            tree.distance[v] = next;
+            tree.predecessor[v] = u;
+            queue.push_back(v);
+        }
+    }
     return tree;
 }
 
