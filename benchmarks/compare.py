@@ -48,6 +48,8 @@ LINEAR = ["dfs", "components", "scc_tarjan", "scc_kosaraju", "has_cycle", "node_
 # Undirected graphs only.
 TRIANGLES = ["triangles", "clustering", "average_clustering", "transitivity"]
 LINEAR += TRIANGLES
+# The tree edges of a search from the query pair's start, every reachable node.
+LINEAR += ["bfs_edges", "dfs_edges"]
 # The searches between two nodes, each also to a node drawn at random.
 PATHS = ["bfs", "dijkstra", "astar", "astar_manhattan"]
 # Operations whose results hold node names: tarvel's first call on a graph

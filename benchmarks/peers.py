@@ -62,6 +62,24 @@ def tree_weight(edges):
     return sum(w for _, _, w in edges)
 
 
+def layer_sizes(edges):
+    """The number of nodes at each depth of a breadth-first tree given as
+    its edges in search order: the same for every library, whatever order
+    it takes a node's neighbours in."""
+    depth = {edges[0][0]: 0} if edges else {}
+    for u, v in edges:
+        depth[v] = depth[u] + 1
+    sizes = [0] * (max(depth.values(), default=-1) + 1)
+    for d in depth.values():
+        sizes[d] += 1
+    return sizes
+
+
+def tree_nodes(edges):
+    """The nodes of a search tree given as its edges (the root, reached first)."""
+    return frozenset([edges[0][0], *(v for _, v in edges)]) if edges else frozenset()
+
+
 def generations(groups):
     return tuple(frozenset(group) for group in groups)
 
@@ -200,6 +218,9 @@ class Tarvel:
         tree = lambda m: (lambda: g.minimumSpanningTree(m), tree_weight)  # noqa: E731
         ops = {
             "dfs": (lambda: g.iterativeDFS(s), frozenset),
+            "bfs_edges": (lambda: g.breadthFirstEdges(s), layer_sizes),
+            "dfs_edges": (lambda: [(u, v) for u, v, _ in g.depthFirstLabeledEdges(s, labels=("forward",))[1:]],
+                          tree_nodes),
             "components": (g.connectedComponents, partition),
             "scc_tarjan": (lambda: g.stronglyConnectedComponents(tarvel.TARJAN), partition),
             "scc_kosaraju": (lambda: g.stronglyConnectedComponents(tarvel.KOSARAJU), partition),
@@ -292,6 +313,8 @@ class NetworkX:
         n = len(p.nodes)
         ops = {
             "dfs": (lambda: list(nx.dfs_preorder_nodes(g, s)), frozenset),
+            "bfs_edges": (lambda: list(nx.bfs_edges(g, s)), layer_sizes),
+            "dfs_edges": (lambda: list(nx.dfs_edges(g, s)), tree_nodes),
             "bfs": (lambda: nx.shortest_path(g, s, t), p.hops),
             "dijkstra": (lambda: nx.dijkstra_path(g, s, t), p.path_weight),
             "astar": (lambda: nx.astar_path(g, s, t, heuristic=lambda u, v: 0.0), p.path_weight),
@@ -377,8 +400,15 @@ class IGraph:
         groups = lambda clusters: [[names[v] for v in c] for c in clusters]  # noqa: E731
         floats = lambda r: [float(v) for v in r]  # noqa: E731
         edges = p.edges  # edge ids are positions in the list the graph was built from
+        # igraph's searches give the order and the parents (by node for bfs, by position in the order for
+        # dfs): the tree edges in that order.
+        bfs_tree = lambda order, parents: [(names[parents[v]], names[v]) for v in order[1:]]  # noqa: E731
+        dfs_tree = lambda order, parents: [(names[parents[k]], names[order[k]])  # noqa: E731
+                                           for k in range(1, len(order))]
         ops = {
             "dfs": (lambda: named(g.dfs(si, mode="out")[0]), frozenset),
+            "bfs_edges": (lambda: bfs_tree(*g.bfs(si, mode="out")[::2]), layer_sizes),
+            "dfs_edges": (lambda: dfs_tree(*g.dfs(si, mode="out")), tree_nodes),
             "bfs": (lambda: named(g.get_shortest_path(si, ti, mode="out")), p.hops),
             "dijkstra": (lambda: named(g.get_shortest_path(si, ti, weights="weight", mode="out",
                                                            algorithm="dijkstra")), p.path_weight),
@@ -463,6 +493,7 @@ class RustworkX:
         factor = 1.0 if p.directed else 2.0
         ops = {
             "dfs": (lambda: [s] + [names[b] for _, b in rx.dfs_edges(g, si)], frozenset),
+            "dfs_edges": (lambda: [(names[a], names[b]) for a, b in rx.dfs_edges(g, si)], tree_nodes),
             "bfs": (lambda: named(rx.dijkstra_shortest_paths(g, si, target=ti, default_weight=1.0)[ti]), p.hops),
             "dijkstra": (lambda: named(rx.dijkstra_shortest_paths(g, si, target=ti, weight_fn=float)[ti]),
                          p.path_weight),

@@ -23,6 +23,7 @@
 #include "pickled_form.hpp"
 #include "ranking_methods.hpp"
 #include "signatures.hpp"
+#include "traversal_methods.hpp"
 
 namespace tarvel_python {
 namespace graph_type {
@@ -294,6 +295,9 @@ inline const Binding bindings[] = {
     {table::nodesWithin, method(algorithms::nodesWithin)},
     {table::multiSourceDistances, method(algorithms::multiSourceDistances)},
     {table::multiSourcePaths, method(algorithms::multiSourcePaths)},
+    {table::breadthFirstEdges, method(traversals::breadthFirstEdges)},
+    {table::breadthFirstLayers, method(traversals::breadthFirstLayers)},
+    {table::depthFirstLabeledEdges, method(traversals::depthFirstLabeledEdges)},
     {table::topologicalOrder, method(algorithms::topologicalOrder)},
     {table::topologicalGenerations, method(algorithms::topologicalGenerations)},
     {table::descendants, method(algorithms::descendants)},

@@ -353,6 +353,44 @@ inline constexpr Method findCycle{"findCycle",
      "taken back is not. Raises IndexError for an unknown source, ValueError for another orientation. "
      "O(V + E).", 0};
 
+// Breadth-first and depth-first traversals.
+inline constexpr Method breadthFirstEdges{"breadthFirstEdges",
+    {{"sources", Positional, nullptr, "Union[_Name, Iterable[_Name]]"},
+     {"depthLimit", Either, "None", "Optional[int]"},
+     {"reverse", Either, "False", "bool"}},
+    "List[Tuple[str, str]]",
+    "The edges (u, v) of a breadth-first search tree from sources, as each v is first reached.",
+    "sources: a name or an iterable of names, all at depth 0 in the order given (a repeated one counts once). "
+     "The search takes the nodes level by level in the order it reached them, each node's neighbors in "
+     "insertion order; reverse: in a directed graph it follows edges backwards, a node's in-neighbors in node "
+     "order (within a node, in the order its edges were added). depthLimit (None, or an int of at least 0): "
+     "edges end at most that many hops from the sources. Self-loops and parallel edges add no edge. Raises "
+     "IndexError for an unknown source. O(V + E).", 0};
+
+inline constexpr Method breadthFirstLayers{"breadthFirstLayers",
+    {{"sources", Positional, nullptr, "Union[_Name, Iterable[_Name]]"},
+     {"depthLimit", Either, "None", "Optional[int]"}},
+    "List[List[str]]",
+    "The nodes by hop distance from the nearest source: layer 0 the sources, then each layer in search order.",
+    "sources: a name or an iterable of names, in the order given (a repeated one counts once). Each layer "
+     "holds the nodes first reached from the one before, in the order breadthFirstEdges reaches them; "
+     "depthLimit (None, or an int of at least 0): the layers up to that many hops. Raises IndexError for an unknown source. O(V + E).", 0};
+
+inline constexpr Method depthFirstLabeledEdges{"depthFirstLabeledEdges",
+    {{"sources", Positional, "None", "Union[None, _Name, Iterable[_Name]]"},
+     {"depthLimit", Either, "None", "Optional[int]"},
+     {"labels", Keyword, "None", "Optional[Iterable[str]]"}},
+    "List[Tuple[str, str, str]]",
+    "The steps of a depth-first search, each (u, v, label), in the order the search takes them.",
+    "A search from each source in turn (None: every node in node order) that no earlier one reached: (s, s, "
+     "'forward') as it starts; for each neighbor v of the node u on top of the stack, in insertion order, (u, "
+     "v, 'forward') when v is new, then v is entered, or, when v is depthLimit hops from s, left at once: (u, "
+     "v, 'reverse-depth_limit'); (u, v, 'nontree') when v was reached before (self-loops, parallel edges, an "
+     "undirected edge read from its second end); (u, v, 'reverse') when every neighbor of v is read; (s, s, "
+     "'reverse') at the end. depthLimit: None or an int of at least 0 (0 acts as 1). labels: keep only the "
+     "steps with these labels. Raises IndexError for an unknown source, ValueError for an unknown label. "
+     "O(V + E).", 0};
+
 inline constexpr Method topologicalOrder{"topologicalOrder",
     {{"rank", Keyword, "None", "Optional[Sequence[int]]"}},
     "List[str]",

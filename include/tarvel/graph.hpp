@@ -7,20 +7,24 @@
 #include <functional>
 #include <stdexcept>
 #include <string>
+#include <tuple>
 #include <unordered_map>
 #include <utility>
 #include <vector>
 
 #include "all_pairs.hpp"
+#include "breadth_first.hpp"
 #include "centrality.hpp"
 #include "clustering.hpp"
 #include "coloring.hpp"
 #include "dag.hpp"
+#include "depth_first.hpp"
 #include "distance_measures.hpp"
 #include "edge_lookup.hpp"
 #include "edge_traversal.hpp"
 #include "harmonic.hpp"
 #include "json_file.hpp"
+#include "local_searches.hpp"
 #include "method_checks.hpp"
 #include "pagerank.hpp"
 #include "path_weight.hpp"
@@ -30,7 +34,6 @@
 #include "store.hpp"
 #include "strong_components.hpp"
 #include "traversal.hpp"
-#include "local_searches.hpp"
 #include "weighted_centrality.hpp"
 
 namespace tarvel {
@@ -91,6 +94,38 @@ public:
     bool hasEdge(Key u, Key v) const {
         if (!this->hasNode(u) || !this->hasNode(v)) return false;
         return tarvel::hasEdge(view(), this->indexOf(u), this->indexOf(v));
+    }
+
+    // Breadth-first and depth-first traversals, by name. Each looks up its
+    // names first: std::out_of_range naming an unknown one, nothing searched.
+    // See breadthFirstEdges (breadth_first.hpp).
+    std::vector<std::pair<T, T>> breadthFirstEdges(const std::vector<Key>& sources,
+                                                   std::size_t depthLimit = NoDepthLimit,
+                                                   bool reverse = false) const {
+        std::vector<std::pair<T, T>> out;
+        for (const auto& [u, v] : tarvel::breadthFirstEdges(view(), indicesOf(sources), depthLimit, reverse))
+            out.emplace_back(name(u), name(v));
+        return out;
+    }
+
+    // See breadthFirstLayers (breadth_first.hpp).
+    std::vector<NameList> breadthFirstLayers(const std::vector<Key>& sources,
+                                             std::size_t depthLimit = NoDepthLimit) const {
+        const Groups found = tarvel::breadthFirstLayers(view(), indicesOf(sources), depthLimit);
+        std::vector<NameList> out(found.size());
+        for (std::size_t k = 0; k < found.size(); ++k) out[k] = names(found[k]);
+        return out;
+    }
+
+    // See depthFirstLabeledEdges (depth_first.hpp); no starts: every node.
+    std::vector<std::tuple<T, T, DepthFirstLabel>> depthFirstLabeledEdges(
+        const std::vector<Key>& starts = {}, std::size_t depthLimit = NoDepthLimit) const {
+        const auto steps = starts.empty() ? tarvel::wholeDepthFirstLabeledEdges(view(), depthLimit)
+                                          : tarvel::depthFirstLabeledEdges(view(), indicesOf(starts), depthLimit);
+        std::vector<std::tuple<T, T, DepthFirstLabel>> out;
+        out.reserve(steps.size());
+        for (const LabeledEdge& e : steps) out.emplace_back(name(e.source), name(e.target), e.label);
+        return out;
     }
 
     // See hasCycle (traversal.hpp).
@@ -384,6 +419,13 @@ private:
     ShortestPathTree<W> treeFrom(Key source, ShortestPathAlgo method) const {
         checkSourceMethod(method);
         return shortestPathTree(view(), this->indexOf(source), method);
+    }
+
+    std::vector<NodeIndex> indicesOf(const std::vector<Key>& keys) const {
+        std::vector<NodeIndex> out;
+        out.reserve(keys.size());
+        for (const Key& key : keys) out.push_back(this->indexOf(key));
+        return out;
     }
 
     template <class Nodes>

@@ -61,7 +61,9 @@ struct ShortestPathTree {
 // Breadth-first search from `source` to the end: a node's predecessor is the
 // node that first queued it, neighbors queued in adjacency order, so the
 // path of every node is the path bfs(g, source, node) returns. Weights play
-// no part: distances count edges.
+// no part: distances count edges. Its own loop, not the breadth-first
+// kernel's (breadth_first.hpp): on the kernel it measured about 1.5 times
+// slower from one node of an undirected G(200000, 1000000).
 // Errors: std::out_of_range for a source past the end.
 // Cost: O(V + E) time, O(V) memory.
 template <class T, class W>

@@ -17,7 +17,7 @@ if not info.dispatching(nx.__version__):
     raise ImportError("tarvel's networkx backend needs networkx 3.4 or later, not %s" % nx.__version__)
 
 # The modules register their functions.
-from . import centrality, clustering, dag, local, multi_source, paths, ranking, spanning, structure  # noqa: E402
+from . import centrality, clustering, dag, local, multi_source, paths, ranking, spanning, structure, traversal  # noqa: E402
 from . import distances  # noqa: E402,F401  (all pairs and the eccentricity family)
 from . import cycles  # noqa: E402  (registers the edge searches; local_query below)
 from .dispatch import checks, converted_for, forget_conversion, heavy, implementations  # noqa: E402
@@ -71,6 +71,14 @@ ONE_PASS = {
     **dict.fromkeys(["strongly_connected_components", "number_strongly_connected_components"], "strong components"),
     **dict.fromkeys(["edge_dfs", "edge_bfs", "find_cycle", "has_cycle", "is_directed_acyclic_graph"], "edge searches"),
 }
+# The traversals (traversal.py): whole-graph searches by size, local ones
+# (a depth limit) only with a converted graph at hand.
+BREAK_EVEN.update({"breadth-first traversals": 120_000, "depth-first traversals": 50_000})
+ONE_PASS.update({
+    **dict.fromkeys(["bfs_edges", "bfs_tree", "bfs_successors", "bfs_layers"], "breadth-first traversals"),
+    **dict.fromkeys(["dfs_edges", "dfs_tree", "dfs_preorder_nodes", "dfs_postorder_nodes", "dfs_labeled_edges",
+                     "dfs_predecessors", "dfs_successors"], "depth-first traversals"),
+})
 
 
 # The searches a cutoff or a target may end early: networkx's answer then
@@ -136,6 +144,8 @@ def _worth_converting(name, args, kwargs):
         return "a search a cutoff or a target ends early pays only with a converted graph at hand"
     if cycles.local_query(name, args, kwargs):
         return cycles.LOCAL
+    if traversal.local_query(name, args, kwargs):
+        return "a search near its source: converting the whole graph costs more"
     if pays_off(name, G):
         return True
     return "converting the graph costs more than networkx's own one-pass answer"

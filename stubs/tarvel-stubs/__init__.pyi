@@ -203,6 +203,20 @@ class Graph(Generic[_W]):
         orientation: Optional[str] = 'original',
         symmetric: bool = False,
     ) -> List[Tuple[str, str, int, bool]]: ...
+    def breadthFirstEdges(
+        self, sources: Union[_Name, Iterable[_Name]], /, depthLimit: Optional[int] = None, reverse: bool = False
+    ) -> List[Tuple[str, str]]: ...
+    def breadthFirstLayers(
+        self, sources: Union[_Name, Iterable[_Name]], /, depthLimit: Optional[int] = None
+    ) -> List[List[str]]: ...
+    def depthFirstLabeledEdges(
+        self,
+        sources: Union[None, _Name, Iterable[_Name]] = None,
+        /,
+        depthLimit: Optional[int] = None,
+        *,
+        labels: Optional[Iterable[str]] = None,
+    ) -> List[Tuple[str, str, str]]: ...
     @overload
     def shortestPath(
         self,
