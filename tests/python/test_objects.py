@@ -23,6 +23,10 @@ GRAPH_CALLS = {
     "edgeDepthFirst": (), "edgeBreadthFirst": (), "findCycle": (),
     "triangles": (), "clustering": (), "averageClustering": (), "transitivity": (),
     "pageRank": (), "harmonicCentrality": (),
+    "distancesFromEach": (["a"],), "eccentricity": (), "diameter": (), "radius": (), "center": (), "periphery": (),
+    "twoEndedBfsPath": ("a", "b"), "nodesWithin": ("a", 1), "multiSourceDistances": (["a"],),
+    "multiSourcePaths": (["a"],),
+    "breadthFirstEdges": (["a"],), "breadthFirstLayers": (["a"],), "depthFirstLabeledEdges": (),
 }
 
 
