@@ -182,7 +182,7 @@ def stated_break_even():
     path = os.path.join(os.path.dirname(__file__), "..", "..", "docs", "networkx-backend.md")
     with open(path, encoding="utf-8") as f:
         rows = re.findall(r"^ *\| (breadth-first searches|weighted searches|components|strong components|"
-                          r"edge searches) \| ([\d,]+) \|", f.read(), re.M)
+                          r"edge searches|breadth-first traversals|depth-first traversals) \| ([\d,]+) \|", f.read(), re.M)
     return {family: int(size.replace(",", "")) for family, size in rows}
 
 
