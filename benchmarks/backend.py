@@ -181,10 +181,12 @@ def dag(n, m, seed):
     G.add_edges_from((k, k + 1) for k in range(n - 1))
     rng = random.Random(seed)
     m = min(m, n * (n - 1) // 2)
-    while G.number_of_edges() < m:
-        u, v = rng.randrange(n), rng.randrange(n)
-        if u != v:
-            G.add_edge(min(u, v), max(u, v))
+    count = G.number_of_edges()  # counted here: networkx counts by walking every node
+    while count < m:
+        u, v = sorted((rng.randrange(n), rng.randrange(n)))
+        if u != v and not G.has_edge(u, v):
+            G.add_edge(u, v)
+            count += 1
     return G
 
 

@@ -28,6 +28,7 @@ The common forms compared:
 
 A method that a library has no counterpart for is absent.
 """
+import importlib.util
 import math
 import os
 from operator import itemgetter
@@ -331,9 +332,10 @@ class NetworkX:
                                    lambda r: row_totals(r.values())),
             "diameter": (lambda: nx.diameter(g), same),
             "diameter_weighted": (lambda: nx.diameter(g, weight="weight"), same),
-            "pagerank": (lambda: nx.pagerank(g, alpha=0.85, max_iter=10000, tol=PAGERANK_TOL),
-                         lambda r: ranks(n, scores(r))),
         }
+        if importlib.util.find_spec("scipy") is not None:  # networkx's PageRank runs on scipy
+            ops["pagerank"] = (lambda: nx.pagerank(g, alpha=0.85, max_iter=10000, tol=PAGERANK_TOL),
+                               lambda r: ranks(n, scores(r)))
         if p.coords is not None:
             estimate = p.estimates(t)[0]
             ops["astar_manhattan"] = (lambda: nx.astar_path(g, s, t, heuristic=lambda u, v: estimate(u)),
