@@ -12,9 +12,9 @@ VERSIONS = ["3.8", "3.9", "3.10", "3.11", "3.12", "3.13"]
 
 
 def load_wheel_tags():
-    spec = importlib.util.spec_from_file_location("wheel_tags", os.path.join(ROOT, "scripts", "wheel_tags.py"))
-    module = importlib.util.module_from_spec(spec)
-    spec.loader.exec_module(module)
+    found = importlib.util.spec_from_file_location("wheel_tags", os.path.join(ROOT, "scripts", "wheel_tags.py"))
+    module = importlib.util.module_from_spec(found)
+    found.loader.exec_module(module)
     return module
 
 
